@@ -1,0 +1,3 @@
+#include "tonepak.h"
+
+int main(int argc, char** argv) { return RunTonepak(argc, argv); }

@@ -1,0 +1,58 @@
+// Process-wide state of the converter: one record that a test can reset.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// codecFlags bits: one per coding of stream data, plus the kind of an
+// import's original sound.
+enum : uint16_t {
+  EA_ADPCM = 0x0001,
+  IMA_ADPCM = 0x0002,
+  UNCOMP_OLD = 0x0004,
+  UNCOMP_16 = 0x0008,
+  UNCOMP_8 = 0x0010,
+  EA_ADPCM2 = 0x0020,
+  ORIG_PT = 0x0100,
+  ORIG_SCHL = 0x0200,
+  ORIG_BNK = 0x0400,
+};
+
+// The current stream's parameters.
+struct StreamParams {
+  int16_t channels = 1;
+  int16_t bitsPerSample = 16;
+  int32_t frequency = 22050;
+  int32_t length = 0;
+  uint16_t codecFlags = 0;
+  bool eacsSeen = false;
+  bool oneSnhSeen = false;
+  int32_t oneSnhSize = 0;
+  int32_t waveFrequency = 0;
+};
+
+// IMA ADPCM decoder state: per channel predictor and step index, and the
+// number of data bytes the next decoder call decodes.
+struct ImaState {
+  int16_t predictor[2] = {0, 0};
+  int stepIndex[2] = {0, 0};
+  int32_t count = 0;
+};
+
+constexpr int kDestinationDirChars = 1003;
+constexpr int kFileNameChars = 255;
+constexpr int kFullPathChars = 999;
+constexpr size_t kScratchBytes = 1000000;
+
+struct ConverterState {
+  char destinationDir[kDestinationDirChars + 1] = {};
+  int forcedMode = -1;  // mode number minus 1, -1 for none
+  std::vector<uint8_t> scratch;
+  StreamParams params;
+  ImaState ima;
+};
+
+// The one instance; reset by ResetConverterState at the start of every run.
+ConverterState& Converter();
+inline StreamParams& Params() { return Converter().params; }
+void ResetConverterState();

@@ -1,0 +1,17 @@
+// Entry of the converter: command line, mode dispatch, banner and usage.
+#pragma once
+
+// Runs one converter command as the program would and returns its exit
+// status (0 on success and without arguments, 1 on every failure). Resets
+// the process-wide state first, so tests may call it repeatedly.
+int RunTonepak(int argc, char** argv);
+
+// Version record texts.
+const char* VersionText();          // "0.40"
+const char* BuildDateText();        // "dd.mm.yyyy" of the build date
+// Parses a date text as the compiler writes it ("Nov  6 2000") into
+// "%02.2d.%02.2d.%d" form; the month is -1 when it is not recognised.
+void FormatBuildDate(const char* date, char* out, int outSize);
+
+// Prints the banner and the usage.
+void PrintUsage();
