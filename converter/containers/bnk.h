@@ -1,0 +1,17 @@
+// BNK sound banks: a table of sample headers ("PT" field lists) and the
+// samples' coded audio further on in the file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// Reads slot's sample header (up to 1000 bytes) into header. Returns 1 when
+// the slot holds a sample, 0 when it is empty, -1 when slot is outside the
+// table. headerBytes (optional) receives how many header bytes were read,
+// headerPosition (optional) the header's file position.
+int FindBankSample(FILE* bank, uint8_t* header, int slot, int32_t* headerPosition = nullptr,
+                   int* headerBytes = nullptr);
+
+// Writes every sample of the bank (file positioned behind its magic) to
+// NNN.wav in the current directory. Returns false on failure.
+bool ExportBank(FILE* bank, int forcedMode);
