@@ -1,5 +1,196 @@
 #include "bnk.h"
 
-// Placeholder until the bank reader lands.
-int FindBankSample(FILE*, uint8_t*, int, int32_t*, int*) { return -1; }
-bool ExportBank(FILE*, int) { return false; }
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "../fatal.h"
+#include "../file_io.h"
+#include "../state.h"
+#include "stream_decode.h"
+#include "stream_header.h"
+#include "wav.h"
+
+namespace {
+
+// Where the sample table starts for a bank version; fatal for versions the
+// bank layout is unknown for.
+long TableStart(uint16_t version) {
+  if (version == 2) return 12;
+  if (version == 4) return 20;
+  Fatal("unknown %d", version);
+}
+
+// A forced mode selects one codec bit; modes past the 16 bits of codecFlags
+// select none (and must not shift out of range).
+uint16_t ForcedCodec(int forcedMode) {
+  return forcedMode < 16 ? static_cast<uint16_t>(1u << forcedMode) : 0;
+}
+
+// Bytes a decoder may touch behind the data for count, whatever the codec
+// and channel count: stereo UNCOMP_OLD reads four bytes per count, stereo
+// EA_ADPCM rounds up to whole 30-byte frames.
+size_t DecoderInputBytes(int32_t count) { return 4 * static_cast<size_t>(count) + 64; }
+// The most PCM any codec makes of count: EA_ADPCM2 stereo makes about 7.5
+// bytes per count, a stereo EA_ADPCM frame 112 bytes from a count of 1.
+size_t DecoderOutputBytes(int32_t count) { return 10 * static_cast<size_t>(count) + 256; }
+
+// The EA_ADPCM2 stereo decoder interleaves both channels through the scratch
+// buffer; a count whose output would not fit it is cut down to one that does.
+int32_t LimitForScratch(int32_t count) {
+  const StreamParams& params = Params();
+  if (!(params.codecFlags & EA_ADPCM2) || (params.codecFlags & IMA_ADPCM) || params.channels != 2) return count;
+  // Each channel makes 56 bytes per 15-byte frame of count.
+  const int32_t limit = static_cast<int32_t>(Converter().scratch.size() / (2 * 56) * 15);
+  return std::min(count, limit);
+}
+
+struct SampleData {
+  std::vector<uint8_t> input;
+  int32_t count = 0;  // bytes that exist at the data offset, at most length
+};
+
+// Reads at most length bytes of the bank from dataOffset; what lies beyond
+// the end of the bank is not decoded.
+SampleData ReadSampleData(FILE* bank, long bankSize, int32_t dataOffset, int32_t length) {
+  SampleData data;
+  int64_t available = 0;
+  if (dataOffset >= 0 && dataOffset < bankSize) available = bankSize - static_cast<int64_t>(dataOffset);
+  data.count = static_cast<int32_t>(std::clamp<int64_t>(length, 0, available));
+  data.count = LimitForScratch(data.count);
+  data.input.assign(DecoderInputBytes(data.count), 0);
+  if (data.count > 0) {
+    std::fseek(bank, dataOffset, SEEK_SET);
+    ReadZeroFilled(bank, data.input.data(), static_cast<size_t>(data.count));
+  }
+  return data;
+}
+
+// Prints "->n" for the first slot whose data region holds each further list's
+// data offset. regions has one entry per slot plus the bank size.
+void PrintCrossReferences(uint8_t* header, int headerBytes, int firstListEnd, const std::vector<int32_t>& regions,
+                          int32_t& dataOffset) {
+  StreamParams& params = Params();
+  const int slots = static_cast<int>(regions.size()) - 1;
+  bool printed = false;
+  int position = firstListEnd;
+  while (position < kBankHeaderBytes) {
+    int end = position + ProcessHeaderFields(header + position, headerBytes - position, FieldMode::Read,
+                                             HeaderFields{&params.channels, &params.frequency, &params.length,
+                                                          nullptr, &dataOffset});
+    if (end == position) break;
+    for (int k = 0; k < slots; ++k) {
+      if (dataOffset >= regions[k] && dataOffset < regions[k + 1]) {
+        std::printf("->%d", k + 1);
+        printed = true;
+        break;
+      }
+    }
+    position = end;
+  }
+  if (printed) std::printf("\n");
+}
+
+}  // namespace
+
+int FindBankSample(FILE* bank, uint8_t* header, int slot, int32_t* headerPosition, int* headerBytes) {
+  uint8_t magic[4];
+  std::fseek(bank, 0, SEEK_SET);
+  ReadZeroFilled(bank, magic, 4);
+  if (std::memcmp(magic, "BNK", 3) != 0) Fatal("No BNK id-string");
+
+  uint8_t fields[4];
+  ReadZeroFilled(bank, fields, 4);
+  const long tableStart = TableStart(GetU16LE(fields));
+  const int16_t slots = GetI16LE(fields + 2);
+  if (slot < 0 || slot >= slots) return -1;
+
+  uint8_t entryBytes[4];
+  const long entryPosition = tableStart + 4L * slot;
+  std::fseek(bank, entryPosition, SEEK_SET);
+  ReadZeroFilled(bank, entryBytes, 4);
+  const int32_t entry = GetI32LE(entryBytes);
+  if (entry == 0) return 0;
+
+  const int64_t position = static_cast<int64_t>(entryPosition) + entry;
+  size_t got = 0;
+  if (position >= 0 && position < FileSize(bank)) {
+    std::fseek(bank, static_cast<long>(position), SEEK_SET);
+    got = std::fread(header, 1, kBankHeaderBytes, bank);
+  }
+  std::memset(header + got, 0xFF, kBankHeaderBytes - got);
+  if (headerPosition) *headerPosition = static_cast<int32_t>(position);
+  if (headerBytes) *headerBytes = static_cast<int>(got);
+  return 1;
+}
+
+bool ExportBank(FILE* bank, int forcedMode) {
+  StreamParams& params = Params();
+  params.channels = 1;
+  params.frequency = 22050;
+  params.bitsPerSample = 16;
+  params.length = 0;
+  // Banks rarely carry field 0Bh; starting from no codec at all would write
+  // every such sample as an empty WAV and still report success.
+  if (forcedMode < 0) params.codecFlags = EA_ADPCM;
+
+  uint8_t fields[4];
+  std::fseek(bank, 4, SEEK_SET);
+  ReadZeroFilled(bank, fields, 4);
+  const int slots = GetI16LE(fields + 2);
+  std::printf("BNK contains %d samples\n", slots);
+
+  uint8_t header[kBankHeaderBytes];
+  int headerBytes = 0;
+  int32_t headerPosition = 0;
+  int32_t dataOffset = 0;
+
+  std::vector<int32_t> regions(static_cast<size_t>(std::max(slots, 0)) + 1, 0);
+  for (int slot = 0; slot < slots; ++slot) {
+    if (FindBankSample(bank, header, slot, nullptr, &headerBytes) == 0) continue;
+    ProcessHeaderFields(header, headerBytes, FieldMode::Read,
+                        HeaderFields{&params.channels, &params.frequency, &params.length, nullptr, &dataOffset});
+    regions[static_cast<size_t>(slot)] = dataOffset;
+  }
+  std::fseek(bank, 0, SEEK_END);
+  const long bankSize = std::ftell(bank);
+  regions.back() = static_cast<int32_t>(bankSize);
+
+  for (int slot = 0; slot < slots; ++slot) {
+    if (FindBankSample(bank, header, slot, &headerPosition, &headerBytes) == 0) continue;
+    const int firstListEnd =
+        ProcessHeaderFields(header, headerBytes, FieldMode::Read,
+                            HeaderFields{&params.channels, &params.frequency, &params.length, &params.codecFlags,
+                                         &dataOffset});
+    if (forcedMode >= 0) params.codecFlags = ForcedCodec(forcedMode);
+
+    char name[16];
+    std::snprintf(name, sizeof name, "%3.3d.wav", slot + 1);
+    std::printf("%d: ", slot + 1);
+    std::printf("BNK offset %d, data %d\n", headerPosition, dataOffset);
+
+    ClearReadOnly(name);
+    FileHandle wav = OpenFile(name, "wb");
+    if (!wav) return false;
+
+    PrintStreamLine();
+    WriteWavHeader(wav.get());
+
+    SampleData data = ReadSampleData(bank, bankSize, dataOffset, params.length);
+    std::vector<uint8_t> output(DecoderOutputBytes(data.count));
+    const uint8_t* end = DecodeBlock(data.input.data(), output.data(), data.count, BlockHeader{});
+    const size_t produced = end ? static_cast<size_t>(end - output.data()) : 0;
+    if (produced > 0) {
+      std::printf("%8.8X %d\n", static_cast<unsigned>(produced), static_cast<int>(produced));
+      if (std::fwrite(output.data(), 1, produced, wav.get()) != produced) {
+        std::printf("write error (disk full?)\n");
+        return false;
+      }
+    }
+    FinishWavHeader(wav.get(), static_cast<uint32_t>(produced));
+    wav.reset();
+
+    PrintCrossReferences(header, headerBytes, firstListEnd, regions, dataOffset);
+  }
+  return true;
+}

@@ -5,10 +5,14 @@
 #include <cstdint>
 #include <cstdio>
 
-// Reads slot's sample header (up to 1000 bytes) into header. Returns 1 when
-// the slot holds a sample, 0 when it is empty, -1 when slot is outside the
-// table. headerBytes (optional) receives how many header bytes were read,
-// headerPosition (optional) the header's file position.
+constexpr int kBankHeaderBytes = 1000;
+
+// Reads slot's sample header (up to kBankHeaderBytes) into header. Returns 1
+// when the slot holds a sample, 0 when it is empty, -1 when slot is outside
+// the table. headerBytes (optional) receives how many header bytes were read,
+// headerPosition (optional) the header's file position. The part of header
+// beyond the bytes read is filled with FFh, so a list that runs past them
+// ends there. A bad magic or version is fatal.
 int FindBankSample(FILE* bank, uint8_t* header, int slot, int32_t* headerPosition = nullptr,
                    int* headerBytes = nullptr);
 
