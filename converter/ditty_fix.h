@@ -4,10 +4,14 @@
 
 #include <cstdint>
 
-// Returns 1 when at least one table value changed, -1 otherwise.
+// Writes the data offsets of the BIGF archive at archivePath into the table
+// that follows signature in image. Returns 1 when at least one table value
+// changed, 0 when the table already matched the archive, -1 when the
+// signature was not found or the archive could not be opened.
 int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, const uint8_t* signature,
                      int signatureLength);
 
 // The whole "-nhl2kdittyfix" mode, in the current directory. Returns false
-// when it failed or wrote nothing because no table could be updated.
+// when it failed or wrote nothing because a table could not be updated;
+// both tables already matching is success.
 bool RunDittyFix();

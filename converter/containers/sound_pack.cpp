@@ -1,5 +1,159 @@
 #include "sound_pack.h"
 
-// Placeholder until the pack modes land.
-bool UnpackSounds(int, char**) { return false; }
-bool PackSounds(int, char**) { return false; }
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../fatal.h"
+#include "../file_io.h"
+#include "../state.h"
+
+namespace {
+
+constexpr int kMaxPackEntries = 100000;
+// Entries are copied through a fixed buffer so that memory stays bounded
+// whatever size the index claims for them.
+constexpr size_t kCopyChunk = 65536;
+
+std::string EntryPath(const std::string& prefix, int number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%3.3d.asf", number);
+  return prefix + digits;
+}
+
+// Copies up to count bytes from source to destination; returns the bytes
+// copied (fewer when the source ends). A failed write is fatal: a short entry
+// or pack must never be reported as written.
+int64_t CopyBytes(FILE* source, FILE* destination, int64_t count, std::vector<uint8_t>& buffer) {
+  int64_t copied = 0;
+  while (copied < count) {
+    const size_t want = static_cast<size_t>(std::min<int64_t>(count - copied, static_cast<int64_t>(buffer.size())));
+    const size_t got = std::fread(buffer.data(), 1, want, source);
+    if (got == 0) break;
+    if (std::fwrite(buffer.data(), 1, got, destination) != got) Fatal("write error (disk full?)");
+    copied += static_cast<int64_t>(got);
+    if (got < want) break;
+  }
+  return copied;
+}
+
+// The index is read by what the file yields rather than by its claimed size,
+// which is meaningless for a folder or a device.
+std::vector<uint8_t> ReadWhole(FILE* file) {
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[4096];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+  return bytes;
+}
+
+void CloseWritten(FILE* file) {
+  if (std::fclose(file) != 0) Fatal("write error (disk full?)");
+}
+
+}  // namespace
+
+bool UnpackSounds(int argc, char** argv) {
+  char* destination = Converter().destinationDir;
+  if (argc == 5) {
+    if (std::strlen(argv[4]) > static_cast<size_t>(kDestinationDirChars)) {
+      std::printf("couldn't open '%s'\n", argv[4]);
+      return false;
+    }
+    std::snprintf(destination, kDestinationDirChars + 1, "%s", argv[4]);
+  }
+  const std::string prefix = destination;
+  const char* packName = argv[2];
+  const char* indexName = argv[3];
+
+  FileHandle indexFile = OpenFile(indexName, "rb");
+  if (!indexFile) Fatal("couldn't open index file '%s' for reading", indexName);
+  const std::vector<uint8_t> indexBytes = ReadWhole(indexFile.get());
+  const size_t entries = indexBytes.size() / 4;
+  indexFile.reset();
+
+  FileHandle pack = OpenFile(packName, "rb");
+  if (!pack) Fatal("couldn't open packfile '%s for reading", packName);
+  const long packSize = FileSize(pack.get());
+
+  std::vector<int64_t> offsets(entries + 1);
+  for (size_t i = 0; i < entries; ++i) offsets[i] = GetI32LE(&indexBytes[4 * i]);
+  offsets[entries] = packSize;
+
+  std::vector<uint8_t> buffer(kCopyChunk);
+  for (size_t i = 0; i < entries; ++i) {
+    const int64_t size = offsets[i + 1] - offsets[i];
+    if (size < 0) Fatal("index '%s' is corrupted", indexName);
+
+    // The first bytes decide the warning before the entry file is made.
+    const size_t head = std::fread(buffer.data(), 1, static_cast<size_t>(std::min<int64_t>(size, kCopyChunk)),
+                                   pack.get());
+    if (head < 2 || buffer[0] != 'S' || buffer[1] != 'C') {
+      std::printf("WARNING: %s or index '%s' is corrupted\n", packName, indexName);
+    }
+
+    const std::string path = EntryPath(prefix, static_cast<int>(i));
+    ClearReadOnly(path.c_str());
+    FileHandle out = OpenFile(path.c_str(), "wb");
+    if (!out) Fatal("couldn't open '%s' for writing", path.c_str());
+    if (std::fwrite(buffer.data(), 1, head, out.get()) != head) Fatal("write error (disk full?)");
+    int64_t written = static_cast<int64_t>(head);
+    if (written == std::min<int64_t>(size, kCopyChunk)) written += CopyBytes(pack.get(), out.get(), size - written, buffer);
+    CloseWritten(out.release());
+    std::printf("%d. %s, %ld bytes\n", static_cast<int>(i), path.c_str(), static_cast<long>(written));
+  }
+  std::printf("operation successfull\n");
+  return true;
+}
+
+bool PackSounds(int argc, char** argv) {
+  if (argc < 4) return false;
+  const char* packName = argv[3];
+  ClearReadOnly(packName);
+  FileHandle pack = OpenFile(packName, "wb");
+  if (!pack) Fatal("couldn't open sound packfile '%s' for writing", packName);
+  const std::string prefix = argv[2];
+
+  if (argc < 5) return false;
+  const char* indexName = argv[4];
+  std::vector<int32_t> index;
+  index.reserve(kMaxPackEntries);
+
+  std::string name = EntryPath(prefix, 0);
+  FileHandle entry = OpenFile(name.c_str(), "rb");
+  if (!entry) Fatal("couldn't found 000.asf, directory '%s'\n", prefix.c_str());
+
+  std::vector<uint8_t> buffer(kCopyChunk);
+  int64_t total = 0;
+  while (entry) {
+    if (total > INT32_MAX) Fatal("sound packfile '%s' is too large for its index", packName);
+    index.push_back(static_cast<int32_t>(total));
+    const int64_t size = CopyBytes(entry.get(), pack.get(), INT64_MAX, buffer);
+    total += size;
+    entry.reset();
+    std::printf("%d. %s, %ld bytes\n", static_cast<int>(index.size() - 1), name.c_str(), static_cast<long>(size));
+
+    // The index holds kMaxPackEntries offsets; a further file ends the set
+    // like a missing one.
+    if (static_cast<int>(index.size()) == kMaxPackEntries) break;
+    name = EntryPath(prefix, static_cast<int>(index.size()));
+    entry = OpenFile(name.c_str(), "rb");
+  }
+  CloseWritten(pack.release());
+
+  ClearReadOnly(indexName);
+  FileHandle indexFile = OpenFile(indexName, "wb");
+  if (!indexFile) Fatal("couldn't open index '%s' for writing", indexName);
+  std::vector<uint8_t> indexBytes(index.size() * 4);
+  for (size_t i = 0; i < index.size(); ++i) PutU32LE(&indexBytes[4 * i], static_cast<uint32_t>(index[i]));
+  if (std::fwrite(indexBytes.data(), 1, indexBytes.size(), indexFile.get()) != indexBytes.size()) {
+    Fatal("write error (disk full?)");
+  }
+  CloseWritten(indexFile.release());
+
+  std::printf("new sound packfile '%s' created, size %d bytes, %d entries\n", packName, static_cast<int>(total),
+              static_cast<int>(index.size()));
+  return true;
+}
