@@ -1,0 +1,17 @@
+#include "import_state.h"
+
+#include "converter/fatal.h"
+#include "converter/state.h"
+
+namespace {
+ImportState g_import;
+}
+
+ImportState& Import() { return g_import; }
+
+void ResetImportState() { g_import = ImportState{}; }
+
+void RequireCodableChannels() {
+  int channels = Params().channels;
+  if (channels != 1 && channels != 2) Fatal("unknown/unsupported original sound file");
+}

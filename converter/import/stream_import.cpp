@@ -1,0 +1,245 @@
+#include "stream_import.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+#include "converter/codecs/ea_adpcm_encoder.h"
+#include "converter/containers/stream_decode.h"
+#include "converter/containers/stream_header.h"
+#include "converter/fatal.h"
+#include "converter/import/import_state.h"
+#include "converter/import/wave_samples.h"
+#include "converter/state.h"
+
+namespace {
+
+int PadTo4(int64_t n) { return static_cast<int>((4 - (n & 3)) & 3); }
+
+void AppendU16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void AppendBytes(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count) {
+  out.insert(out.end(), bytes, bytes + count);
+}
+
+struct History {
+  int32_t current1, previous1, current2, previous2;
+};
+
+// One "SCDl" block around g coded bytes, in the layout the converter's own
+// block reader expects for this codec and channel count.
+void BuildDataBlock(std::vector<uint8_t>& block, const uint8_t* coded, int32_t g, const History& h) {
+  const bool split = Params().codecFlags & EA_ADPCM2;
+  const bool stereo = Params().channels == 2;
+  const int pad = PadTo4(g);
+  block.clear();
+  AppendBytes(block, reinterpret_cast<const uint8_t*>("SCDl"), 4);
+  if (split && stereo) {
+    AppendU32(block, static_cast<uint32_t>(28 + g + pad));
+    AppendU32(block, static_cast<uint32_t>(14 * static_cast<int64_t>(g) / 15));
+    AppendU32(block, 0);
+    AppendU32(block, static_cast<uint32_t>(g / 2 + 4));
+    AppendU16(block, static_cast<uint32_t>(h.current1));
+    AppendU16(block, static_cast<uint32_t>(h.previous1));
+    AppendBytes(block, coded, static_cast<size_t>(g / 2));
+    AppendU16(block, static_cast<uint32_t>(h.current2));
+    AppendU16(block, static_cast<uint32_t>(h.previous2));
+    AppendBytes(block, coded + g / 2, static_cast<size_t>(g - g / 2));
+  } else if (split) {
+    AppendU32(block, static_cast<uint32_t>(24 + g + pad));
+    AppendU32(block, static_cast<uint32_t>(28 * static_cast<int64_t>(g) / 15));
+    AppendU32(block, 0);
+    AppendU32(block, static_cast<uint32_t>(g + 4));
+    AppendU16(block, static_cast<uint32_t>(h.current1));
+    AppendU16(block, static_cast<uint32_t>(h.previous1));
+    AppendBytes(block, coded, static_cast<size_t>(g));
+  } else {
+    AppendU32(block, static_cast<uint32_t>(20 + g + pad));
+    AppendU32(block, static_cast<uint32_t>(stereo ? 28 * static_cast<int64_t>(g) / 30 : g));
+    AppendU16(block, static_cast<uint32_t>(h.current1));
+    AppendU16(block, static_cast<uint32_t>(h.previous1));
+    AppendU16(block, stereo ? static_cast<uint32_t>(h.current2) : 0);
+    AppendU16(block, stereo ? static_cast<uint32_t>(h.previous2) : 0);
+    AppendBytes(block, coded, static_cast<size_t>(g));
+  }
+  block.insert(block.end(), static_cast<size_t>(pad), 0);
+}
+
+// Patches the header copy for the new audio and returns how many of its
+// bytes the destination carries. A header the field reader refuses ends the
+// import here, before the destination is touched.
+int PatchHeaderCopy(int32_t pcmBytes) {
+  StreamParams& p = Params();
+  int16_t channels = p.channels;
+  int32_t frequency = p.frequency;
+  if (p.length != 0) p.length = NewStreamLength(pcmBytes, p.channels);
+  int32_t length = p.length;
+  int end = ProcessHeaderFields(Import().headerCopy, kHeaderCopyBytes, FieldMode::Patch,
+                                HeaderFields{&channels, &frequency, &length, nullptr, nullptr});
+  return std::clamp(end + 1, 0, kHeaderCopyBytes);
+}
+
+void WriteAll(FILE* file, const std::vector<uint8_t>& bytes) {
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+}
+
+}  // namespace
+
+int64_t BlockBytesFromCount(int32_t count) {
+  const StreamParams& p = Params();
+  // A plain mono block counts bytes, 15 to a frame of 28 samples; the
+  // others count samples per channel.
+  if (!(p.codecFlags & EA_ADPCM2) && p.channels == 1) return static_cast<int64_t>(count / 15) * 56;
+  return 2 * static_cast<int64_t>(p.channels) * count;
+}
+
+std::vector<int32_t> CollectBlockSizes(FILE* original) {
+  std::vector<int32_t> sizes;
+  while (sizes.size() < kMaxBlockSizes && FindNextDataBlock(original)) {
+    uint8_t fields[8];
+    if (!ReadExact(original, fields, sizeof fields)) break;
+    int32_t size = GetI32LE(fields);
+    int32_t count = GetI32LE(fields + 4);
+    // A size below the fields just read would step backwards: never.
+    if (size > 12 && !SkipBytes(original, static_cast<long>(size) - 12)) break;
+    int64_t bytes = BlockBytesFromCount(count);
+    // A block coding nothing would make no progress.
+    if (bytes > 0) sizes.push_back(static_cast<int32_t>(std::min<int64_t>(bytes, kLargestBlockBytes)));
+  }
+  // A short last block is the end of the original's audio, not its rhythm.
+  if (sizes.size() >= 3 && sizes.back() < sizes.front()) sizes.pop_back();
+  return sizes;
+}
+
+int32_t NewStreamLength(int32_t pcmBytes, int channels) {
+  if (channels <= 0) return 0;
+  int64_t samples = static_cast<int64_t>(std::max(pcmBytes, 0)) / (2 * channels) - 32;
+  if (samples <= 0) return 0;
+  return static_cast<int32_t>(samples & ~int64_t{31});
+}
+
+int64_t ClockTenths() {
+  return static_cast<int64_t>(static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC) / 100;
+}
+
+std::string FormatTimeLeft(int64_t tenths) {
+  int64_t s = std::max<int64_t>(tenths, 0) / 10;
+  int hours = static_cast<int>(s / 3600);
+  int64_t rest = s - static_cast<int64_t>(hours) * 3600;
+  int minutes = static_cast<int>(rest / 60);
+  int seconds = static_cast<int>(rest % 60);
+  char text[64];
+  if (hours != 0) {
+    std::snprintf(text, sizeof text, "%d:%02.2d:%02.2d", hours, minutes, seconds);
+  } else {
+    std::snprintf(text, sizeof text, "%02.2d:%02.2d", minutes, seconds);
+  }
+  return text;
+}
+
+std::string FormatProgressLine(int64_t bytesRead, int64_t bytesWritten, int64_t total, int64_t remainingBefore,
+                               int64_t tenthsLeft) {
+  double percent = total > 0 ? 100.0 - static_cast<double>(remainingBefore) * 100.0 / static_cast<double>(total) : 100.0;
+  char line[200];
+  std::snprintf(line, sizeof line, "read: %8d, write: %8d, to go %8d %s (%.1f%%)           %c",
+                static_cast<int>(bytesRead), static_cast<int>(bytesWritten), static_cast<int>(total - bytesRead),
+                FormatTimeLeft(tenthsLeft).c_str(), percent, 13);
+  return line;
+}
+
+int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
+  RequireCodableChannels();
+  const bool schl = Params().codecFlags & ORIG_SCHL;
+  std::vector<int32_t> sizes;
+  if (schl) sizes = CollectBlockSizes(original.get());
+  if (sizes.empty()) sizes.push_back(kDefaultBlockBytes);
+  original.reset();
+
+  const int headerBytes = PatchHeaderCopy(pcmBytes);
+
+  ClearReadOnly(destination);
+  ReplacementFile out(destination);
+  if (!out.Open()) Fatal("couldn't open destination file '%s'\n", destination);
+  FILE* file = out.get();
+
+  std::vector<uint8_t> head;
+  if (schl) {
+    AppendBytes(head, reinterpret_cast<const uint8_t*>("SCHl"), 4);
+    AppendU32(head, static_cast<uint32_t>((headerBytes + 11) & ~3));
+  }
+  AppendBytes(head, Import().headerCopy, static_cast<size_t>(headerBytes));
+  head.insert(head.end(), static_cast<size_t>(PadTo4(headerBytes)), 0);
+  long blockCountAt = 0;
+  if (schl) {
+    AppendBytes(head, reinterpret_cast<const uint8_t*>("SCCl"), 4);
+    AppendU32(head, 12);
+    blockCountAt = static_cast<long>(head.size());
+    AppendU32(head, 0);
+  }
+  WriteAll(file, head);
+
+  std::printf("encoding.... \n");
+  const int64_t t0 = ClockTenths();
+  EaAdpcmState state{};
+  // Room behind the largest block for a last frame the encoder completes.
+  std::vector<int16_t> pcm((kBlockBufferBytes + 112) / 2, 0);
+  std::vector<uint8_t> coded(kBlockBufferBytes);
+  std::vector<uint8_t> block;
+  uint8_t* pcmBytesBuffer = reinterpret_cast<uint8_t*>(pcm.data());
+
+  int64_t remaining = pcmBytes;
+  int64_t bytesRead = 0;
+  int64_t bytesWritten = 0;
+  uint32_t blocks = 0;
+  size_t entry = 0;
+  while (remaining > 0) {
+    const int32_t f = sizes[entry];
+    if (entry + 1 < sizes.size()) ++entry;
+    const int32_t take = static_cast<int32_t>(std::min<int64_t>(remaining, f));
+    ReadWaveSamples(pcmBytesBuffer, take, wav);
+    const size_t frameEnd = (static_cast<size_t>(f) + 111) / 112 * 112;
+    std::memset(pcmBytesBuffer + take, 0, frameEnd - static_cast<size_t>(take));
+    bytesRead += take;
+
+    const History before{state.current1, state.previous1, state.current2, state.previous2};
+    uint8_t* end = EncodeEaAdpcm(pcm.data(), coded.data(), state, f);
+    const int32_t g = static_cast<int32_t>(end - coded.data());
+    if (schl) {
+      BuildDataBlock(block, coded.data(), g, before);
+      WriteAll(file, block);
+    } else {
+      std::fwrite(coded.data(), 1, static_cast<size_t>(g), file);
+    }
+    bytesWritten += g;
+
+    const int64_t elapsed = ClockTenths() - t0;
+    const double estimate = static_cast<double>(elapsed) * static_cast<double>(pcmBytes) / static_cast<double>(bytesRead);
+    const double left = std::max(estimate - static_cast<double>(ClockTenths() - t0), 0.0);
+    std::fputs(FormatProgressLine(bytesRead, bytesWritten, pcmBytes, remaining, static_cast<int64_t>(left)).c_str(),
+               stdout);
+
+    remaining -= f;
+    ++blocks;
+  }
+
+  if (schl) {
+    std::vector<uint8_t> tail;
+    AppendBytes(tail, reinterpret_cast<const uint8_t*>("SCEl"), 4);
+    AppendU32(tail, 8);
+    WriteAll(file, tail);
+    uint8_t count[4];
+    PutU32LE(count, blocks);
+    std::fseek(file, blockCountAt, SEEK_SET);
+    std::fwrite(count, 1, 4, file);
+  }
+  std::printf("\n");
+  if (!out.Commit()) Fatal("write error (disk full?)");
+  return 1;
+}
