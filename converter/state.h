@@ -1,6 +1,7 @@
 // Process-wide state of the converter: one record that a test can reset.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -83,12 +83,12 @@ uint8_t* DecodeEaAdpcmMono(const uint8_t* source, uint8_t* destination, EaAdpcmS
     float cur = static_cast<float>(state.current1);
     float prev = static_cast<float>(state.previous1);
     for (int i = 1; i < 15; ++i) {
-      for (int nibble : {source[i] >> 4, source[i] & 0x0F}) {
-        float next = Predict(k, cur, prev, row[nibble]);
-        out = PutSample(out, ClipSample(next));
-        prev = cur;
-        cur = next;
-      }
+      float high = Predict(k, cur, prev, row[source[i] >> 4]);
+      out = PutSample(out, ClipSample(high));
+      float low = Predict(k, high, cur, row[source[i] & 0x0F]);
+      out = PutSample(out, ClipSample(low));
+      prev = high;
+      cur = low;
     }
     state.current1 = TruncateHistory(cur);
     state.previous1 = TruncateHistory(prev);

@@ -1,0 +1,271 @@
+#include "stream_decode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "../codecs/ea_adpcm.h"
+#include "../codecs/ima_adpcm.h"
+#include "../codecs/pcm.h"
+#include "../file_io.h"
+#include "../state.h"
+#include "wav.h"
+
+namespace {
+
+// The decoders read whole frames, so a block's data may be read up to a
+// frame past its count, and EA_ADPCM2 reads channel 2 behind channel 1:
+// everything up to this mark is zeroed before each block.
+constexpr size_t kBlockReadReach = 2 * kMaxBlockField + 4 + 64;
+
+// Payloads are decoded in pieces of whole frames (15-byte EA ADPCM frames,
+// single IMA bytes), so memory stays bounded for any payload length.
+constexpr int32_t kPayloadChunkBytes = 15 * 4096;
+constexpr int kTrailerSearchBytes = 128;
+
+bool TagIs(const uint8_t* unit, const char* tag, size_t length) { return std::memcmp(unit, tag, length) == 0; }
+
+bool IsSkippedBlock(const uint8_t* unit) {
+  return TagIs(unit, "pQGT", 4) || TagIs(unit, "kVGT", 4) || TagIs(unit, "nTCD", 4) || TagIs(unit, "MAD", 3);
+}
+
+// Where a block row's fields end and what it hands to the decoder.
+struct BlockLayout {
+  bool uncompOld;
+  int fieldBytes;  // bytes read behind the tag
+  int32_t dataBytes;
+  int32_t count;
+};
+
+bool CorruptBlock() {
+  std::fputs("corrupt input file\n", stdout);
+  return false;
+}
+
+// Reads the block fields by the codec and checks them against the limits.
+bool ReadBlockFields(FILE* input, BlockHeader& header, BlockLayout& layout) {
+  const StreamParams& p = Params();
+  uint16_t flags = p.codecFlags;
+  std::memset(header.bytes, 0, sizeof header.bytes);
+  layout.uncompOld = false;
+  if (flags & (UNCOMP_16 | UNCOMP_8)) {
+    layout.fieldBytes = 4;
+  } else if (flags & EA_ADPCM2) {
+    layout.fieldBytes = 20;
+  } else if (flags & UNCOMP_OLD) {
+    layout.uncompOld = true;
+    layout.fieldBytes = 8;
+  } else if (p.eacsSeen) {
+    layout.fieldBytes = 24;
+  } else {
+    layout.fieldBytes = 16;
+  }
+  ReadZeroFilled(input, header.bytes, static_cast<size_t>(layout.fieldBytes));
+  int32_t size = GetI32LE(header.bytes);
+  int32_t count = layout.fieldBytes >= 8 ? GetI32LE(header.bytes + 4) : 0;
+  if (size > kMaxBlockField) return CorruptBlock();
+  // A size below the fields' end would give a negative data length.
+  if (size < 4 + layout.fieldBytes) return CorruptBlock();
+  layout.dataBytes = size - 4 - layout.fieldBytes;
+
+  if (flags & (UNCOMP_16 | UNCOMP_8)) {
+    layout.count = layout.dataBytes;
+  } else if (flags & EA_ADPCM2) {
+    int32_t channel2Offset = GetI32LE(header.bytes + 12);
+    if (channel2Offset > kMaxBlockField || channel2Offset < 4) return CorruptBlock();
+    layout.count = channel2Offset - 4;
+  } else {
+    if (count > kMaxBlockField) return CorruptBlock();
+    layout.count = count;
+    if (!(flags & UNCOMP_OLD) && p.eacsSeen && count == 0) layout.count = layout.dataBytes;
+  }
+  return true;
+}
+
+// The UNCOMP_OLD copy never takes more bytes than the block brought.
+int32_t ClampUncompOldCount(int32_t count, int32_t dataBytes) {
+  int bytesPerSample = Params().channels == 2 ? 4 : 2;
+  return std::clamp(count, 0, dataBytes / bytesPerSample);
+}
+
+bool WritePcm(FILE* wav, const uint8_t* pcm, size_t bytes) {
+  if (std::fwrite(pcm, 1, bytes, wav) != bytes) {
+    std::fputs("write error (disk full?)\n", stdout);
+    return false;
+  }
+  return true;
+}
+
+// Leaves the file at a following "KWK" or "EAC" within 128 bytes.
+void SeekNextPayloadHeader(FILE* input) {
+  uint8_t last[3] = {0, 0, 0};
+  for (int i = 0; i < kTrailerSearchBytes; ++i) {
+    int c = std::fgetc(input);
+    if (c == EOF) return;
+    last[0] = last[1];
+    last[1] = last[2];
+    last[2] = static_cast<uint8_t>(c);
+    if (i >= 2 && (TagIs(last, "KWK", 3) || TagIs(last, "EAC", 3))) {
+      std::fseek(input, -3, SEEK_CUR);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+bool FindNextDataBlock(FILE* file) {
+  uint8_t unit[4];
+  while (ReadExact(file, unit, 4)) {
+    if (IsSkippedBlock(unit)) {
+      uint8_t size[4];
+      if (!ReadExact(file, size, 4)) return false;
+      int32_t blockSize = GetI32LE(size);
+      // A size below 8 would step backwards and loop for ever.
+      if (blockSize > 8) SkipBytes(file, blockSize - 8);
+    } else if (TagIs(unit, "SCDl", 4) || TagIs(unit, "1SNd", 4)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+uint8_t* DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, const BlockHeader& header) {
+  StreamParams& p = Params();
+  uint16_t flags = p.codecFlags;
+  if (flags & IMA_ADPCM) {
+    if (p.eacsSeen) LoadImaState32(header.bytes + 8, count);
+    else LoadImaState16(header.bytes + 8, count);
+    return p.channels == 2 ? DecodeImaStereo(data, output) : DecodeImaMono(data, output);
+  }
+  if (flags & EA_ADPCM2) {
+    EaAdpcmState state;
+    state.count = count;
+    state.current1 = GetI16LE(header.bytes + 16);
+    state.previous1 = GetI16LE(header.bytes + 18);
+    uint8_t* end = DecodeEaAdpcmMono(data, output, state);
+    if (p.channels != 2) return end;
+    EaAdpcmState right;
+    right.count = count;
+    right.current1 = GetI16LE(data + count);
+    right.previous1 = GetI16LE(data + count + 2);
+    uint8_t* middle = end;
+    end = DecodeEaAdpcmMono(data + count + 4, middle, right);
+    size_t total = static_cast<size_t>(end - output);
+    size_t pairs = total / 4;
+    uint8_t* scratch = Converter().scratch.data();
+    std::memcpy(scratch, output, total);
+    const uint8_t* left = scratch;
+    const uint8_t* rightSamples = scratch + (middle - output);
+    for (size_t i = 0; i < pairs; ++i) {
+      std::memcpy(output + 4 * i, left + 2 * i, 2);
+      std::memcpy(output + 4 * i + 2, rightSamples + 2 * i, 2);
+    }
+    return end;
+  }
+  if (flags & EA_ADPCM) {
+    EaAdpcmState state;
+    state.count = count;
+    state.current1 = GetI16LE(header.bytes + 8);
+    state.previous1 = GetI16LE(header.bytes + 10);
+    state.current2 = GetI16LE(header.bytes + 12);
+    state.previous2 = GetI16LE(header.bytes + 14);
+    return p.channels == 2 ? DecodeEaAdpcmStereo(data, output, state) : DecodeEaAdpcmMono(data, output, state);
+  }
+  if (flags & (UNCOMP_OLD | UNCOMP_16)) {
+    size_t bytes = (flags & UNCOMP_16) ? static_cast<size_t>(std::max(count, 0))
+                                       : static_cast<size_t>(std::max(count, 0)) * (p.channels == 2 ? 4 : 2);
+    return CopyPcm16(data, output, bytes);
+  }
+  if (flags & UNCOMP_8) {
+    p.bitsPerSample = 8;
+    return WidenPcm8(data, output, static_cast<size_t>(std::max(count, 0)));
+  }
+  return nullptr;
+}
+
+bool DecodeBlocks(FILE* input, FILE* wav, int forcedMode) {
+  std::vector<uint8_t> in(kBlockInputBytes);
+  std::vector<uint8_t> out(kBlockOutputBytes);
+  StreamParams& p = Params();
+  if (forcedMode >= 0) p.codecFlags = forcedMode < 16 ? static_cast<uint16_t>(1u << forcedMode) : 0;
+
+  long blockNumber = 0;
+  uint32_t total = 0;
+  for (;;) {
+    if (!FindNextDataBlock(input)) {
+      FinishWavHeader(wav, total);
+      return true;
+    }
+    BlockHeader header;
+    BlockLayout layout{};
+    if (!ReadBlockFields(input, header, layout)) return false;
+    std::printf("%ld%c", blockNumber++, 13);
+
+    std::memset(in.data(), 0, kBlockReadReach);
+    ReadZeroFilled(input, in.data(), static_cast<size_t>(layout.dataBytes));
+    int32_t count = layout.count;
+    if (layout.uncompOld) count = ClampUncompOldCount(count, layout.dataBytes);
+    uint8_t* end = DecodeBlock(in.data(), out.data(), count, header);
+    if (!end) {
+      std::fputs("decoding error!\n", stdout);
+      return false;
+    }
+    size_t produced = static_cast<size_t>(end - out.data());
+    if (produced == 0) {
+      std::fputs("decoder returned no data!?\n", stdout);
+      return false;
+    }
+    if (!WritePcm(wav, out.data(), produced)) return false;
+    total += static_cast<uint32_t>(produced);
+  }
+}
+
+bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
+  if (payloadLength < 1) {
+    std::fputs("decoder returned no data!?\n", stdout);
+    return false;
+  }
+  StreamParams& p = Params();
+  // Bytes the file does not hold are not decoded: a hostile length must not
+  // turn into gigabytes of silence.
+  long here = std::ftell(input);
+  long available = std::max(0L, FileSize(input) - here);
+  int32_t remaining = static_cast<int32_t>(std::min<long>(payloadLength, available));
+
+  std::vector<uint8_t> in(static_cast<size_t>(std::min(remaining, kPayloadChunkBytes)) + 64);
+  std::vector<uint8_t> out(4 * in.size() + 1000);
+  const bool ima = (p.codecFlags & IMA_ADPCM) != 0;
+  if (ima) {
+    const uint8_t zeros[8] = {};
+    LoadImaState16(zeros, 0);
+  }
+  EaAdpcmState ea;
+  uint32_t total = 0;
+  bool writeFailed = false;
+  while (remaining > 0 && !writeFailed) {
+    int32_t chunk = std::min(remaining, kPayloadChunkBytes);
+    std::memset(in.data(), 0, in.size());
+    ReadZeroFilled(input, in.data(), static_cast<size_t>(chunk));
+    remaining -= chunk;
+    uint8_t* end;
+    if (ima) {
+      Converter().ima.count = chunk;
+      end = p.channels == 2 ? DecodeImaStereo(in.data(), out.data()) : DecodeImaMono(in.data(), out.data());
+    } else {
+      ea.count = chunk;
+      end = DecodeEaAdpcmMono(in.data(), out.data(), ea);
+    }
+    size_t produced = static_cast<size_t>(end - out.data());
+    writeFailed = !WritePcm(wav, out.data(), produced);
+    total += static_cast<uint32_t>(produced);
+  }
+  if (writeFailed) return false;
+  SeekNextPayloadHeader(input);
+  if (total == 0) {
+    std::fputs("decoder returned no data!?\n", stdout);
+    return false;
+  }
+  FinishWavHeader(wav, total);
+  return true;
+}

@@ -1,0 +1,16 @@
+// Runs a built program as a separate process and captures what it prints
+// on standard output and its exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProgramResult {
+  int status = -1;
+  std::string output;
+};
+
+// program is a path as CMake gives it (a Z: path with forward slashes under
+// Wine is turned into a native one). Arguments are quoted when they hold
+// spaces. Runs in the current directory.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments);
