@@ -1,0 +1,132 @@
+#include "manager/core/frmMain.h"
+
+#include "manager/core/RuntimeError.h"
+
+void frmMain::ShowFolderLabel() { view_.SetLabel2("Fifa 2001's folder is: " + GameFolder); }
+
+void frmMain::DisableSongCommands() {
+  view_.DisableCommand(MainCommand::Command1);
+  view_.DisableCommand(MainCommand::Command2);
+  view_.DisableCommand(MainCommand::Command6);
+}
+
+void frmMain::LocateGameFolder() {
+  // The game's setup, then the command line, then our own setting, then
+  // the user: the first source that gives a folder wins.
+  cRegistry registry(platform_.registry);
+  registry.ClassKey = HKEY_LOCAL_MACHINE_VALUE;
+  registry.SectionKey = GameAppPathKey;
+  registry.ValueKey = "Path";
+  GameFolder = RegistryValueText(registry.Value());
+
+  if (!platform_.commandLine.empty()) {
+    GameFolder = platform_.commandLine;
+    platform_.messages.Show("Fifa 2001 folder is: " + platform_.commandLine,
+                            MessageIcon::Information);
+  }
+
+  if (!GameFolder.empty()) {
+    ShowFolderLabel();
+  } else {
+    std::string saved =
+        platform_.settings.GetSetting(SettingsApp, SettingsSection, SettingsKey, "");
+    if (!saved.empty()) {
+      GameFolder = saved;
+      ShowFolderLabel();
+    } else {
+      std::string fileTitle;
+      bool mustExist = true, multiSelect = false, readOnly = false, hideReadOnly = true;
+      std::string filter = "Fifa2001.exe|fifa2001.exe";
+      int32_t filterIndex = 1;
+      std::string initialDir = "C:\\";
+      std::string title = "Please locate the FIFA 2001 folder";
+      std::string defaultExt;
+      intptr_t owner = view_.Hwnd();
+      int32_t flags = 0;
+      if (ShowOpenDialog(platform_.dialogs, GameFolder, fileTitle, mustExist, multiSelect,
+                         readOnly, hideReadOnly, filter, filterIndex, initialDir, title,
+                         defaultExt, owner, flags)) {
+        GameFolder = FolderPart(GameFolder);
+        if (!GameFolder.empty() && GameFolder.back() == '\\') GameFolder.pop_back();
+        ShowFolderLabel();
+        platform_.settings.SaveSetting(SettingsApp, SettingsSection, SettingsKey, GameFolder);
+      } else {
+        GameFolder.clear();
+        view_.SetLabel2("Fifa 2001 has not been installed properly.");
+        DisableSongCommands();
+      }
+    }
+  }
+
+  if (!GameFolder.empty() && GameFolder.back() == '\\') GameFolder.pop_back();
+}
+
+bool frmMain::Form_Load() {
+  view_.FlattenHeader();
+  LocateGameFolder();
+
+  bool songMissing = false;
+  try {
+    view_.ShowTmpFile(FillSongList(view_.ListView1(), platform_.fs));
+    view_.EnableCheckBoxes();
+    std::string background = AddBackslash(platform_.programFolder) + "blu.jpg";
+    if (FileExists(platform_.fs, background)) {
+      view_.SetTiledBackground(background);
+    } else {
+      view_.SetTextBlack();
+    }
+    songMissing = ReadSongList(view_.ListView1(), platform_.fs, true);
+  } catch (const RuntimeError& error) {
+    if (error.Number == ErrPathNotFound) {
+      DisableSongCommands();
+      platform_.messages.Show(
+          "An error occurred while accessing " + GameFolder + MusicSubfolder + "\r\n" +
+              "Please make sure that you choose to do the 'full installation' of the game "
+              "during the FIFA 2001's setup. See readme.txt for more info.",
+          MessageIcon::Critical);
+      return false;
+    }
+    // Any other start-up error (a missing music.inf among them) is dropped:
+    // the window opens with what was done so far.
+  }
+
+  view_.ShowForm();
+  if (songMissing) {
+    platform_.messages.Show(
+        "One or more songs have been deleted from your hard disk. Please click on the 'Save "
+        "changes' button to fix the FIFA 2001 songs list too.",
+        MessageIcon::Exclamation, "Warning");
+  }
+  return true;
+}
+
+void frmMain::Command1_Click() { view_.ShowFrmAddNew(); }
+
+void frmMain::Command2_Click() {
+  WriteSongList(view_.ListView1(), platform_.fs, platform_.messages);
+}
+
+void frmMain::Command3_Click() { view_.ShowFrmAbout(); }
+
+void frmMain::Command4_Click() { view_.Unload(); }
+
+void frmMain::Command5_Click() {
+  platform_.shell.OpenDocument(0, AddBackslash(platform_.programFolder) + "readme.txt");
+}
+
+void frmMain::Command6_Click() {
+  ISongList& list = view_.ListView1();
+  for (int i = 0; i < list.Count(); ++i) {
+    if (IsSelected(list, i)) {
+      SelectedSong = list.Text(i);
+      view_.ShowFrmExport();
+      return;
+    }
+  }
+  platform_.messages.Show(
+      "Please select the song you want to export from the game by clicking on its filename on "
+      "the list.",
+      MessageIcon::Exclamation);
+}
+
+void frmMain::PicLogo_Click() { platform_.shell.OpenDocument(0, MakerWebSite); }

@@ -1,0 +1,125 @@
+#include "manager/core/mCommonDialog.h"
+
+namespace {
+
+std::string PadToBuffer(const std::string& text) {
+  std::string buffer = text.substr(0, DialogBufferSize);
+  buffer.resize(DialogBufferSize, '\0');
+  return buffer;
+}
+
+// Hooks and templates need callbacks this module does not provide.
+constexpr uint32_t UnsupportedFlags = OFN_ENABLEHOOK_FLAG | OFN_ENABLETEMPLATE_FLAG;
+
+FileDialogRequest BuildRequest(const std::string& fileName, const std::string& fileTitle,
+                               const std::string& convertedFilter, int32_t filterIndex,
+                               const std::string& initialDir, const std::string& dialogTitle,
+                               const std::string& defaultExt, intptr_t owner, uint32_t flags) {
+  FileDialogRequest request;
+  request.owner = owner == -1 ? 0 : owner;
+  request.filter = convertedFilter;
+  request.filterIndex = filterIndex;
+  request.file = PadToBuffer(fileName);
+  request.fileTitle = PadToBuffer(fileTitle);
+  request.initialDir = initialDir;
+  request.title = dialogTitle;
+  request.defaultExt = defaultExt;
+  request.flags = flags;
+  return request;
+}
+
+void ClearOnCancel(std::string& fileName, std::string& fileTitle, std::string& filter,
+                   int32_t& flags) {
+  fileName.clear();
+  fileTitle.clear();
+  filter.clear();
+  flags = 0;
+}
+
+}  // namespace
+
+std::string TextBeforeNul(const std::string& text) {
+  return text.substr(0, text.find('\0'));
+}
+
+std::string ConvertFilter(const std::string& filter) {
+  std::string converted;
+  for (char c : filter) converted += (c == '|' || c == ':') ? '\0' : c;
+  converted += '\0';
+  converted += '\0';
+  return converted;
+}
+
+std::string FilterEntry(const std::string& convertedFilter, int32_t n) {
+  size_t position = 0;
+  std::string entry;
+  for (int32_t number = 1; number <= n; ++number) {
+    size_t first = convertedFilter.find('\0', position);
+    if (first == std::string::npos) return "";
+    size_t second = convertedFilter.find('\0', first + 1);
+    if (second == std::string::npos) second = convertedFilter.size();
+    entry = convertedFilter.substr(position, second - position);
+    position = second + 1;
+    if (position > convertedFilter.size()) position = convertedFilter.size();
+  }
+  return entry;
+}
+
+uint32_t OpenDialogFlags(bool fileMustExist, bool multiSelect, bool readOnly, bool hideReadOnly,
+                         uint32_t flags) {
+  uint32_t result = flags & ~UnsupportedFlags;
+  if (fileMustExist) result |= OFN_FILEMUSTEXIST_FLAG;
+  if (multiSelect) result |= OFN_ALLOWMULTISELECT_FLAG;
+  if (readOnly) result |= OFN_READONLY_FLAG;
+  if (hideReadOnly) result |= OFN_HIDEREADONLY_FLAG;
+  return result;
+}
+
+uint32_t SaveDialogFlags(bool overwritePrompt, uint32_t flags) {
+  uint32_t result = (flags & ~UnsupportedFlags) | OFN_HIDEREADONLY_FLAG;
+  if (overwritePrompt) result |= OFN_OVERWRITEPROMPT_FLAG;
+  return result;
+}
+
+bool ShowOpenDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
+                    bool& fileMustExist, bool& multiSelect, bool& readOnly, bool& hideReadOnly,
+                    std::string& filter, int32_t& filterIndex, std::string& initialDir,
+                    std::string& dialogTitle, std::string& defaultExt, intptr_t& owner,
+                    int32_t& flags) {
+  std::string converted = ConvertFilter(filter);
+  FileDialogRequest request = BuildRequest(
+      fileName, fileTitle, converted, filterIndex, initialDir, dialogTitle, defaultExt, owner,
+      OpenDialogFlags(fileMustExist, multiSelect, readOnly, hideReadOnly,
+                      static_cast<uint32_t>(flags)));
+  if (!api.GetOpenFileName(request)) {
+    ClearOnCancel(fileName, fileTitle, filter, flags);
+    return false;
+  }
+  fileName = TextBeforeNul(request.file);
+  fileTitle = TextBeforeNul(request.fileTitle);
+  flags = static_cast<int32_t>(request.flags);
+  filterIndex = request.filterIndex;
+  filter = FilterEntry(converted, filterIndex);
+  readOnly = (request.flags & OFN_READONLY_FLAG) != 0;
+  return true;
+}
+
+bool ShowSaveDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
+                    bool& overwritePrompt, std::string& filter, int32_t& filterIndex,
+                    std::string& initialDir, std::string& dialogTitle, std::string& defaultExt,
+                    intptr_t& owner, int32_t& flags) {
+  std::string converted = ConvertFilter(filter);
+  FileDialogRequest request =
+      BuildRequest(fileName, fileTitle, converted, filterIndex, initialDir, dialogTitle,
+                   defaultExt, owner, SaveDialogFlags(overwritePrompt, static_cast<uint32_t>(flags)));
+  if (!api.GetSaveFileName(request)) {
+    ClearOnCancel(fileName, fileTitle, filter, flags);
+    return false;
+  }
+  fileName = TextBeforeNul(request.file);
+  fileTitle = TextBeforeNul(request.fileTitle);
+  flags = static_cast<int32_t>(request.flags);
+  filterIndex = request.filterIndex;
+  filter = FilterEntry(converted, filterIndex);
+  return true;
+}

@@ -1,0 +1,61 @@
+// The open and save file dialogs. Every setting is a separate argument
+// passed by reference; a confirmed choice comes back through them. The
+// dialog itself sits behind IFileDialogApi (GetOpenFileNameA and
+// GetSaveFileNameA in the program).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr uint32_t OFN_READONLY_FLAG = 0x1;
+constexpr uint32_t OFN_OVERWRITEPROMPT_FLAG = 0x2;
+constexpr uint32_t OFN_HIDEREADONLY_FLAG = 0x4;
+constexpr uint32_t OFN_ENABLEHOOK_FLAG = 0x20;
+constexpr uint32_t OFN_ENABLETEMPLATE_FLAG = 0x40;
+constexpr uint32_t OFN_ALLOWMULTISELECT_FLAG = 0x200;
+constexpr uint32_t OFN_FILEMUSTEXIST_FLAG = 0x1000;
+
+constexpr size_t DialogBufferSize = 260;
+
+// The request record (OPENFILENAMEA) as the module fills it. Texts that
+// are empty are passed as no value.
+struct FileDialogRequest {
+  intptr_t owner = 0;
+  std::string filter;          // converted: entries and patterns NUL-separated
+  int32_t filterIndex = 0;
+  std::string file;            // DialogBufferSize bytes, NUL-padded
+  std::string fileTitle;       // DialogBufferSize bytes, NUL-padded
+  std::string initialDir;
+  std::string title;
+  std::string defaultExt;
+  uint32_t flags = 0;
+};
+
+class IFileDialogApi {
+ public:
+  virtual ~IFileDialogApi() = default;
+  // Shows the dialog; true when the user confirmed a file. The platform
+  // writes the chosen path, title, flags and filter index into request.
+  virtual bool GetOpenFileName(FileDialogRequest& request) = 0;
+  virtual bool GetSaveFileName(FileDialogRequest& request) = 0;
+};
+
+std::string TextBeforeNul(const std::string& text);
+// "|" and ":" become NUL; two NULs end the text.
+std::string ConvertFilter(const std::string& filter);
+// Entry n (from 1) of a converted filter: description NUL pattern.
+std::string FilterEntry(const std::string& convertedFilter, int32_t n);
+uint32_t OpenDialogFlags(bool fileMustExist, bool multiSelect, bool readOnly, bool hideReadOnly,
+                         uint32_t flags);
+uint32_t SaveDialogFlags(bool overwritePrompt, uint32_t flags);
+
+bool ShowOpenDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
+                    bool& fileMustExist, bool& multiSelect, bool& readOnly, bool& hideReadOnly,
+                    std::string& filter, int32_t& filterIndex, std::string& initialDir,
+                    std::string& dialogTitle, std::string& defaultExt, intptr_t& owner,
+                    int32_t& flags);
+
+bool ShowSaveDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
+                    bool& overwritePrompt, std::string& filter, int32_t& filterIndex,
+                    std::string& initialDir, std::string& dialogTitle, std::string& defaultExt,
+                    intptr_t& owner, int32_t& flags);

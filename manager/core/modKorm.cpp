@@ -1,0 +1,137 @@
+#include "manager/core/modKorm.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "manager/core/RuntimeError.h"
+
+std::string GameFolder;
+std::string SelectedSong;
+
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+void ToggleCheck(ISongList& list, int16_t index) {
+  unsigned state = list.GetItemState(index, LVIS_STATEIMAGEMASK_BITS);
+  unsigned newState = (state & StateChecked) ? StateUnchecked : StateChecked;
+  list.SetItemState(index, newState, ToggleStateMask);
+}
+
+bool IsChecked(const ISongList& list, int index) {
+  return (list.GetItemState(index, LVIS_STATEIMAGEMASK_BITS) & StateChecked) != 0;
+}
+
+bool IsSelected(const ISongList& list, int index) {
+  return (list.GetItemState(index, LVIS_SELECTED_BIT) & LVIS_SELECTED_BIT) != 0;
+}
+
+std::string MusicFolder() { return GameFolder + MusicSubfolder; }
+
+std::string SongListPath() { return MusicFolder() + SongListFileName; }
+
+std::string SongName(const std::string& fileName) {
+  return fileName.size() > 4 ? fileName.substr(0, fileName.size() - 4) : std::string();
+}
+
+void SortLikeFileList(std::vector<std::string>& names) {
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    std::string la = Lower(a), lb = Lower(b);
+    return la != lb ? la < lb : a < b;
+  });
+}
+
+std::vector<std::string> FillSongList(ISongList& list, IFileSystem& fs) {
+  std::vector<std::string> names = fs.ListFiles(MusicFolder(), "*.str");
+  SortLikeFileList(names);
+  list.Clear();
+  for (const std::string& name : names) {
+    // Files whose names begin with "1" are the game's own, never listed.
+    if (!name.empty() && name[0] != '1') list.Add(name);
+  }
+  return names;
+}
+
+bool ReadSongList(ISongList& list, IFileSystem& fs, bool verifyFiles) {
+  std::vector<uint8_t> bytes = fs.ReadAll(SongListPath());
+  bool missing = false;
+  if (bytes.empty()) return missing;
+  const size_t count = bytes[0];
+  for (size_t k = 0; k < count; ++k) {
+    size_t offset = 2 + SongNameBytes * k;
+    // A count larger than the file's entries stops at the end of the file.
+    if (offset + SongNameBytes > bytes.size()) break;
+    std::string raw(reinterpret_cast<const char*>(&bytes[offset]), SongNameBytes);
+    std::string name = raw.substr(0, raw.find('\0'));
+    std::string lowerName = Lower(name);
+    for (int i = 0; i < list.Count(); ++i) {
+      if (Lower(SongName(list.Text(i))) != lowerName) continue;
+      if (!verifyFiles || FileExists(fs, MusicFolder() + name + ".str")) {
+        ToggleCheck(list, static_cast<int16_t>(i));
+      } else {
+        missing = true;
+      }
+      break;
+    }
+  }
+  return missing;
+}
+
+std::vector<uint8_t> BuildSongListFile(const ISongList& list, IMessageSink& messages) {
+  std::vector<uint8_t> bytes{0, 0};
+  uint8_t n = 0;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (!IsChecked(list, i)) continue;
+    std::string name = SongName(list.Text(i));
+    if (name.size() > SongNameBytes) {
+      messages.Show("Warning: There's a filename made up of more than 8 characters. That file "
+                    "will be skipped.",
+                    MessageIcon::Critical);
+      continue;
+    }
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    bytes.insert(bytes.end(), SongNameBytes - name.size(), 0);
+    ++n;
+  }
+  bytes[0] = n;
+  return bytes;
+}
+
+void WriteSongList(const ISongList& list, IFileSystem& fs, IMessageSink& messages) {
+  int checked = 0;
+  for (int i = 0; i < list.Count(); ++i) checked += IsChecked(list, i) ? 1 : 0;
+  if (checked > MaxSongs) {
+    messages.Show("You can have only up to 10 songs in FIFA 2001.", MessageIcon::Information);
+    return;
+  }
+
+  const std::string path = SongListPath();
+  const std::string temp = MusicFolder() + SongListTempName;
+  try {
+    std::vector<uint8_t> bytes = BuildSongListFile(list, messages);
+    fs.WriteAll(temp, bytes);
+    // A read-only (or hidden, system) music.inf would refuse the rename.
+    if (FileExists(fs, path)) {
+      try {
+        fs.SetNormalAttributes(path);
+      } catch (const RuntimeError&) {
+      }
+    }
+    fs.ReplaceWith(temp, path);
+  } catch (const RuntimeError& error) {
+    try {
+      if (FileExists(fs, temp)) fs.Remove(temp);
+    } catch (const RuntimeError&) {
+    }
+    messages.Show("Error n\xB0 " + std::to_string(error.Number) + "\r\n" + error.Description,
+                  MessageIcon::Critical);
+    return;
+  }
+  messages.Show("Changes saved!", MessageIcon::Information);
+}

@@ -1,0 +1,293 @@
+// In-memory stand-ins for the manager's platform interfaces.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "manager/core/RuntimeError.h"
+#include "manager/core/cRegistry.h"
+#include "manager/core/frmMain.h"
+#include "manager/core/mCommonDialog.h"
+#include "manager/core/modFiles.h"
+#include "manager/core/modKorm.h"
+
+inline std::vector<uint8_t> Bytes(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// Paths are compared exactly (a case-sensitive file system) unless
+// caseInsensitive is set, as on Windows.
+class FakeFileSystem : public IFileSystem {
+ public:
+  bool caseInsensitive = false;
+  std::map<std::string, std::vector<uint8_t>> files;
+  std::set<std::string> folders;  // without trailing backslash
+  std::set<std::string> readOnly;
+  long failWriteWith = 0;    // error number WriteAll throws
+  long failReplaceWith = 0;  // error number ReplaceWith throws
+  std::vector<std::string> writesOrder;  // every path written, in order
+
+  struct ShellCall {
+    unsigned operation;
+    std::string sources;
+    std::string target;
+    unsigned flags;
+  };
+  std::vector<ShellCall> shellCalls;
+  ShellOpOutcome shellOutcome{true, false};
+
+  void AddFile(const std::string& path, const std::vector<uint8_t>& bytes = {}) {
+    files[Key(path)] = bytes;
+    AddFolder(path.substr(0, path.rfind('\\')));
+  }
+  void AddFolder(std::string folder) {
+    while (!folder.empty()) {
+      folders.insert(Key(folder));
+      size_t cut = folder.rfind('\\');
+      if (cut == std::string::npos) break;
+      folder = folder.substr(0, cut);
+    }
+  }
+
+  bool Has(const std::string& path) const { return files.count(Key(path)) != 0; }
+  const std::vector<uint8_t>& At(const std::string& path) const { return files.at(Key(path)); }
+
+  bool FindFirst(const std::string& pattern) override {
+    std::string key = Key(pattern);
+    if (files.count(key) || folders.count(key)) return true;
+    size_t star = key.find('*');
+    if (star == std::string::npos) return false;
+    std::string prefix = key.substr(0, star), suffix = key.substr(star + 1);
+    for (const auto& [path, bytes] : files) {
+      if (path.size() >= prefix.size() + suffix.size() && path.starts_with(prefix) &&
+          path.ends_with(suffix) && path.find('\\', prefix.size()) == std::string::npos)
+        return true;
+    }
+    return false;
+  }
+
+  std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override {
+    std::string dir = Key(folder);
+    if (!dir.empty() && dir.back() == '\\') dir.pop_back();
+    if (!folders.count(dir)) throw RuntimeError(ErrPathNotFound);
+    std::string suffix = Key(pattern.substr(pattern.find('*') + 1));
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : files) {
+      if (!path.starts_with(dir + "\\")) continue;
+      std::string name = path.substr(dir.size() + 1);
+      if (name.find('\\') == std::string::npos && name.ends_with(suffix)) names.push_back(name);
+    }
+    std::reverse(names.begin(), names.end());  // the platform gives no order
+    return names;
+  }
+
+  std::vector<uint8_t> ReadAll(const std::string& path) override {
+    auto it = files.find(Key(path));
+    if (it == files.end()) throw RuntimeError(ErrFileNotFound);
+    return it->second;
+  }
+
+  void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) override {
+    writesOrder.push_back(path);
+    if (failWriteWith) throw RuntimeError(failWriteWith);
+    if (readOnly.count(Key(path))) throw RuntimeError(ErrPermissionDenied);
+    files[Key(path)] = bytes;
+  }
+
+  void SetNormalAttributes(const std::string& path) override {
+    if (!files.count(Key(path))) throw RuntimeError(ErrFileNotFound);
+    readOnly.erase(Key(path));
+  }
+
+  void ReplaceWith(const std::string& from, const std::string& to) override {
+    if (failReplaceWith) throw RuntimeError(failReplaceWith);
+    if (!files.count(Key(from))) throw RuntimeError(ErrFileNotFound);
+    if (readOnly.count(Key(to))) throw RuntimeError(ErrPermissionDenied);
+    files[Key(to)] = files[Key(from)];
+    files.erase(Key(from));
+  }
+
+  void Remove(const std::string& path) override {
+    if (!files.erase(Key(path))) throw RuntimeError(ErrFileNotFound);
+  }
+
+  ShellOpOutcome ShellFileOperation(unsigned operation, const std::string& sources,
+                                    const std::string& target, unsigned flags) override {
+    shellCalls.push_back({operation, sources, target, flags});
+    return shellOutcome;
+  }
+
+ private:
+  std::string Key(std::string path) const {
+    if (caseInsensitive)
+      std::transform(path.begin(), path.end(), path.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return path;
+  }
+};
+
+class FakeSongList : public ISongList {
+ public:
+  struct Item {
+    std::string text;
+    unsigned state;
+  };
+  std::vector<Item> items;
+  std::vector<unsigned> setMasks;  // stateMask of every SetItemState
+
+  explicit FakeSongList(std::vector<std::string> texts = {}) {
+    for (auto& t : texts) Add(t);
+  }
+  int Count() const override { return static_cast<int>(items.size()); }
+  std::string Text(int index) const override { return items.at(index).text; }
+  unsigned GetItemState(int index, unsigned mask) const override { return items.at(index).state & mask; }
+  void SetItemState(int index, unsigned state, unsigned mask) override {
+    setMasks.push_back(mask);
+    items.at(index).state = (items.at(index).state & ~mask) | (state & mask);
+  }
+  void Clear() override { items.clear(); }
+  void Add(const std::string& text) override { items.push_back({text, StateUnchecked}); }
+
+  void Check(const std::vector<int>& indexes) {
+    for (int i : indexes) items.at(i).state = (items.at(i).state & ~0xF000u) | StateChecked;
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (auto& i : items) out.push_back(i.text);
+    return out;
+  }
+  std::vector<std::string> CheckedTexts() const {
+    std::vector<std::string> out;
+    for (auto& i : items)
+      if (i.state & StateChecked) out.push_back(i.text);
+    return out;
+  }
+};
+
+class FakeMessages : public IMessageSink {
+ public:
+  struct Message {
+    std::string text;
+    MessageIcon icon;
+    std::string title;
+  };
+  std::vector<Message> shown;
+  using IMessageSink::Show;
+  void Show(const std::string& text, MessageIcon icon, const std::string& title) override {
+    shown.push_back({text, icon, title});
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (auto& m : shown) out.push_back(m.text);
+    return out;
+  }
+};
+
+class FakeRegistry : public IRegistryApi {
+ public:
+  struct StoredValue {
+    uint32_t type;
+    std::vector<uint8_t> data;
+  };
+  std::map<std::pair<uint32_t, std::string>, std::map<std::string, StoredValue>> keys;
+  std::map<std::string, std::string> environment;
+  int openKeys = 0;
+
+  void SetString(uint32_t root, const std::string& path, const std::string& name,
+                 const std::string& text, uint32_t type = REG_SZ_TYPE) {
+    std::vector<uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    keys[{root, path}][name] = {type, data};
+  }
+
+  long OpenKey(uint32_t root, const std::string& path, uintptr_t& key) override {
+    auto it = keys.find({root, path});
+    if (it == keys.end()) return 2;  // ERROR_FILE_NOT_FOUND
+    ++openKeys;
+    key = reinterpret_cast<uintptr_t>(&it->second);
+    return 0;
+  }
+  long QueryValue(uintptr_t key, const std::string& name, uint32_t& type, uint8_t* data,
+                  uint32_t& size) override {
+    auto& values = *reinterpret_cast<std::map<std::string, StoredValue>*>(key);
+    auto it = values.find(name);
+    if (it == values.end()) return 2;
+    type = it->second.type;
+    uint32_t needed = static_cast<uint32_t>(it->second.data.size());
+    if (data == nullptr) {
+      size = needed;
+      return 0;
+    }
+    if (size < needed) {
+      size = needed;
+      return ERROR_MORE_DATA_CODE;
+    }
+    std::copy(it->second.data.begin(), it->second.data.end(), data);
+    size = needed;
+    return 0;
+  }
+  void CloseKey(uintptr_t) override { --openKeys; }
+  std::string ExpandEnvironment(const std::string& text) override {
+    std::string out = text;
+    for (auto& [name, value] : environment) {
+      std::string ref = "%" + name + "%";
+      for (size_t p; (p = out.find(ref)) != std::string::npos;) out.replace(p, ref.size(), value);
+    }
+    return out;
+  }
+};
+
+class FakeSettings : public ISettingsStore {
+ public:
+  std::map<std::string, std::string> values;  // "app|section|key"
+  int saves = 0;
+  std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                         const std::string& defaultValue) override {
+    auto it = values.find(app + "|" + section + "|" + key);
+    return it == values.end() ? defaultValue : it->second;
+  }
+  void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                   const std::string& value) override {
+    ++saves;
+    values[app + "|" + section + "|" + key] = value;
+  }
+};
+
+// Answers with a scripted choice (or cancel) and keeps the request it saw.
+class FakeDialogs : public IFileDialogApi {
+ public:
+  bool confirm = false;
+  std::string chosenPath;
+  std::string chosenTitle;
+  uint32_t returnedFlags = 0;
+  int32_t chosenFilterIndex = 1;
+  std::vector<FileDialogRequest> requests;
+  std::vector<bool> wasSave;
+
+  bool GetOpenFileName(FileDialogRequest& request) override { return Answer(request, false); }
+  bool GetSaveFileName(FileDialogRequest& request) override { return Answer(request, true); }
+
+ private:
+  bool Answer(FileDialogRequest& request, bool save) {
+    requests.push_back(request);
+    wasSave.push_back(save);
+    if (!confirm) return false;
+    request.file = chosenPath;
+    request.file.resize(DialogBufferSize, '\0');
+    request.fileTitle = chosenTitle;
+    request.fileTitle.resize(DialogBufferSize, '\0');
+    request.flags = returnedFlags ? returnedFlags : request.flags;
+    request.filterIndex = chosenFilterIndex;
+    return true;
+  }
+};
+
+class FakeShell : public IShell {
+ public:
+  std::vector<std::string> opened;
+  void OpenDocument(intptr_t, const std::string& document) override { opened.push_back(document); }
+};
