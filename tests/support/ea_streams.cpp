@@ -13,7 +13,7 @@ Bytes SchlHeader(const SchlHeaderSpec& spec) {
   list.push_back(0xFD);
   if (spec.compressionField && spec.eaAdpcm2) Append(list, PtField(0x80, 1, 1));
   Append(list, PtField(0x82, static_cast<uint32_t>(spec.channels), 1));
-  if (spec.compressionField) Append(list, PtField(0x83, 7, 1));
+  if (spec.compressionField && !spec.eaAdpcm2) Append(list, PtField(0x83, 7, 1));
   Append(list, PtField(0x84, static_cast<uint32_t>(spec.frequency), 2));
   Append(list, PtField(0x85, spec.length, 4));
   Append(list, BytesOf({0x8A, 0x00, 0xFF}));

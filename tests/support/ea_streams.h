@@ -14,7 +14,9 @@ struct SchlHeaderSpec {
   int frequency = 22050;
   uint32_t length = 0;
   bool eaAdpcm2 = false;       // top-level field 0Bh
-  bool compressionField = false;  // sub-field 83h = 7 (and 80h = 1 for EA_ADPCM2)
+  // What ffmpeg needs to recognise the coding: sub-field 83h = 7 for EA
+  // ADPCM; for EA_ADPCM2 the version field 80h = 1 and no 83h.
+  bool compressionField = false;
 };
 
 // "SCHl", size, "PT\0\0", the field list, padded to four bytes.

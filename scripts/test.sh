@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets up a fresh machine, builds the native, the sanitizer and the Windows
+# build, and runs every test. Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+scripts/setup.sh
+
+build() {  # build <dir> <cmake args...>
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+echo "== native build"
+build out/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== native build with AddressSanitizer and UndefinedBehaviorSanitizer"
+build out/asan -DCMAKE_BUILD_TYPE=Debug -DKICKORA_SANITIZE=ON
+echo "== Windows build (mingw-w64 i686)"
+build out/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake"
+
+status=0
+echo "== native tests"
+(cd out/native && ctest --output-on-failure -j "$jobs") || status=1
+echo "== sanitizer tests"
+(cd out/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j "$jobs") || status=1
+echo "== Windows tests under Wine"
+export WINEPREFIX="$root/out/wineprefix"
+(cd out/win && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j "$jobs") || status=1
+wineserver -k 2>/dev/null || true
+
+if [ $status -ne 0 ]; then
+  echo "SOME TESTS FAILED"
+else
+  echo "ALL TESTS PASSED"
+fi
+exit $status
