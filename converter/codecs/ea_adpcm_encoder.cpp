@@ -1,24 +1,35 @@
 #include "ea_adpcm_encoder.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "../fatal.h"
 #include "../state.h"
+#include "ea_adpcm_encoder_internal.h"
+#include "ea_adpcm_encoder_kernel.h"
+
+// The search codes every candidate of a frame on one channel at a time: a
+// stereo candidate's cost is the cost of its left half, which depends only on
+// (left coefficient, left scale), plus that of its right half. Each channel's
+// candidates run side by side in SIMD lanes; the frame's winner is then picked
+// from the per-channel costs in the exact order and with the exact tie rules
+// of the one-candidate-at-a-time search, so the bytes are the same.
+
+using ea_kernel::kFrameSamples;
+using ea_kernel::LaneJob;
 
 namespace {
 
 constexpr int kMonoFrameBytes = 15;
 constexpr int kStereoFrameBytes = 30;
-constexpr int kFrameSamples = 28;
 constexpr uint32_t kNoWinnerCost = 20000000;
 constexpr uint32_t kOverflowPenalty = 1000000;
+constexpr int kMonoCandidates = 52;  // coefficient index 0-3 (outer) x scale 0-12
 
-// Products of a float history value and an 8-bit coefficient are exact in
-// double; only the sum is rounded, once to double and once to float, the
-// same on every target that evaluates in SSE.
+// Below this many frames per half a second thread costs more than it saves.
+constexpr int64_t kMinFramesPerThread = 24;
+
 inline float Predict(int k, float cur, float prev) {
   return static_cast<float>(static_cast<double>(kEaCoef1[k]) * cur + static_cast<double>(kEaCoef2[k]) * prev);
 }
@@ -27,59 +38,139 @@ inline float Reconstruct(float prediction, float delta) {
   return static_cast<float>(static_cast<double>(prediction) + static_cast<double>(delta));
 }
 
-// Truncation of a prediction; histories stay within a few hundred thousand
-// for the stable coefficient pairs, but a caller's state may not.
-inline int TruncatePrediction(float p) { return TruncateHistory(p); }
+EaAdpcmKernel DetectKernel() {
+#if defined(EA_KERNEL_HAVE_AVX2) && defined(__GNUC__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return EaAdpcmKernel::kAvx2;
+#endif
+#if defined(__SSE2__)
+  return EaAdpcmKernel::kSse2;
+#else
+  return EaAdpcmKernel::kScalar;
+#endif
+}
 
-// One frame's worth of samples of one channel, zero past the caller's count.
-void GatherFrame(const int16_t* values, int64_t valueCount, int64_t first, int stride, int offset, int32_t* out) {
-  for (int i = 0; i < kFrameSamples; ++i) {
-    int64_t index = (first + i) * stride + offset;
-    out[i] = index < valueCount ? values[index] : 0;
+EaAdpcmKernel& ActiveKernel() {
+  static EaAdpcmKernel kernel = DetectKernel();
+  return kernel;
+}
+
+// Histories beyond the lane kernels' exact range come only from a caller's
+// state, never from coding; such frames take the scalar kernel.
+void RunLanes(LaneJob& job) {
+  const bool wild = !(job.cur <= ea_kernel::kHistoryLimit && job.cur >= -ea_kernel::kHistoryLimit &&
+                      job.prev <= ea_kernel::kHistoryLimit && job.prev >= -ea_kernel::kHistoryLimit);
+  EaAdpcmKernel kernel = wild ? EaAdpcmKernel::kScalar : ActiveKernel();
+  switch (kernel) {
+#if defined(EA_KERNEL_HAVE_AVX2)
+    case EaAdpcmKernel::kAvx2:
+      ea_kernel::RunLanesAvx2(job);
+      return;
+#endif
+#if defined(__SSE2__)
+    case EaAdpcmKernel::kSse2:
+      ea_kernel::RunLanesSse2(job);
+      return;
+#endif
+    default:
+      ea_kernel::RunLanesScalar(job);
+      return;
   }
 }
 
-struct ChannelResult {
-  uint32_t cost;
-  float cur;
-  float prev;
-  uint8_t codes[kFrameSamples];
-};
+void SetLane(LaneJob& job, int lane, int k, int s) {
+  const int step = 4096 >> s;
+  job.c1[lane] = kEaCoef1[k];
+  job.c2[lane] = kEaCoef2[k];
+  job.step[lane] = step;
+  job.inverse[lane] = 1.0 / step;
+}
 
-// Codes one channel of a frame with a fixed coefficient index and scale.
-void CodeChannel(const int32_t* x, int k, int s, float cur, float prev, ChannelResult& result) {
-  uint32_t cost = 0;
-  const float* row = DeltaTable()[s];
+inline uint32_t LaneCost(const LaneJob& job, int lane) { return static_cast<uint32_t>(job.cost[lane]); }
+
+inline int LaneCode(const LaneJob& job, int lane, int i) {
+  return static_cast<int>(job.delta[i][lane] * job.inverse[lane]) & 0x0F;
+}
+
+// One channel's samples of frame f, zero past the caller's count.
+void LoadFrame(const int16_t* values, int64_t valueCount, int64_t firstValue, int stride, double* x) {
   for (int i = 0; i < kFrameSamples; ++i) {
-    float p = Predict(k, cur, prev);
-    int n = NearestCode(x[i], TruncatePrediction(p), s, cost);
-    float r = Reconstruct(p, row[n]);
-    result.codes[i] = static_cast<uint8_t>(n);
-    prev = cur;
-    cur = r;
+    int64_t index = firstValue + static_cast<int64_t>(i) * stride;
+    x[i] = index < valueCount ? values[index] : 0;
   }
-  result.cost = cost;
-  result.cur = cur;
-  result.prev = prev;
+}
+
+// Highest scale whose largest positive delta still exceeds the frame's range
+// over both channels.
+int FloorScale(const double* left, const double* right) {
+  double lo = left[0];
+  double hi = left[0];
+  for (int i = 0; i < kFrameSamples; ++i) {
+    lo = left[i] < lo ? left[i] : lo;
+    lo = right[i] < lo ? right[i] : lo;
+    hi = left[i] > hi ? left[i] : hi;
+    hi = right[i] > hi ? right[i] : hi;
+  }
+  const double range = hi - lo;
+  for (int s = 12; s >= 0; --s) {
+    if (DeltaTable()[s][7] > range) return s;
+  }
+  return 0;
 }
 
 }  // namespace
 
+namespace ea_kernel {
+
+// Same rules as the vector kernels, one lane at a time, with the cost summed
+// in uint32 as the search defines it.
+void RunLanesScalar(LaneJob& job) {
+  const int lanes = (job.lanes + 3) / 4 * 4;
+  for (int lane = 0; lane < lanes; ++lane) {
+    const float c1 = static_cast<float>(job.c1[lane]);
+    const float c2 = static_cast<float>(job.c2[lane]);
+    const int step = static_cast<int>(job.step[lane]);
+    int scale = 0;
+    while ((4096 >> scale) != step) ++scale;
+    float cur = static_cast<float>(job.cur);
+    float prev = static_cast<float>(job.prev);
+    uint32_t cost = 0;
+    for (int i = 0; i < kFrameSamples; ++i) {
+      float p = static_cast<float>(static_cast<double>(c1) * cur + static_cast<double>(c2) * prev);
+      int n = NearestCode(static_cast<int>(job.x[i]), TruncateHistory(p), scale, cost);
+      float delta = DeltaTable()[scale][n];
+      job.delta[i][lane] = delta;
+      prev = cur;
+      cur = Reconstruct(p, delta);
+    }
+    job.cost[lane] = cost;
+    job.endCur[lane] = cur;
+    job.endPrev[lane] = prev;
+  }
+}
+
+}  // namespace ea_kernel
+
+void SelectEaAdpcmKernel(EaAdpcmKernel kernel) { ActiveKernel() = kernel; }
+
+EaAdpcmKernel DetectedEaAdpcmKernel() { return DetectKernel(); }
+
 int NearestCode(int sample, int prediction, int scale, uint32_t& cost) {
   const float* row = DeltaTable()[scale];
-  int d = sample - prediction;
+  const int d = sample - prediction;
   float best = 65536.0f;
   int code = 0;
   for (int n = 0; n < 16; ++n) {
-    float distance = std::abs(static_cast<float>(d) - row[n]);
-    if (distance < best) {
-      best = distance;
+    const float distance = static_cast<float>(d) - row[n];
+    const float magnitude = distance < 0 ? -distance : distance;
+    if (magnitude < best) {
+      best = magnitude;
       code = n;
     }
   }
-  int e = d - static_cast<int>(row[code]);
+  const int e = d - static_cast<int>(row[code]);
   if (e < -32768 || e > 32767) cost += kOverflowPenalty;
-  cost += static_cast<uint32_t>(e < 0 ? -static_cast<int64_t>(e) : e);
+  cost += e < 0 ? 0u - static_cast<uint32_t>(e) : static_cast<uint32_t>(e);
   return code;
 }
 
@@ -87,81 +178,79 @@ uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState
   if (byteCount <= 0) return output;
   const int64_t valueCount = byteCount / 2;
   const int64_t frames = (static_cast<int64_t>(byteCount) + 55) / 56;
+  std::vector<LaneJob> storage(1);
+  LaneJob& job = storage[0];
+  job.lanes = kMonoCandidates;
+  for (int k = 0; k < 4; ++k) {
+    for (int s = 0; s <= 12; ++s) SetLane(job, k * 13 + s, k, s);
+  }
   float cur = static_cast<float>(state.current1);
   float prev = static_cast<float>(state.previous1);
-  int32_t x[kFrameSamples];
-  ChannelResult candidate{};
-  ChannelResult best{};
   for (int64_t f = 0; f < frames; ++f) {
-    GatherFrame(samples, valueCount, f * kFrameSamples, 1, 0, x);
+    LoadFrame(samples, valueCount, f * kFrameSamples, 1, job.x);
+    job.cur = cur;
+    job.prev = prev;
+    RunLanes(job);
+    // Lanes are in search order: the first strictly smallest cost wins, and
+    // the first candidate stands in when none is below the limit.
+    int best = 0;
     uint32_t bestCost = kNoWinnerCost;
-    int bestK = -1;
-    int bestS = 0;
-    for (int k = 0; k < 4; ++k) {
-      for (int s = 0; s <= 12; ++s) {
-        CodeChannel(x, k, s, cur, prev, candidate);
-        // The first candidate stands in when nothing beats the limit.
-        if (candidate.cost < bestCost || bestK < 0) {
-          if (candidate.cost < bestCost) bestCost = candidate.cost;
-          best = candidate;
-          bestK = k;
-          bestS = s;
-        }
+    for (int lane = 0; lane < kMonoCandidates; ++lane) {
+      const uint32_t cost = LaneCost(job, lane);
+      if (cost < bestCost) {
+        bestCost = cost;
+        best = lane;
       }
     }
-    output[0] = static_cast<uint8_t>(bestK << 4 | bestS);
-    for (int i = 0; i < 14; ++i) output[1 + i] = static_cast<uint8_t>(best.codes[2 * i] << 4 | best.codes[2 * i + 1]);
+    output[0] = static_cast<uint8_t>((best / 13) << 4 | best % 13);
+    for (int i = 0; i < 14; ++i) {
+      output[1 + i] = static_cast<uint8_t>(LaneCode(job, best, 2 * i) << 4 | LaneCode(job, best, 2 * i + 1));
+    }
     output += kMonoFrameBytes;
-    cur = best.cur;
-    prev = best.prev;
+    cur = static_cast<float>(job.endCur[best]);
+    prev = static_cast<float>(job.endPrev[best]);
   }
   state.current1 = TruncateHistory(cur);
   state.previous1 = TruncateHistory(prev);
   return output;
 }
 
-namespace {
-
-// Highest scale whose largest positive step still exceeds the frame's range;
-// finer scales cannot reach across it.
-int FloorScale(const int32_t* left, const int32_t* right) {
-  int lo = left[0];
-  int hi = left[0];
-  for (int i = 0; i < kFrameSamples; ++i) {
-    lo = std::min({lo, left[i], right[i]});
-    hi = std::max({hi, left[i], right[i]});
-  }
-  int range = hi - lo;
-  for (int s = 12; s >= 0; --s) {
-    if (DeltaTable()[s][7] > static_cast<float>(range)) return s;
-  }
-  return 0;
-}
-
-}  // namespace
-
 uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount) {
   if (byteCount <= 0) return output;
   const int64_t valueCount = byteCount / 2;
   const int64_t frames = (static_cast<int64_t>(byteCount) + 111) / 112;
+  // Left lanes run scale 11 down to 0, right lanes 12 down to 0, three
+  // coefficient indices (1-3) per scale; a frame uses a prefix of each.
+  std::vector<LaneJob> storage(2);
+  LaneJob& left = storage[0];
+  LaneJob& right = storage[1];
+  for (int i = 0; i < 13 * 3 + 1; ++i) {
+    if (i < 12 * 3) SetLane(left, i, 1 + i % 3, 11 - i / 3);
+    if (i < 13 * 3) SetLane(right, i, 1 + i % 3, 12 - i / 3);
+  }
+  SetLane(right, 13 * 3, 3, 0);  // padding lane for four-wide vectors
   float curL = static_cast<float>(state.current1);
   float prevL = static_cast<float>(state.previous1);
   float curR = static_cast<float>(state.current2);
   float prevR = static_cast<float>(state.previous2);
-  int32_t xl[kFrameSamples];
-  int32_t xr[kFrameSamples];
-  ChannelResult left{};
-  ChannelResult right{};
-  ChannelResult bestLeft{};
-  ChannelResult bestRight{};
   for (int64_t f = 0; f < frames; ++f) {
-    GatherFrame(samples, valueCount, f * kFrameSamples, 2, 0, xl);
-    GatherFrame(samples, valueCount, f * kFrameSamples, 2, 1, xr);
-    const int h = FloorScale(xl, xr);
+    LoadFrame(samples, valueCount, f * 2 * kFrameSamples, 2, left.x);
+    LoadFrame(samples, valueCount, f * 2 * kFrameSamples + 1, 2, right.x);
+    const int h = FloorScale(left.x, right.x);
+    // Scales the schedule can reach: right h and above, left h - 1 and above.
+    left.lanes = (11 - (h > 0 ? h - 1 : 0) + 1) * 3;
+    right.lanes = (12 - h + 1) * 3;
+    left.cur = curL;
+    left.prev = prevL;
+    right.cur = curR;
+    right.prev = prevR;
+    RunLanes(left);
+    RunLanes(right);
+
     uint32_t bestCost = kNoWinnerCost;
-    bool haveCandidate = false;
-    int bestLeftScale = 0;  // no early stop before a winner exists
-    int bestKL = 0, bestKR = 0, bestSL = 0, bestSR = 0;
+    int bestLeftScale = 0;  // no early stop before a candidate has won
+    int bestLeft = 0;       // the first candidate stands in when none wins
+    int bestRight = 0;
     int sl = 12;
     int sr = 12;
     for (bool lowerLeft = true;; lowerLeft = !lowerLeft) {
@@ -173,35 +262,33 @@ uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmSta
       }
       if (sl < h && sr < h) break;
       for (int kr = 1; kr <= 3; ++kr) {
+        const int rightLane = (12 - sr) * 3 + kr - 1;
+        const uint32_t rightCost = LaneCost(right, rightLane);
         for (int kl = 1; kl <= 3; ++kl) {
-          CodeChannel(xl, kl, sl, curL, prevL, left);
-          CodeChannel(xr, kr, sr, curR, prevR, right);
-          uint32_t cost = left.cost + right.cost;
-          if (cost < bestCost || !haveCandidate) {
-            if (cost < bestCost) {
-              bestCost = cost;
-              bestLeftScale = sl;
-            }
-            haveCandidate = true;
-            bestLeft = left;
-            bestRight = right;
-            bestKL = kl;
-            bestKR = kr;
-            bestSL = sl;
-            bestSR = sr;
+          const int leftLane = (11 - sl) * 3 + kl - 1;
+          const uint32_t cost = LaneCost(left, leftLane) + rightCost;
+          if (cost < bestCost) {
+            bestCost = cost;
+            bestLeftScale = sl;
+            bestLeft = leftLane;
+            bestRight = rightLane;
           }
         }
       }
       if (bestLeftScale > sl + 1) break;
     }
-    output[0] = static_cast<uint8_t>(bestKL << 4 | bestKR);
-    output[1] = static_cast<uint8_t>(bestSL << 4 | bestSR);
-    for (int i = 0; i < kFrameSamples; ++i) output[2 + i] = static_cast<uint8_t>(bestLeft.codes[i] << 4 | bestRight.codes[i]);
+    const int kl = bestLeft % 3 + 1;
+    const int kr = bestRight % 3 + 1;
+    output[0] = static_cast<uint8_t>(kl << 4 | kr);
+    output[1] = static_cast<uint8_t>((11 - bestLeft / 3) << 4 | (12 - bestRight / 3));
+    for (int i = 0; i < kFrameSamples; ++i) {
+      output[2 + i] = static_cast<uint8_t>(LaneCode(left, bestLeft, i) << 4 | LaneCode(right, bestRight, i));
+    }
     output += kStereoFrameBytes;
-    curL = bestLeft.cur;
-    prevL = bestLeft.prev;
-    curR = bestRight.cur;
-    prevR = bestRight.prev;
+    curL = static_cast<float>(left.endCur[bestLeft]);
+    prevL = static_cast<float>(left.endPrev[bestLeft]);
+    curR = static_cast<float>(right.endCur[bestRight]);
+    prevR = static_cast<float>(right.endPrev[bestRight]);
   }
   state.current1 = TruncateHistory(curL);
   state.previous1 = TruncateHistory(prevL);
@@ -212,19 +299,18 @@ uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmSta
 
 namespace {
 
-// One channel of interleaved stereo as mono frames, from and into the given
-// history pair.
-uint8_t* EncodeHalf(const int16_t* pcm, int64_t pairs, int channel, uint8_t* output, int32_t& current,
-                    int32_t& previous, int32_t halfBytes) {
+// One channel of interleaved stereo coded as mono frames from and into the
+// given history pair.
+void EncodeHalf(const int16_t* pcm, int64_t pairs, int channel, uint8_t* output, int32_t& current, int32_t& previous,
+                int32_t halfBytes) {
   std::vector<int16_t> values(static_cast<size_t>(pairs));
   for (int64_t i = 0; i < pairs; ++i) values[static_cast<size_t>(i)] = pcm[2 * i + channel];
   EaAdpcmState half;
   half.current1 = current;
   half.previous1 = previous;
-  uint8_t* end = EncodeEaAdpcmMono(values.data(), output, half, halfBytes);
+  EncodeEaAdpcmMono(values.data(), output, half, halfBytes);
   current = half.current1;
   previous = half.previous1;
-  return end;
 }
 
 }  // namespace
@@ -233,10 +319,24 @@ uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state,
   const StreamParams& params = Params();
   uint8_t* end = output;
   if (params.channels == 2 && (params.codecFlags & EA_ADPCM2)) {
-    const int64_t pairs = byteCount > 0 ? byteCount / 4 : 0;
-    const int32_t halfBytes = byteCount / 2;
-    end = EncodeHalf(pcm, pairs, 0, output, state.current1, state.previous1, halfBytes);
-    end = EncodeHalf(pcm, pairs, 1, end, state.current2, state.previous2, halfBytes);
+    if (byteCount > 0) {
+      // The halves are independent: the left one on a second thread when it
+      // is long enough to pay for it.
+      const int64_t pairs = byteCount / 4;
+      const int32_t halfBytes = byteCount / 2;
+      const int64_t halfFrames = (static_cast<int64_t>(halfBytes) + 55) / 56;
+      uint8_t* rightOut = output + halfFrames * kMonoFrameBytes;
+      if (halfFrames >= kMinFramesPerThread) {
+        std::thread leftThread(EncodeHalf, pcm, pairs, 0, output, std::ref(state.current1), std::ref(state.previous1),
+                               halfBytes);
+        EncodeHalf(pcm, pairs, 1, rightOut, state.current2, state.previous2, halfBytes);
+        leftThread.join();
+      } else {
+        EncodeHalf(pcm, pairs, 0, output, state.current1, state.previous1, halfBytes);
+        EncodeHalf(pcm, pairs, 1, rightOut, state.current2, state.previous2, halfBytes);
+      }
+      end = rightOut + halfFrames * kMonoFrameBytes;
+    }
   } else if (params.channels == 2) {
     end = EncodeEaAdpcmStereo(pcm, output, state, byteCount);
   } else {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "converter/codecs/ea_adpcm.h"
+#include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/fatal.h"
 #include "converter/state.h"
 #include "ea_adpcm_encoder_reference.h"
@@ -135,8 +136,33 @@ Pcm Samples(const Bytes& le, size_t count) {
 class EaAdpcmEncoder : public ::testing::Test {
  protected:
   void SetUp() override { ResetConverterState(); }
-  void TearDown() override { ResetConverterState(); }
+  void TearDown() override {
+    ResetConverterState();
+    SelectEaAdpcmKernel(DetectedEaAdpcmKernel());
+  }
 };
+
+// Every kernel this build and CPU can run; each must give the same bytes.
+std::vector<EaAdpcmKernel> Kernels() {
+  std::vector<EaAdpcmKernel> kernels = {EaAdpcmKernel::kScalar};
+#if defined(__SSE2__)
+  kernels.push_back(EaAdpcmKernel::kSse2);
+#endif
+  if (DetectedEaAdpcmKernel() == EaAdpcmKernel::kAvx2) kernels.push_back(EaAdpcmKernel::kAvx2);
+  return kernels;
+}
+
+const char* Name(EaAdpcmKernel kernel) {
+  switch (kernel) {
+    case EaAdpcmKernel::kScalar:
+      return "scalar";
+    case EaAdpcmKernel::kSse2:
+      return "sse2";
+    case EaAdpcmKernel::kAvx2:
+      return "avx2";
+  }
+  return "?";
+}
 
 // NearestCode -----------------------------------------------------------------
 
@@ -334,6 +360,8 @@ std::vector<Case> Cases() {
                      {0, 31000, -29000, -32768, 32767}});
     cases.push_back({"wild history" + tag, Sweep(values, channels, 20000, 10), channels,
                      static_cast<int32_t>(values * 2), {0, 900000, -900000, -700000, 800000}});
+    cases.push_back({"wilder history" + tag, Music(values, channels, 13), channels,
+                     static_cast<int32_t>(values * 2), {0, -5000000, 4000000, 3000000, 6000000}});
   }
   // Alternating quiet and loud frames exercise the floor scale and the early
   // stop of the stereo schedule at every level.
@@ -349,6 +377,9 @@ std::vector<Case> Cases() {
 }
 
 TEST_F(EaAdpcmEncoder, MonoAndStereoMatchTheReferenceByteForByte) {
+  for (EaAdpcmKernel kernel : Kernels()) {
+  SelectEaAdpcmKernel(kernel);
+  SCOPED_TRACE(Name(kernel));
   for (const Case& c : Cases()) {
     size_t size = c.channels == 1 ? MonoBytes(c.byteCount) : StereoBytes(c.byteCount);
     EaAdpcmState fast = c.start, slow = c.start;
@@ -363,11 +394,15 @@ TEST_F(EaAdpcmEncoder, MonoAndStereoMatchTheReferenceByteForByte) {
     EXPECT_EQ(fast.current2, slow.current2) << c.name;
     EXPECT_EQ(fast.previous2, slow.previous2) << c.name;
   }
+  }
 }
 
 TEST_F(EaAdpcmEncoder, SplitStereoMatchesTheReferenceByteForByte) {
   Params().channels = 2;
   Params().codecFlags = EA_ADPCM2 | EA_ADPCM;
+  for (EaAdpcmKernel kernel : Kernels()) {
+  SelectEaAdpcmKernel(kernel);
+  SCOPED_TRACE(Name(kernel));
   for (const Case& c : Cases()) {
     if (c.channels != 2) continue;
     size_t size = 2 * MonoBytes(c.byteCount / 2);
@@ -383,6 +418,7 @@ TEST_F(EaAdpcmEncoder, SplitStereoMatchesTheReferenceByteForByte) {
     ASSERT_EQ(got, want) << c.name;
     EXPECT_EQ(fast.current1, slow.current1) << c.name;
     EXPECT_EQ(fast.previous2, slow.previous2) << c.name;
+  }
   }
 }
 

@@ -1,0 +1,97 @@
+// Encoder speed, reported as seconds of coding per minute of 44,100 Hz audio
+// (the "s_per_audio_min" counter): the reference search against the encoder
+// the import uses, for mono, interleaved stereo and split stereo.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "converter/codecs/ea_adpcm_encoder.h"
+#include "converter/state.h"
+#include "tests/converter/ea_adpcm_encoder_reference.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+
+// Song-like material: partials under a slow envelope, a beat, some hiss, and
+// channels that differ.
+std::vector<int16_t> Song(double seconds, int channels) {
+  const size_t frames = static_cast<size_t>(seconds * kRate);
+  std::vector<int16_t> pcm(frames * channels);
+  std::mt19937 random(2001);
+  std::normal_distribution<double> hiss(0, 150);
+  const double pi = 3.14159265358979323846;
+  for (size_t i = 0; i < frames; ++i) {
+    double t = static_cast<double>(i) / kRate;
+    double beat = std::exp(-8 * std::fmod(t, 0.5)) * std::sin(2 * pi * 60 * t);
+    for (int c = 0; c < channels; ++c) {
+      double envelope = 0.55 + 0.45 * std::sin(2 * pi * 0.2 * t + c);
+      double v = envelope * (7000 * std::sin(2 * pi * 196 * t + c) + 3500 * std::sin(2 * pi * 587.3 * t) +
+                             1800 * std::sin(2 * pi * (2349 + 3 * c) * t)) +
+                 9000 * beat + hiss(random);
+      pcm[i * channels + c] = static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
+    }
+  }
+  return pcm;
+}
+
+enum Layout { kMono, kStereo, kSplit };
+
+int Channels(Layout layout) { return layout == kMono ? 1 : 2; }
+
+void Report(benchmark::State& state, double seconds) {
+  state.counters["s_per_audio_min"] =
+      benchmark::Counter(seconds / 60.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Reference(benchmark::State& state, Layout layout) {
+  const double seconds = 4;
+  std::vector<int16_t> pcm = Song(seconds, Channels(layout));
+  std::vector<uint8_t> out(pcm.size() + 256);
+  const int32_t bytes = static_cast<int32_t>(pcm.size() * 2);
+  for (auto _ : state) {
+    EaAdpcmState history;
+    benchmark::DoNotOptimize(
+        reference::Encode(pcm.data(), out.data(), history, bytes, Channels(layout), layout == kSplit));
+    benchmark::ClobberMemory();
+  }
+  Report(state, seconds);
+}
+
+// blockBytes 0 codes the whole song in one call (a bank sample); otherwise
+// the song is coded block by block as a stream import does.
+void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes) {
+  const double seconds = 60;
+  std::vector<int16_t> pcm = Song(seconds, Channels(layout));
+  std::vector<uint8_t> out(pcm.size() + 256);
+  const int32_t bytes = static_cast<int32_t>(pcm.size() * 2);
+  ResetConverterState();
+  Params().channels = static_cast<int16_t>(Channels(layout));
+  Params().codecFlags = layout == kSplit ? EA_ADPCM2 : EA_ADPCM;
+  const int32_t step = blockBytes > 0 ? blockBytes : bytes;
+  for (auto _ : state) {
+    EaAdpcmState history;
+    uint8_t* end = out.data();
+    for (int32_t done = 0; done < bytes; done += step) {
+      end = EncodeEaAdpcm(pcm.data() + done / 2, end, history, std::min(step, bytes - done));
+    }
+    benchmark::DoNotOptimize(end);
+    benchmark::ClobberMemory();
+  }
+  Report(state, seconds);
+}
+
+BENCHMARK_CAPTURE(BM_Reference, mono, kMono)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Reference, stereo, kStereo)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Reference, split, kSplit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Fast, mono, kMono, 0)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Fast, stereo, kStereo, 0)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Fast, split, kSplit, 0)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+// Stream blocks of 5,936 PCM bytes per channel pair, as a stereo import codes.
+BENCHMARK_CAPTURE(BM_Fast, stereo_blocks, kStereo, 5936 * 2)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Fast, split_blocks, kSplit, 5936 * 2)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+
+}  // namespace

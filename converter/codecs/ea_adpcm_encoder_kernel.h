@@ -1,0 +1,53 @@
+// Internal to the EA ADPCM encoder: codes one channel of one frame for many
+// candidates (coefficient pair and scale) at once, one candidate per SIMD
+// lane, and reports each candidate's cost, end history and chosen deltas.
+//
+// Every lane follows exactly the scalar rules: the prediction is formed in
+// double and rounded to float, the code is the nearest table entry (ties to
+// the lower code, the scan's 65536 start), the reconstruction is rounded to
+// float. The search over lanes is exact only while the history stays far
+// inside the int32 range; the caller checks the frame-start history.
+#pragma once
+
+#include <cstdint>
+
+namespace ea_kernel {
+
+constexpr int kFrameSamples = 28;
+// 52 mono candidates; stereo needs at most 13 scales x 3 coefficient pairs
+// per channel. Padded for four lanes per vector.
+constexpr int kMaxLanes = 52;
+
+// A plain aggregate: the AVX2 unit must not emit any inline member of it.
+struct LaneJob {
+  // Inputs. Lanes beyond `lanes` up to the next multiple of four must hold
+  // valid parameters too (their results are ignored).
+  int lanes;
+  double x[kFrameSamples];  // the channel's samples
+  double cur;               // frame-start history, float values
+  double prev;
+  double c1[kMaxLanes];
+  double c2[kMaxLanes];
+  double step[kMaxLanes];     // 4096 >> scale
+  double inverse[kMaxLanes];  // 1 / step, exact
+  // Outputs.
+  double cost[kMaxLanes];  // whole numbers below 2^32 (the scalar kernel wraps like uint32)
+  double endCur[kMaxLanes];
+  double endPrev[kMaxLanes];
+  double delta[kFrameSamples][kMaxLanes];  // the table value each sample added
+};
+
+// Largest frame-start history magnitude for which the lane kernels are exact:
+// predictions stay well inside int32 and costs inside 2^32.
+constexpr double kHistoryLimit = 1048576.0;
+
+void RunLanesScalar(LaneJob& job);
+#if defined(__SSE2__)
+void RunLanesSse2(LaneJob& job);
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+#define EA_KERNEL_HAVE_AVX2 1
+void RunLanesAvx2(LaneJob& job);
+#endif
+
+}  // namespace ea_kernel
