@@ -1,0 +1,215 @@
+#include "manager/win32/frmMain.h"
+
+#include <commctrl.h>
+
+#include "manager/win32/resource.h"
+
+namespace {
+
+constexpr int ClientWidthTwips = 7245;
+constexpr int ClientHeightTwips = 4620;
+constexpr int TwipsPerPixel = 15;
+constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+
+}  // namespace
+
+frmMainWindow::frmMainWindow(HINSTANCE instance) : instance_(instance) {}
+
+frmMainWindow::~frmMainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (font_) DeleteObject(font_);
+  if (logo_) DeleteObject(logo_);
+}
+
+bool frmMainWindow::RegisterWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TUNEDECK));
+  wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = TUNEDECK_WINDOW_CLASS;
+  return RegisterClassExA(&wc) != 0;
+}
+
+int frmMainWindow::Px(int twips) const { return MulDiv(twips / TwipsPerPixel, dpi_, 96); }
+
+bool frmMainWindow::Create() {
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame{0, 0, Px(ClientWidthTwips), Px(ClientHeightTwips)};
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+  hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, TUNEDECK_WINDOW_CLASS, ProgramTitle, style,
+                          CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                          frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+  return hwnd_ != nullptr;
+}
+
+HWND frmMainWindow::AddControl(const char* className, const char* text, DWORD style, int id,
+                               int left, int top, int width, int height, DWORD exStyle) {
+  HWND control = CreateWindowExA(exStyle, className, text, style, Px(left), Px(top), Px(width),
+                                 Px(height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 instance_, nullptr);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  return control;
+}
+
+void frmMainWindow::OnCreate() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+
+  // The left column: logo, a line, and the maker's line inside one frame.
+  AddControl("STATIC", "", ChildStyle | SS_ETCHEDFRAME, IDC_PICLOGOBIG, 120, 120, 2295, 4335);
+  logo_ = static_cast<HBITMAP>(
+      LoadImageA(instance_, MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  HWND picLogo = AddControl("STATIC", "", ChildStyle | SS_BITMAP | SS_NOTIFY, IDC_PICLOGO, 210,
+                            210, 2115, 3480);
+  SendMessageA(picLogo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+  AddControl("STATIC", "", ChildStyle | SS_ETCHEDHORZ, IDC_LINE1, 210, 3780, 2115, 30);
+  AddControl("STATIC", "Kickora Music Manager\nsongs for FIFA 2001", ChildStyle | SS_CENTER,
+             IDC_LABEL1, 210, 3870, 2115, 525);
+
+  AddControl("STATIC", "", ChildStyle | SS_LEFTNOWORDWRAP | SS_NOPREFIX, IDC_LABEL2, 2520, 120,
+             4455, 375);
+
+  listView_ = AddControl(WC_LISTVIEWA, "",
+                         ChildStyle | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                         IDC_LISTVIEW1, 2520, 600, 2655, 3855, WS_EX_CLIENTEDGE);
+  songs_.Attach(listView_);
+  SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  RECT inside;
+  GetClientRect(listView_, &inside);
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = const_cast<char*>("Filename");
+  column.cx = inside.right - GetSystemMetrics(SM_CXVSCROLL);
+  SendMessageA(listView_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+
+  // The hidden file list that enumerates the music folder's songs.
+  tmpFile_ = AddControl("LISTBOX", "", WS_CHILD, IDC_TMPFILE, 5280, 0, 1695, 480);
+
+  const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
+  AddControl("BUTTON", "&Make new song...", button, IDC_COMMAND1, 5280, 600, 1815, 495);
+  AddControl("BUTTON", "&Save Changes", button, IDC_COMMAND2, 5280, 1200, 1815, 495);
+  AddControl("BUTTON", "&Export song from game...", button, IDC_COMMAND6, 5280, 1800, 1815, 495);
+  AddControl("BUTTON", "&Help", button, IDC_COMMAND5, 5280, 2640, 1815, 495);
+  AddControl("BUTTON", "&About...", button, IDC_COMMAND3, 5280, 3240, 1815, 495);
+  AddControl("BUTTON", "&Exit", button, IDC_COMMAND4, 5280, 3960, 1815, 495);
+}
+
+void frmMainWindow::OnCommand(WORD id, WORD code) {
+  if (!form_) return;
+  switch (id) {
+    case IDC_COMMAND1: form_->Command1_Click(); break;
+    case IDC_COMMAND2: form_->Command2_Click(); break;
+    case IDC_COMMAND3: form_->Command3_Click(); break;
+    case IDC_COMMAND4: form_->Command4_Click(); break;
+    case IDC_COMMAND5: form_->Command5_Click(); break;
+    case IDC_COMMAND6: form_->Command6_Click(); break;
+    case IDC_PICLOGO:
+      if (code == STN_CLICKED) form_->PicLogo_Click();
+      break;
+    default: break;
+  }
+}
+
+void frmMainWindow::OnDestroy() {
+  hwnd_ = nullptr;
+  PostQuitMessage(0);
+}
+
+LRESULT CALLBACK frmMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<frmMainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<frmMainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT frmMainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = hwnd_;
+  switch (message) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+void frmMainWindow::SetLabel2(const std::string& caption) {
+  SetDlgItemTextA(hwnd_, IDC_LABEL2, caption.c_str());
+}
+
+void frmMainWindow::DisableCommand(MainCommand command) {
+  int id = command == MainCommand::Command1   ? IDC_COMMAND1
+           : command == MainCommand::Command2 ? IDC_COMMAND2
+                                              : IDC_COMMAND6;
+  EnableWindow(GetDlgItem(hwnd_, id), FALSE);
+}
+
+void frmMainWindow::FlattenHeader() { ::FlattenHeader(listView_); }
+
+void frmMainWindow::ShowTmpFile(const std::vector<std::string>& names) {
+  SendMessageA(tmpFile_, LB_RESETCONTENT, 0, 0);
+  for (const std::string& name : names)
+    SendMessageA(tmpFile_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void frmMainWindow::EnableCheckBoxes() {
+  LRESULT style = SendMessageA(listView_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | LVS_EX_CHECKBOXES);
+  RedrawWindow(listView_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+}
+
+void frmMainWindow::SetTiledBackground(const std::string& picturePath) {
+  std::string image = picturePath + '\0';
+  LVBKIMAGEA background{};
+  background.ulFlags = LVBKIF_SOURCE_URL | LVBKIF_STYLE_TILE;
+  background.hbm = nullptr;
+  background.pszImage = image.data();
+  background.cchImageMax = static_cast<UINT>(picturePath.size() + 1);
+  background.xOffsetPercent = 0;
+  background.yOffsetPercent = 0;
+  SendMessageA(listView_, LVM_SETBKIMAGEA, 0, reinterpret_cast<LPARAM>(&background));
+  SendMessageA(listView_, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
+}
+
+void frmMainWindow::SetTextBlack() { SendMessageA(listView_, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0)); }
+
+void frmMainWindow::ShowForm() {
+  ShowWindow(hwnd_, SW_SHOW);
+  UpdateWindow(hwnd_);
+  SetForegroundWindow(hwnd_);
+}
+
+void frmMainWindow::Unload() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+// The make-new-song, export and About dialogs are forms of their own that
+// this window only opens; until they are built the buttons open nothing.
+void frmMainWindow::ShowFrmAddNew() {}
+void frmMainWindow::ShowFrmExport() {}
+void frmMainWindow::ShowFrmAbout() {}

@@ -1,0 +1,62 @@
+// The main window: creates the controls, implements what the start-up and
+// the commands ask of the window, and forwards each event to its handler.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "manager/core/frmMain.h"
+#include "manager/win32/modKorm.h"
+
+class frmMainWindow : public IMainView {
+ public:
+  explicit frmMainWindow(HINSTANCE instance);
+  ~frmMainWindow() override;
+
+  static bool RegisterWindowClass(HINSTANCE instance);
+  // Creates the window hidden, with all its controls.
+  bool Create();
+  void Attach(frmMain* form) { form_ = form; }
+  HWND hwnd() const { return hwnd_; }
+  HWND VisibleHwnd() const { return hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr; }
+
+  // IMainView
+  ISongList& ListView1() override { return songs_; }
+  intptr_t Hwnd() override { return reinterpret_cast<intptr_t>(hwnd_); }
+  void SetLabel2(const std::string& caption) override;
+  void DisableCommand(MainCommand command) override;
+  void FlattenHeader() override;
+  void ShowTmpFile(const std::vector<std::string>& names) override;
+  void EnableCheckBoxes() override;
+  void SetTiledBackground(const std::string& picturePath) override;
+  void SetTextBlack() override;
+  void ShowForm() override;
+  void Unload() override;
+  void ShowFrmAddNew() override;
+  void ShowFrmExport() override;
+  void ShowFrmAbout() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCreate();
+  void OnCommand(WORD id, WORD code);
+  void OnDestroy();
+
+  // Sizes are designed in twips at 96 DPI (15 twips a pixel) and scaled
+  // to the screen's DPI.
+  int Px(int twips) const;
+  HWND AddControl(const char* className, const char* text, DWORD style, int id, int left,
+                  int top, int width, int height, DWORD exStyle = 0);
+
+  HINSTANCE instance_;
+  HWND hwnd_ = nullptr;
+  HWND listView_ = nullptr;
+  HWND tmpFile_ = nullptr;
+  HFONT font_ = nullptr;
+  HBITMAP logo_ = nullptr;
+  int dpi_ = 96;
+  ListViewSongList songs_;
+  frmMain* form_ = nullptr;
+};

@@ -1,0 +1,43 @@
+// tunedeck: the song manager's entry. Builds the platform services, runs
+// the main window's start-up and then the message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "manager/core/frmMain.h"
+#include "manager/win32/frmMain.h"
+#include "manager/win32/platform/Win32Platform.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  // The list's picture background is loaded through OLE.
+  OleInitialize(nullptr);
+
+  if (!frmMainWindow::RegisterWindowClass(instance)) return 1;
+  frmMainWindow window(instance);
+  if (!window.Create()) return 1;
+
+  Win32FileSystem fs;
+  Win32Registry registry;
+  Win32Settings settings;
+  Win32FileDialogs dialogs;
+  Win32MessageSink messages([&window] { return window.VisibleHwnd(); });
+  Win32Shell shell;
+  Platform platform{fs,       registry, settings,        dialogs,
+                    messages, shell,    ProgramFolder(), CommandLineArguments(GetCommandLineA())};
+
+  frmMain form(window, platform);
+  window.Attach(&form);
+  if (!form.Form_Load()) return 0;
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (window.hwnd() && IsDialogMessageA(window.hwnd(), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  OleUninitialize();
+  return 0;
+}

@@ -1,0 +1,85 @@
+// A small driver that works tunedeck.exe from outside, the way a user
+// would: it starts the program, finds its windows, reads the song list of
+// the other process, clicks buttons and reads and answers message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+using namespace std::chrono_literals;
+// Wine answers slowly on a busy machine; every wait polls up to this long.
+constexpr auto Patience = 30s;
+
+// Polls condition until it holds or Patience runs out.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = Patience);
+
+class Program {
+ public:
+  // Starts the program with arguments appended to its quoted path, and
+  // NUL standard handles so that no test pipe is held open.
+  Program(const std::string& exe, const std::string& arguments);
+  ~Program();  // ends the program if it is still running
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  DWORD Pid() const { return info_.dwProcessId; }
+  bool WaitForExit(std::chrono::milliseconds limit = Patience);
+  bool HasExited() const;
+
+  // The visible top-level windows of the program.
+  std::vector<HWND> Windows() const;
+  // The main window once it has been created (visible or not).
+  HWND MainWindow() const;
+  // Waits for the main window to be shown.
+  HWND WaitForMainWindow();
+  // Waits for a visible dialog of class #32770 whose caption is title.
+  HWND WaitForDialog(const std::string& title);
+  // Waits for a message box: a visible #32770 with the text static 0xFFFF.
+  HWND WaitForMessageBox();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+std::string WindowText(HWND window);
+std::string MessageBoxText(HWND box);
+enum class BoxIcon { None, Error, Warning, Information, Unknown };
+// The icon a message box shows, compared pixel by pixel with the system's.
+BoxIcon MessageBoxIcon(HWND box);
+bool HasButton(HWND dialog, int id);
+// Presses a dialog's button (IDOK, IDCANCEL).
+void Press(HWND dialog, int id);
+// Clicks a push button. Posted, so that a modal window it opens does not
+// block the driver.
+void Click(HWND button);
+
+// The song list of another process's list view.
+struct ListItem {
+  std::string text;
+  bool checked;
+  bool operator==(const ListItem&) const = default;
+};
+inline void PrintTo(const ListItem& item, std::ostream* out) {
+  *out << item.text << (item.checked ? " [x]" : " [ ]");
+}
+std::vector<ListItem> ReadList(HWND listView);
+// Ticks or unticks the check box in front of an item with a mouse click.
+void ClickCheckBox(HWND listView, int index);
+void Select(HWND listView, int index);
+
+// Types a path into an open or save dialog's file-name box.
+bool SetFileName(HWND dialog, const std::string& path);
+// A string value of the per-user application settings; "" when missing.
+std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key);
+
+// Runs a command line (for example reg.exe) and waits for it.
+DWORD Run(const std::string& commandLine);
+
+}  // namespace driver

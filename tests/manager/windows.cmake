@@ -1,0 +1,30 @@
+# Windows build only (included by CMakeLists.txt beside this file).
+kickora_program_path(TUNEDECK_PROGRAM tunedeck)
+
+# The platform layer against the real Win32 calls.
+file(GLOB TUNEDECK_WIN32_TEST_SOURCES CONFIGURE_DEPENDS win32/*.cpp)
+add_executable(tunedeck_win32_tests ${TUNEDECK_WIN32_TEST_SOURCES})
+target_compile_definitions(tunedeck_win32_tests PRIVATE TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}")
+target_link_libraries(tunedeck_win32_tests PRIVATE tunedeck_win32 GTest::gtest_main)
+add_dependencies(tunedeck_win32_tests tunedeck)
+add_test(NAME tunedeck_win32_tests COMMAND tunedeck_win32_tests)
+
+# End-to-end tests: a driver of our own works tunedeck.exe from outside.
+add_executable(tunedeck_gui_tests gui/driver.cpp gui/driver.h gui/tunedeck_gui_test.cpp)
+target_compile_definitions(tunedeck_gui_tests PRIVATE
+  TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
+  TUNEDECK_BLU_JPG="Z:$<SHELL_PATH:${CMAKE_CURRENT_SOURCE_DIR}/gui/blu.jpg>")
+target_include_directories(tunedeck_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tunedeck_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
+add_dependencies(tunedeck_gui_tests tunedeck)
+
+# Each group runs in a Wine prefix of its own (so groups may run in
+# parallel), under Xvfb when no display is set, and ends its wineserver.
+foreach(group StartupSources SongListCommands MainWindowLook)
+  add_test(NAME tunedeck_gui_${group}
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-${group}
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run
+      $<TARGET_FILE:tunedeck_gui_tests> --gtest_filter=${group}.*)
+  set_tests_properties(tunedeck_gui_${group} PROPERTIES TIMEOUT 600 LABELS gui)
+endforeach()
