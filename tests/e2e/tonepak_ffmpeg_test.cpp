@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kRate = 22050;
+constexpr double kTwoPi = 6.283185307179586;
 constexpr int kFramesPerBlock = 20;
 
 // A smooth stereo signal: different chords on the two channels.
@@ -22,8 +23,8 @@ std::vector<int16_t> SmoothStereo(int frames) {
   std::vector<int16_t> pcm;
   for (int i = 0; i < frames * 28; ++i) {
     double t = static_cast<double>(i) / kRate;
-    pcm.push_back(static_cast<int16_t>(9000 * std::sin(2 * M_PI * 220 * t) + 4000 * std::sin(2 * M_PI * 330 * t)));
-    pcm.push_back(static_cast<int16_t>(7000 * std::sin(2 * M_PI * 150 * t) + 5000 * std::cos(2 * M_PI * 587 * t)));
+    pcm.push_back(static_cast<int16_t>(9000 * std::sin(kTwoPi * 220 * t) + 4000 * std::sin(kTwoPi * 330 * t)));
+    pcm.push_back(static_cast<int16_t>(7000 * std::sin(kTwoPi * 150 * t) + 5000 * std::cos(kTwoPi * 587 * t)));
   }
   return pcm;
 }

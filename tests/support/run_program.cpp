@@ -55,6 +55,12 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   }
   CloseHandle(readEnd);
   CloseHandle(nul);
+  // Console programs write text mode: every "\n" arrives as "\r\n".
+  std::string text;
+  for (size_t i = 0; i < result.output.size(); ++i)
+    if (!(result.output[i] == '\r' && i + 1 < result.output.size() && result.output[i + 1] == '\n'))
+      text += result.output[i];
+  result.output = text;
   return result;
 }
 #else

@@ -12,5 +12,6 @@ struct ProgramResult {
 
 // program is a path as CMake gives it (a Z: path with forward slashes under
 // Wine is turned into a native one). Arguments are quoted when they hold
-// spaces. Runs in the current directory.
+// spaces. Runs in the current directory. Under Windows the text-mode line
+// ends are turned back into "\n".
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments);
