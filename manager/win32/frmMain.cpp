@@ -67,8 +67,7 @@ void frmMainWindow::OnCreate() {
   SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
   font_ = CreateFontIndirectA(&metrics.lfMessageFont);
 
-  // The left column: logo, a line, and the maker's line inside one frame.
-  AddControl("STATIC", "", ChildStyle | SS_ETCHEDFRAME, IDC_PICLOGOBIG, 120, 120, 2295, 4335);
+  // The left column: logo, a line and the maker's line inside one frame.
   logo_ = static_cast<HBITMAP>(
       LoadImageA(instance_, MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
   HWND picLogo = AddControl("STATIC", "", ChildStyle | SS_BITMAP | SS_NOTIFY, IDC_PICLOGO, 210,
@@ -77,8 +76,12 @@ void frmMainWindow::OnCreate() {
   AddControl("STATIC", "", ChildStyle | SS_ETCHEDHORZ, IDC_LINE1, 210, 3780, 2115, 30);
   AddControl("STATIC", "Kickora Music Manager\nsongs for FIFA 2001", ChildStyle | SS_CENTER,
              IDC_LABEL1, 210, 3870, 2115, 525);
+  // The frame goes beneath the column's controls, or it would hide them.
+  HWND frame = AddControl("STATIC", "", ChildStyle | SS_SUNKEN, IDC_PICLOGOBIG, 120, 120, 2295, 4335);
+  SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  AddControl("STATIC", "", ChildStyle | SS_LEFTNOWORDWRAP | SS_NOPREFIX, IDC_LABEL2, 2520, 120,
+  // Long game folders are shortened in the middle on screen; the text stays whole.
+  AddControl("STATIC", "", ChildStyle | SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, IDC_LABEL2, 2520, 120,
              4455, 375);
 
   listView_ = AddControl(WC_LISTVIEWA, "",
@@ -97,7 +100,8 @@ void frmMainWindow::OnCreate() {
   // The hidden file list that enumerates the music folder's songs.
   tmpFile_ = AddControl("LISTBOX", "", WS_CHILD, IDC_TMPFILE, 5280, 0, 1695, 480);
 
-  const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
+  // Captions wrap when the system font is wider than the design's.
+  const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
   AddControl("BUTTON", "&Make new song...", button, IDC_COMMAND1, 5280, 600, 1815, 495);
   AddControl("BUTTON", "&Save Changes", button, IDC_COMMAND2, 5280, 1200, 1815, 495);
   AddControl("BUTTON", "&Export song from game...", button, IDC_COMMAND6, 5280, 1800, 1815, 495);
