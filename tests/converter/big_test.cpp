@@ -248,14 +248,23 @@ TEST_F(BigArchiveTest, NameRunningIntoTheEndOfTheFileEndsThere) {
 }
 
 TEST_F(BigArchiveTest, LongNamesKeepTheir255FirstBytes) {
+  // 255 letters and ".wav" make a name no file system accepts.
+  EXPECT_EQ(Scan(BuildArchive(true, {{std::string(300, 'n') + ".asf", SelfSizedStream(1)}})), 1);
+  EXPECT_EQ(output, "scanning BIGF-pack file\ncouldn't open '" + std::string(255, 'n') + ".wav' for writing\n");
+}
+
+#ifndef _WIN32
+// Windows paths this long exceed MAX_PATH.
+TEST_F(BigArchiveTest, RestOfALongNameIsPassedOver) {
   const std::string folder(200, 'f');
   const std::string name = folder + "\\" + std::string(100, 'n') + ".asf";
   fs::create_directory(folder);
   EXPECT_EQ(Scan(BuildArchive(true, {{name, SelfSizedStream(1)}, {"next.asf", SelfSizedStream(1)}})), 0);
   // 255 bytes keep the folder, the separator and 54 letters of the name.
   EXPECT_TRUE(FileExistsAt(fs::path(folder) / (std::string(54, 'n') + ".wav")));
-  EXPECT_TRUE(FileExistsAt("next.wav"));
+  EXPECT_EQ(WavDataBytes("next.wav"), 56u);
 }
+#endif
 
 TEST_F(BigArchiveTest, NamesCannotLeaveTheDestination) {
   fs::create_directory("out");
