@@ -26,13 +26,12 @@ constexpr int kStereoFrameBytes = 30;
 constexpr uint32_t kNoWinnerCost = 20000000;
 constexpr uint32_t kOverflowPenalty = 1000000;
 constexpr int kMonoCandidates = 52;  // coefficient index 0-3 (outer) x scale 0-12
+// Stereo lanes coded per step of the schedule: four scales of three
+// coefficient pairs, a whole number of vectors.
+constexpr int kChunkLanes = 12;
 
 // Below this many frames per half a second thread costs more than it saves.
 constexpr int64_t kMinFramesPerThread = 24;
-
-inline float Predict(int k, float cur, float prev) {
-  return static_cast<float>(static_cast<double>(kEaCoef1[k]) * cur + static_cast<double>(kEaCoef2[k]) * prev);
-}
 
 inline float Reconstruct(float prediction, float delta) {
   return static_cast<float>(static_cast<double>(prediction) + static_cast<double>(delta));
@@ -55,25 +54,27 @@ EaAdpcmKernel& ActiveKernel() {
   return kernel;
 }
 
+bool Wild(double value) { return !(value <= ea_kernel::kHistoryLimit && value >= -ea_kernel::kHistoryLimit); }
+
 // Histories beyond the lane kernels' exact range come only from a caller's
 // state, never from coding; such frames take the scalar kernel.
-void RunLanes(LaneJob& job) {
-  const bool wild = !(job.cur <= ea_kernel::kHistoryLimit && job.cur >= -ea_kernel::kHistoryLimit &&
-                      job.prev <= ea_kernel::kHistoryLimit && job.prev >= -ea_kernel::kHistoryLimit);
-  EaAdpcmKernel kernel = wild ? EaAdpcmKernel::kScalar : ActiveKernel();
+void RunLanes(const ea_kernel::Segment* segments, int count) {
+  bool wild = false;
+  for (int g = 0; g < count; ++g) wild = wild || Wild(segments[g].job->cur) || Wild(segments[g].job->prev);
+  const EaAdpcmKernel kernel = wild ? EaAdpcmKernel::kScalar : ActiveKernel();
   switch (kernel) {
 #if defined(EA_KERNEL_HAVE_AVX2)
     case EaAdpcmKernel::kAvx2:
-      ea_kernel::RunLanesAvx2(job);
+      ea_kernel::RunLanesAvx2(segments, count);
       return;
 #endif
 #if defined(__SSE2__)
     case EaAdpcmKernel::kSse2:
-      ea_kernel::RunLanesSse2(job);
+      ea_kernel::RunLanesSse2(segments, count);
       return;
 #endif
     default:
-      ea_kernel::RunLanesScalar(job);
+      ea_kernel::RunLanesScalar(segments, count);
       return;
   }
 }
@@ -120,32 +121,40 @@ int FloorScale(const double* left, const double* right) {
 
 }  // namespace
 
+namespace {
+
+// One lane by the scalar rules, with the cost summed in uint32 as the search
+// defines it (this is also what wild histories rely on).
+void CodeLane(LaneJob& job, int lane) {
+  const float c1 = static_cast<float>(job.c1[lane]);
+  const float c2 = static_cast<float>(job.c2[lane]);
+  const int step = static_cast<int>(job.step[lane]);
+  int scale = 0;
+  while ((4096 >> scale) != step) ++scale;
+  float cur = static_cast<float>(job.cur);
+  float prev = static_cast<float>(job.prev);
+  uint32_t cost = 0;
+  for (int i = 0; i < kFrameSamples; ++i) {
+    const float p = static_cast<float>(static_cast<double>(c1) * cur + static_cast<double>(c2) * prev);
+    const int n = NearestCode(static_cast<int>(job.x[i]), TruncateHistory(p), scale, cost);
+    const float delta = DeltaTable()[scale][n];
+    job.delta[i][lane] = delta;
+    prev = cur;
+    cur = Reconstruct(p, delta);
+  }
+  job.cost[lane] = cost;
+  job.endCur[lane] = cur;
+  job.endPrev[lane] = prev;
+}
+
+}  // namespace
+
 namespace ea_kernel {
 
-// Same rules as the vector kernels, one lane at a time, with the cost summed
-// in uint32 as the search defines it.
-void RunLanesScalar(LaneJob& job) {
-  const int lanes = (job.lanes + 3) / 4 * 4;
-  for (int lane = 0; lane < lanes; ++lane) {
-    const float c1 = static_cast<float>(job.c1[lane]);
-    const float c2 = static_cast<float>(job.c2[lane]);
-    const int step = static_cast<int>(job.step[lane]);
-    int scale = 0;
-    while ((4096 >> scale) != step) ++scale;
-    float cur = static_cast<float>(job.cur);
-    float prev = static_cast<float>(job.prev);
-    uint32_t cost = 0;
-    for (int i = 0; i < kFrameSamples; ++i) {
-      float p = static_cast<float>(static_cast<double>(c1) * cur + static_cast<double>(c2) * prev);
-      int n = NearestCode(static_cast<int>(job.x[i]), TruncateHistory(p), scale, cost);
-      float delta = DeltaTable()[scale][n];
-      job.delta[i][lane] = delta;
-      prev = cur;
-      cur = Reconstruct(p, delta);
-    }
-    job.cost[lane] = cost;
-    job.endCur[lane] = cur;
-    job.endPrev[lane] = prev;
+void RunLanesScalar(const Segment* segments, int count) {
+  for (int g = 0; g < count; ++g) {
+    const int lastLane = segments[g].firstLane + (segments[g].lastLane - segments[g].firstLane + 3) / 4 * 4;
+    for (int lane = segments[g].firstLane; lane < lastLane; ++lane) CodeLane(*segments[g].job, lane);
   }
 }
 
@@ -180,7 +189,7 @@ uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState
   const int64_t frames = (static_cast<int64_t>(byteCount) + 55) / 56;
   std::vector<LaneJob> storage(1);
   LaneJob& job = storage[0];
-  job.lanes = kMonoCandidates;
+  const ea_kernel::Segment all = {&job, 0, kMonoCandidates};
   for (int k = 0; k < 4; ++k) {
     for (int s = 0; s <= 12; ++s) SetLane(job, k * 13 + s, k, s);
   }
@@ -190,7 +199,7 @@ uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState
     LoadFrame(samples, valueCount, f * kFrameSamples, 1, job.x);
     job.cur = cur;
     job.prev = prev;
-    RunLanes(job);
+    RunLanes(&all, 1);
     // Lanes are in search order: the first strictly smallest cost wins, and
     // the first candidate stands in when none is below the limit.
     int best = 0;
@@ -238,14 +247,16 @@ uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmSta
     LoadFrame(samples, valueCount, f * 2 * kFrameSamples + 1, 2, right.x);
     const int h = FloorScale(left.x, right.x);
     // Scales the schedule can reach: right h and above, left h - 1 and above.
-    left.lanes = (11 - (h > 0 ? h - 1 : 0) + 1) * 3;
-    right.lanes = (12 - h + 1) * 3;
+    const int leftLanes = (11 - (h > 0 ? h - 1 : 0) + 1) * 3;
+    const int rightLanes = (12 - h + 1) * 3;
     left.cur = curL;
     left.prev = prevL;
     right.cur = curR;
     right.prev = prevR;
-    RunLanes(left);
-    RunLanes(right);
+    // Lanes are coded in chunks of four scales, from the top, as the schedule
+    // reaches them: the early stop usually leaves the lowest scales out.
+    int codedLeft = 0;
+    int codedRight = 0;
 
     uint32_t bestCost = kNoWinnerCost;
     int bestLeftScale = 0;  // no early stop before a candidate has won
@@ -261,11 +272,28 @@ uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmSta
         --sr;
       }
       if (sl < h && sr < h) break;
+      const int leftBase = (11 - sl) * 3;
+      const int rightBase = (12 - sr) * 3;
+      if (leftBase >= codedLeft || rightBase >= codedRight) {
+        ea_kernel::Segment chunks[2];
+        int count = 0;
+        if (codedLeft < leftLanes) {
+          const int last = codedLeft + kChunkLanes < leftLanes ? codedLeft + kChunkLanes : leftLanes;
+          chunks[count++] = {&left, codedLeft, last};
+          codedLeft = last;
+        }
+        if (codedRight < rightLanes) {
+          const int last = codedRight + kChunkLanes < rightLanes ? codedRight + kChunkLanes : rightLanes;
+          chunks[count++] = {&right, codedRight, last};
+          codedRight = last;
+        }
+        RunLanes(chunks, count);
+      }
       for (int kr = 1; kr <= 3; ++kr) {
-        const int rightLane = (12 - sr) * 3 + kr - 1;
+        const int rightLane = rightBase + kr - 1;
         const uint32_t rightCost = LaneCost(right, rightLane);
         for (int kl = 1; kl <= 3; ++kl) {
-          const int leftLane = (11 - sl) * 3 + kl - 1;
+          const int leftLane = leftBase + kl - 1;
           const uint32_t cost = LaneCost(left, leftLane) + rightCost;
           if (cost < bestCost) {
             bestCost = cost;

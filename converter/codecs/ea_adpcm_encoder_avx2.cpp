@@ -25,15 +25,16 @@ struct Avx2 {
   static V CmpEq(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
   static V CmpGe(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
   static V CmpGt(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
+  static bool Any(V mask) { return _mm256_movemask_pd(mask) != 0; }
   static V Abs(V a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
   static V RoundToFloat(V a) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(a)); }
-  static V Truncate(V a) { return _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(a)); }
+  static V Truncate(V a) { return _mm256_round_pd(a, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC); }
   static V CeilSmall(V y) { return _mm256_round_pd(y, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC); }
 };
 
 }  // namespace
 
 namespace ea_kernel {
-void RunLanesAvx2(LaneJob& job) { RunLanesWith<Avx2>(job); }
+void RunLanesAvx2(const Segment* segments, int count) { RunLanesWith<Avx2>(segments, count); }
 }  // namespace ea_kernel
 #endif

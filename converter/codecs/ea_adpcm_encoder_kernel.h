@@ -20,9 +20,8 @@ constexpr int kMaxLanes = 52;
 
 // A plain aggregate: the AVX2 unit must not emit any inline member of it.
 struct LaneJob {
-  // Inputs. Lanes beyond `lanes` up to the next multiple of four must hold
-  // valid parameters too (their results are ignored).
-  int lanes;
+  // Inputs. Lanes of a segment up to the next multiple of four must hold
+  // valid parameters (their results are ignored).
   double x[kFrameSamples];  // the channel's samples
   double cur;               // frame-start history, float values
   double prev;
@@ -37,17 +36,28 @@ struct LaneJob {
   double delta[kFrameSamples][kMaxLanes];  // the table value each sample added
 };
 
+// A run of lanes of one job: [firstLane, lastLane), firstLane a multiple of
+// four; the run is rounded up to whole vectors.
+struct Segment {
+  LaneJob* job;
+  int firstLane;
+  int lastLane;
+};
+constexpr int kMaxSegments = 2;
+
 // Largest frame-start history magnitude for which the lane kernels are exact:
 // predictions stay well inside int32 and costs inside 2^32.
 constexpr double kHistoryLimit = 1048576.0;
 
-void RunLanesScalar(LaneJob& job);
+// Runs all segments side by side (independent chains keep the pipeline
+// full); at most kMaxSegments.
+void RunLanesScalar(const Segment* segments, int count);
 #if defined(__SSE2__)
-void RunLanesSse2(LaneJob& job);
+void RunLanesSse2(const Segment* segments, int count);
 #endif
 #if defined(__x86_64__) || defined(__i386__)
 #define EA_KERNEL_HAVE_AVX2 1
-void RunLanesAvx2(LaneJob& job);
+void RunLanesAvx2(const Segment* segments, int count);
 #endif
 
 }  // namespace ea_kernel

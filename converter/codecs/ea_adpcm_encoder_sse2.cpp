@@ -23,6 +23,7 @@ struct Sse2 {
   static V CmpEq(V a, V b) { return _mm_cmpeq_pd(a, b); }
   static V CmpGe(V a, V b) { return _mm_cmpge_pd(a, b); }
   static V CmpGt(V a, V b) { return _mm_cmpgt_pd(a, b); }
+  static bool Any(V mask) { return _mm_movemask_pd(mask) != 0; }
   static V Abs(V a) { return _mm_andnot_pd(_mm_set1_pd(-0.0), a); }
   static V RoundToFloat(V a) { return _mm_cvtps_pd(_mm_cvtpd_ps(a)); }
   static V Truncate(V a) { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(a)); }
@@ -37,6 +38,6 @@ struct Sse2 {
 }  // namespace
 
 namespace ea_kernel {
-void RunLanesSse2(LaneJob& job) { RunLanesWith<Sse2>(job); }
+void RunLanesSse2(const Segment* segments, int count) { RunLanesWith<Sse2>(segments, count); }
 }  // namespace ea_kernel
 #endif
