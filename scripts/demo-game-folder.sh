@@ -16,6 +16,7 @@ le32() { printf '\\%03o\\%03o\\%03o\\%03o' $(($1 & 255)) $(($1 >> 8 & 255)) $(($
 be32() { printf '\\%03o\\%03o\\%03o\\%03o' $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255)); }
 
 # write_song <file> <frames>: each EA ADPCM frame is 15 bytes for 28 samples.
+# One data block holds at most 8000 samples (285 frames) for the converter.
 write_song() {
   frames=$2
   samples=$((frames * 28))
@@ -37,7 +38,7 @@ write_song() {
 }
 
 for song in anthem crowd goal halftime Stadium 1intro; do
-  write_song "$music/$song.str" 400
+  write_song "$music/$song.str" 250
 done
 
 # music.inf: count, a zero byte, then 8-byte names (anthem and goal).

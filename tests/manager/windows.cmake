@@ -18,15 +18,16 @@ target_include_directories(tunedeck_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(tunedeck_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
 add_dependencies(tunedeck_gui_tests tunedeck)
 
-# Each group runs in a Wine prefix of its own (so groups may run in
-# parallel), under Xvfb when no display is set, and ends its wineserver.
+# The groups share a Wine prefix of their own and take turns: the driver
+# tells message box icons apart by their colour on the shared screen, where
+# another group's windows could cover them. Each group runs under Xvfb when
+# no display is set and stops the prefix's wineserver when it ends.
 foreach(group StartupSources SongListCommands MainWindowLook)
   add_test(NAME tunedeck_gui_${group}
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
-      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-${group}
+      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
       ${PROJECT_SOURCE_DIR}/cmake/wine-run
       $<TARGET_FILE:tunedeck_gui_tests> --gtest_filter=${group}.*)
-  # One group at a time: the driver tells message box icons apart by their
-  # colour on the shared screen, where another group's windows could cover them.
-  set_tests_properties(tunedeck_gui_${group} PROPERTIES TIMEOUT 600 LABELS gui RESOURCE_LOCK x-display)
+  set_tests_properties(tunedeck_gui_${group} PROPERTIES
+    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
 endforeach()
