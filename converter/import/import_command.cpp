@@ -100,6 +100,8 @@ bool RunImport(int argc, char** argv) {
 
   FileHandle wav = OpenFile(waveName, "rb");
   if (!wav) Fatal("couldn't open '%s'\n", waveName);
+  // A song is read in blocks of a few kilobytes; fewer, larger reads.
+  std::setvbuf(wav.get(), nullptr, _IOFBF, 1 << 16);
   int32_t waveBytes = UsableWaveBytes(wav.get(), ReadWaveInput(wav.get()));
   Import().waveChannels = Params().channels;
 

@@ -168,6 +168,7 @@ int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* d
   ReplacementFile out(destination);
   if (!out.Open()) Fatal("couldn't open destination file '%s'\n", destination);
   FILE* file = out.get();
+  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
 
   std::vector<uint8_t> head;
   if (schl) {
