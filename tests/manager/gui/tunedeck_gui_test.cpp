@@ -256,6 +256,17 @@ TEST_F(SongListCommands, ExportWithNothingSelectedAsksForASong) {
                 BoxIcon::Warning);
 }
 
+TEST_F(SongListCommands, HelpWithoutReadmeOpensNothingAndSaysNothing) {
+  MakeGame(game, {"anthem.str"}, {});
+  HWND main = StartOn(game);
+  ASSERT_NE(main, nullptr);
+  // Sent, not posted: it returns only when the click's handler has
+  // finished, which a message box would prevent.
+  DWORD_PTR ignored = 0;
+  ASSERT_NE(SendMessageTimeoutA(Control(main, IDC_COMMAND5), BM_CLICK, 0, 0, SMTO_NORMAL, 20000, &ignored), 0);
+  EXPECT_EQ(program->Windows(), std::vector<HWND>{main});
+}
+
 TEST_F(SongListCommands, ExitEndsTheProgram) {
   MakeGame(game, {"anthem.str"}, {});
   HWND main = StartOn(game);
