@@ -25,7 +25,7 @@ constexpr int kMonoFrameBytes = 15;
 constexpr int kStereoFrameBytes = 30;
 constexpr uint32_t kNoWinnerCost = 20000000;
 constexpr uint32_t kOverflowPenalty = 1000000;
-constexpr int kMonoCandidates = 52;  // coefficient index 0-3 (outer) x scale 0-12
+constexpr int kPredictingLanes = 39;  // coefficient index 1-3 x scale 0-12
 // Stereo lanes coded per step of the schedule: four scales of three
 // coefficient pairs, a whole number of vectors.
 constexpr int kChunkLanes = 12;
@@ -75,6 +75,24 @@ void RunLanes(const ea_kernel::Segment* segments, int count) {
 #endif
     default:
       ea_kernel::RunLanesScalar(segments, count);
+      return;
+  }
+}
+
+void ZeroPredictionCosts(const double* x, double* costs) {
+  switch (ActiveKernel()) {
+#if defined(EA_KERNEL_HAVE_AVX2)
+    case EaAdpcmKernel::kAvx2:
+      ea_kernel::ZeroPredictionCostsAvx2(x, costs);
+      return;
+#endif
+#if defined(__SSE2__)
+    case EaAdpcmKernel::kSse2:
+      ea_kernel::ZeroPredictionCostsSse2(x, costs);
+      return;
+#endif
+    default:
+      ea_kernel::ZeroPredictionCostsScalar(x, costs);
       return;
   }
 }
@@ -158,6 +176,14 @@ void RunLanesScalar(const Segment* segments, int count) {
   }
 }
 
+void ZeroPredictionCostsScalar(const double* x, double* costs) {
+  for (int s = 0; s <= 12; ++s) {
+    uint32_t cost = 0;
+    for (int i = 0; i < kFrameSamples; ++i) NearestCode(static_cast<int>(x[i]), 0, s, cost);
+    costs[s] = cost;
+  }
+}
+
 }  // namespace ea_kernel
 
 void SelectEaAdpcmKernel(EaAdpcmKernel kernel) { ActiveKernel() = kernel; }
@@ -187,37 +213,67 @@ uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState
   if (byteCount <= 0) return output;
   const int64_t valueCount = byteCount / 2;
   const int64_t frames = (static_cast<int64_t>(byteCount) + 55) / 56;
+  // Coefficient index 0 is costed apart; the lanes hold indices 1-3, three
+  // to a scale so that a vector's lanes have similar costs and stop together.
   std::vector<LaneJob> storage(1);
   LaneJob& job = storage[0];
-  const ea_kernel::Segment all = {&job, 0, kMonoCandidates};
-  for (int k = 0; k < 4; ++k) {
-    for (int s = 0; s <= 12; ++s) SetLane(job, k * 13 + s, k, s);
+  for (int lane = 0; lane < kPredictingLanes + 1; ++lane) {
+    SetLane(job, lane, 1 + lane % 3, lane < kPredictingLanes ? lane / 3 : 12);
   }
   float cur = static_cast<float>(state.current1);
   float prev = static_cast<float>(state.previous1);
+  double zeroCosts[13];
   for (int64_t f = 0; f < frames; ++f) {
     LoadFrame(samples, valueCount, f * kFrameSamples, 1, job.x);
     job.cur = cur;
     job.prev = prev;
-    RunLanes(&all, 1);
-    // Lanes are in search order: the first strictly smallest cost wins, and
-    // the first candidate stands in when none is below the limit.
-    int best = 0;
+    ZeroPredictionCosts(job.x, zeroCosts);
+    // In search order the first strictly smallest cost wins; the first
+    // candidate (index 0, scale 0) stands in when none is below the limit.
+    int bestK = 0;
+    int bestS = 0;
     uint32_t bestCost = kNoWinnerCost;
-    for (int lane = 0; lane < kMonoCandidates; ++lane) {
-      const uint32_t cost = LaneCost(job, lane);
+    for (int s = 0; s <= 12; ++s) {
+      const uint32_t cost = static_cast<uint32_t>(zeroCosts[s]);
       if (cost < bestCost) {
         bestCost = cost;
-        best = lane;
+        bestS = s;
       }
     }
-    output[0] = static_cast<uint8_t>((best / 13) << 4 | best % 13);
-    for (int i = 0; i < 14; ++i) {
-      output[1 + i] = static_cast<uint8_t>(LaneCode(job, best, 2 * i) << 4 | LaneCode(job, best, 2 * i + 1));
+    // Every predicting candidate comes after those: reaching their best
+    // cost is losing.
+    const ea_kernel::Segment all = {&job, 0, kPredictingLanes, static_cast<double>(bestCost)};
+    RunLanes(&all, 1);
+    for (int k = 1; k <= 3; ++k) {
+      for (int s = 0; s <= 12; ++s) {
+        const int lane = s * 3 + k - 1;
+        if (job.cost[lane] == ea_kernel::kDropped) continue;
+        const uint32_t cost = LaneCost(job, lane);
+        if (cost < bestCost) {
+          bestCost = cost;
+          bestK = k;
+          bestS = s;
+        }
+      }
+    }
+    output[0] = static_cast<uint8_t>(bestK << 4 | bestS);
+    if (bestK == 0) {
+      uint32_t ignored = 0;
+      int codes[kFrameSamples];
+      for (int i = 0; i < kFrameSamples; ++i) codes[i] = NearestCode(static_cast<int>(job.x[i]), 0, bestS, ignored);
+      for (int i = 0; i < 14; ++i) output[1 + i] = static_cast<uint8_t>(codes[2 * i] << 4 | codes[2 * i + 1]);
+      // Nothing is predicted: the reconstructions are the deltas themselves.
+      cur = DeltaTable()[bestS][codes[kFrameSamples - 1]];
+      prev = DeltaTable()[bestS][codes[kFrameSamples - 2]];
+    } else {
+      const int best = bestS * 3 + bestK - 1;
+      for (int i = 0; i < 14; ++i) {
+        output[1 + i] = static_cast<uint8_t>(LaneCode(job, best, 2 * i) << 4 | LaneCode(job, best, 2 * i + 1));
+      }
+      cur = static_cast<float>(job.endCur[best]);
+      prev = static_cast<float>(job.endPrev[best]);
     }
     output += kMonoFrameBytes;
-    cur = static_cast<float>(job.endCur[best]);
-    prev = static_cast<float>(job.endPrev[best]);
   }
   state.current1 = TruncateHistory(cur);
   state.previous1 = TruncateHistory(prev);
@@ -275,25 +331,32 @@ uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmSta
       const int leftBase = (11 - sl) * 3;
       const int rightBase = (12 - sr) * 3;
       if (leftBase >= codedLeft || rightBase >= codedRight) {
+        // Until something has won, the first candidate must stay whole: it
+        // is the one emitted when nothing does.
+        const double bound = bestCost < kNoWinnerCost ? static_cast<double>(bestCost) : ea_kernel::kNoBound;
         ea_kernel::Segment chunks[2];
         int count = 0;
         if (codedLeft < leftLanes) {
           const int last = codedLeft + kChunkLanes < leftLanes ? codedLeft + kChunkLanes : leftLanes;
-          chunks[count++] = {&left, codedLeft, last};
+          chunks[count++] = {&left, codedLeft, last, bound};
           codedLeft = last;
         }
         if (codedRight < rightLanes) {
           const int last = codedRight + kChunkLanes < rightLanes ? codedRight + kChunkLanes : rightLanes;
-          chunks[count++] = {&right, codedRight, last};
+          chunks[count++] = {&right, codedRight, last, bound};
           codedRight = last;
         }
         RunLanes(chunks, count);
       }
+      // A half that reached the best cost at the time its lanes were coded
+      // cannot be part of a later winner.
       for (int kr = 1; kr <= 3; ++kr) {
         const int rightLane = rightBase + kr - 1;
+        if (right.cost[rightLane] == ea_kernel::kDropped) continue;
         const uint32_t rightCost = LaneCost(right, rightLane);
         for (int kl = 1; kl <= 3; ++kl) {
           const int leftLane = leftBase + kl - 1;
+          if (left.cost[leftLane] == ea_kernel::kDropped) continue;
           const uint32_t cost = LaneCost(left, leftLane) + rightCost;
           if (cost < bestCost) {
             bestCost = cost;

@@ -26,6 +26,7 @@ struct Avx2 {
   static V CmpGe(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
   static V CmpGt(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
   static bool Any(V mask) { return _mm256_movemask_pd(mask) != 0; }
+  static bool All(V mask) { return _mm256_movemask_pd(mask) == 15; }
   static V Abs(V a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
   static V RoundToFloat(V a) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(a)); }
   static V Truncate(V a) { return _mm256_round_pd(a, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC); }
@@ -36,5 +37,6 @@ struct Avx2 {
 
 namespace ea_kernel {
 void RunLanesAvx2(const Segment* segments, int count) { RunLanesWith<Avx2>(segments, count); }
+void ZeroPredictionCostsAvx2(const double* x, double* cost) { ZeroPredictionCostsWith<Avx2>(x, cost); }
 }  // namespace ea_kernel
 #endif

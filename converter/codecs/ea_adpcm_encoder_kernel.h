@@ -37,13 +37,18 @@ struct LaneJob {
 };
 
 // A run of lanes of one job: [firstLane, lastLane), firstLane a multiple of
-// four; the run is rounded up to whole vectors.
+// four; the run is rounded up to whole vectors. A lane whose cost reaches
+// `bound` cannot win; the kernels may stop coding it and report kDropped
+// instead of its cost and history.
 struct Segment {
   LaneJob* job;
   int firstLane;
   int lastLane;
+  double bound;
 };
 constexpr int kMaxSegments = 2;
+constexpr double kDropped = -1.0;
+constexpr double kNoBound = 4294967296.0;
 
 // Largest frame-start history magnitude for which the lane kernels are exact:
 // predictions stay well inside int32 and costs inside 2^32.
@@ -58,6 +63,17 @@ void RunLanesSse2(const Segment* segments, int count);
 #if defined(__x86_64__) || defined(__i386__)
 #define EA_KERNEL_HAVE_AVX2 1
 void RunLanesAvx2(const Segment* segments, int count);
+#endif
+
+// Coefficient index 0 predicts 0 whatever the history, so its 13 candidates
+// (scales 0-12) need no lanes: cost[s] for the frame's samples x, which must
+// lie in the 16-bit range (no residual can then leave it).
+void ZeroPredictionCostsScalar(const double* x, double* cost);
+#if defined(__SSE2__)
+void ZeroPredictionCostsSse2(const double* x, double* cost);
+#endif
+#if defined(EA_KERNEL_HAVE_AVX2)
+void ZeroPredictionCostsAvx2(const double* x, double* cost);
 #endif
 
 }  // namespace ea_kernel

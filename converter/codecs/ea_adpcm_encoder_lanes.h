@@ -21,28 +21,36 @@ inline bool CodeSegments(const ea_kernel::Segment* segments, int count) {
   constexpr int W = Ops::W;
   constexpr int kMaxVectors = ea_kernel::kMaxSegments * ea_kernel::kMaxLanes / W;
 
-  // State of every vector of every segment, numbered consecutively.
+  // Every vector of every segment, numbered consecutively; `order` lists the
+  // ones still being coded.
   V cur[kMaxVectors];
   V prev[kMaxVectors];
   V cost[kMaxVectors];
   V largest[kMaxVectors];
-  int firstVector[ea_kernel::kMaxSegments + 1];
+  V bound[kMaxVectors];
+  ea_kernel::LaneJob* job[kMaxVectors];
+  int laneOf[kMaxVectors];
+  int order[kMaxVectors];
+  bool dropped[kMaxVectors];
   int vectors = 0;
   for (int g = 0; g < count; ++g) {
     const ea_kernel::Segment& segment = segments[g];
-    firstVector[g] = vectors;
-    const int n = (segment.lastLane - segment.firstLane + W - 1) / W;
     const V startCur = Ops::Set(segment.job->cur);
     const V startPrev = Ops::Set(segment.job->prev);
-    for (int v = vectors; v < vectors + n; ++v) {
-      cur[v] = startCur;
-      prev[v] = startPrev;
-      cost[v] = Ops::Set(0.0);
-      largest[v] = Ops::Set(0.0);
+    const V segmentBound = Ops::Set(segment.bound);
+    for (int lane = segment.firstLane; lane < segment.lastLane; lane += W, ++vectors) {
+      cur[vectors] = startCur;
+      prev[vectors] = startPrev;
+      cost[vectors] = Ops::Set(0.0);
+      largest[vectors] = Ops::Set(0.0);
+      bound[vectors] = segmentBound;
+      job[vectors] = segment.job;
+      laneOf[vectors] = lane;
+      order[vectors] = vectors;
+      dropped[vectors] = false;
     }
-    vectors += n;
   }
-  firstVector[count] = vectors;
+  int active = vectors;
   const V lowest = Ops::Set(-8.0);
   const V highest = Ops::Set(7.0);
   const V half = Ops::Set(0.5);
@@ -52,49 +60,62 @@ inline bool CodeSegments(const ea_kernel::Segment* segments, int count) {
   const V penalty = Ops::Set(1000000.0);
 
   for (int i = 0; i < ea_kernel::kFrameSamples; ++i) {
-    for (int g = 0; g < count; ++g) {
-      ea_kernel::LaneJob& job = *segments[g].job;
-      const V x = Ops::Set(job.x[i]);
-      double* deltaOut = job.delta[i];
-      for (int v = firstVector[g], lane = segments[g].firstLane; v < firstVector[g + 1]; ++v, lane += W) {
-        // p = c1 * cur + c2 * prev: both products are exact in double.
-        V p = Ops::Add(Ops::Mul(Ops::Load(job.c1 + lane), cur[v]), Ops::Mul(Ops::Load(job.c2 + lane), prev[v]));
-        p = Ops::RoundToFloat(p);
-        const V d = Ops::Sub(x, Ops::Truncate(p));
-        // d / step is exact; the nearest code is ceil(d / step - 0.5) within
-        // -8..7, except that the tie between -step and 0 goes to code 0.
-        V t = Ops::Min(Ops::Max(Ops::Mul(d, Ops::Load(job.inverse + lane)), lowest), highest);
-        t = Ops::AndNot(Ops::CmpEq(t, minusHalf), t);
-        V delta = Ops::Mul(Ops::CeilSmall(Ops::Sub(t, half)), Ops::Load(job.step + lane));
-        if (kLarge) {
-          // When even the nearest entry is 65536 or more away, the scan
-          // never left its starting code 0.
-          delta = Ops::AndNot(Ops::CmpGe(Ops::Abs(Ops::Sub(d, delta)), scanStart), delta);
-          const V e = Ops::Sub(d, delta);
-          const V outside = Ops::CmpGt(Ops::Abs(Ops::Add(e, half)), overflow);
-          cost[v] = Ops::Add(cost[v], Ops::Add(Ops::Abs(e), Ops::And(outside, penalty)));
-        } else {
-          largest[v] = Ops::Max(largest[v], Ops::Abs(d));
-          cost[v] = Ops::Add(cost[v], Ops::Abs(Ops::Sub(d, delta)));
-        }
-        Ops::Store(deltaOut + lane, delta);
-        prev[v] = cur[v];
-        cur[v] = Ops::RoundToFloat(Ops::Add(p, delta));
+    for (int a = 0; a < active; ++a) {
+      const int v = order[a];
+      ea_kernel::LaneJob& j = *job[v];
+      const int lane = laneOf[v];
+      const V x = Ops::Set(j.x[i]);
+      // p = c1 * cur + c2 * prev: both products are exact in double.
+      V p = Ops::Add(Ops::Mul(Ops::Load(j.c1 + lane), cur[v]), Ops::Mul(Ops::Load(j.c2 + lane), prev[v]));
+      p = Ops::RoundToFloat(p);
+      const V d = Ops::Sub(x, Ops::Truncate(p));
+      // d / step is exact; the nearest code is ceil(d / step - 0.5) within
+      // -8..7, except that the tie between -step and 0 goes to code 0.
+      V t = Ops::Min(Ops::Max(Ops::Mul(d, Ops::Load(j.inverse + lane)), lowest), highest);
+      t = Ops::AndNot(Ops::CmpEq(t, minusHalf), t);
+      V delta = Ops::Mul(Ops::CeilSmall(Ops::Sub(t, half)), Ops::Load(j.step + lane));
+      if (kLarge) {
+        // When even the nearest entry is 65536 or more away, the scan never
+        // left its starting code 0.
+        delta = Ops::AndNot(Ops::CmpGe(Ops::Abs(Ops::Sub(d, delta)), scanStart), delta);
+        const V e = Ops::Sub(d, delta);
+        const V outside = Ops::CmpGt(Ops::Abs(Ops::Add(e, half)), overflow);
+        cost[v] = Ops::Add(cost[v], Ops::Add(Ops::Abs(e), Ops::And(outside, penalty)));
+      } else {
+        largest[v] = Ops::Max(largest[v], Ops::Abs(d));
+        cost[v] = Ops::Add(cost[v], Ops::Abs(Ops::Sub(d, delta)));
       }
+      Ops::Store(j.delta[i] + lane, delta);
+      prev[v] = cur[v];
+      cur[v] = Ops::RoundToFloat(Ops::Add(p, delta));
+    }
+    // Costs only grow: a vector whose lanes have all reached their bound is
+    // done. Without the full rules that holds only while they cannot apply.
+    if (i % 7 == 6 && i + 1 < ea_kernel::kFrameSamples) {
+      int kept = 0;
+      for (int a = 0; a < active; ++a) {
+        const int v = order[a];
+        const bool exact = kLarge || !Ops::Any(Ops::CmpGe(largest[v], overflow));
+        if (exact && Ops::All(Ops::CmpGe(cost[v], bound[v]))) {
+          dropped[v] = true;
+        } else {
+          order[kept++] = v;
+        }
+      }
+      active = kept;
     }
   }
   if (!kLarge) {
-    for (int v = 0; v < vectors; ++v) {
-      if (Ops::Any(Ops::CmpGe(largest[v], overflow))) return false;
+    for (int a = 0; a < active; ++a) {
+      if (Ops::Any(Ops::CmpGe(largest[order[a]], overflow))) return false;
     }
   }
-  for (int g = 0; g < count; ++g) {
-    ea_kernel::LaneJob& job = *segments[g].job;
-    for (int v = firstVector[g], lane = segments[g].firstLane; v < firstVector[g + 1]; ++v, lane += W) {
-      Ops::Store(job.cost + lane, cost[v]);
-      Ops::Store(job.endCur + lane, cur[v]);
-      Ops::Store(job.endPrev + lane, prev[v]);
-    }
+  const V droppedCost = Ops::Set(ea_kernel::kDropped);
+  for (int v = 0; v < vectors; ++v) {
+    ea_kernel::LaneJob& j = *job[v];
+    Ops::Store(j.cost + laneOf[v], dropped[v] ? droppedCost : cost[v]);
+    Ops::Store(j.endCur + laneOf[v], cur[v]);
+    Ops::Store(j.endPrev + laneOf[v], prev[v]);
   }
   return true;
 }
@@ -102,6 +123,36 @@ inline bool CodeSegments(const ea_kernel::Segment* segments, int count) {
 template <class Ops>
 inline void RunLanesWith(const ea_kernel::Segment* segments, int count) {
   if (!CodeSegments<Ops, false>(segments, count)) CodeSegments<Ops, true>(segments, count);
+}
+
+// Coefficient index 0, all samples of the frame side by side for each scale.
+template <class Ops>
+inline void ZeroPredictionCostsWith(const double* x, double* costs) {
+  using V = typename Ops::V;
+  constexpr int W = Ops::W;
+  const V lowest = Ops::Set(-8.0);
+  const V highest = Ops::Set(7.0);
+  const V half = Ops::Set(0.5);
+  const V minusHalf = Ops::Set(-0.5);
+  V samples[ea_kernel::kFrameSamples / W];
+  for (int v = 0; v < ea_kernel::kFrameSamples / W; ++v) samples[v] = Ops::Load(x + v * W);
+  for (int s = 0; s <= 12; ++s) {
+    const V step = Ops::Set(static_cast<double>(4096 >> s));
+    const V inverse = Ops::Set(1.0 / (4096 >> s));
+    V sum = Ops::Set(0.0);
+    for (int v = 0; v < ea_kernel::kFrameSamples / W; ++v) {
+      const V d = samples[v];
+      V t = Ops::Min(Ops::Max(Ops::Mul(d, inverse), lowest), highest);
+      t = Ops::AndNot(Ops::CmpEq(t, minusHalf), t);
+      const V delta = Ops::Mul(Ops::CeilSmall(Ops::Sub(t, half)), step);
+      sum = Ops::Add(sum, Ops::Abs(Ops::Sub(d, delta)));
+    }
+    double lanes[W];
+    Ops::Store(lanes, sum);
+    double total = 0;
+    for (int l = 0; l < W; ++l) total += lanes[l];
+    costs[s] = total;
+  }
 }
 
 }  // namespace

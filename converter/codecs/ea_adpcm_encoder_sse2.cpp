@@ -24,6 +24,7 @@ struct Sse2 {
   static V CmpGe(V a, V b) { return _mm_cmpge_pd(a, b); }
   static V CmpGt(V a, V b) { return _mm_cmpgt_pd(a, b); }
   static bool Any(V mask) { return _mm_movemask_pd(mask) != 0; }
+  static bool All(V mask) { return _mm_movemask_pd(mask) == 3; }
   static V Abs(V a) { return _mm_andnot_pd(_mm_set1_pd(-0.0), a); }
   static V RoundToFloat(V a) { return _mm_cvtps_pd(_mm_cvtpd_ps(a)); }
   static V Truncate(V a) { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(a)); }
@@ -39,5 +40,6 @@ struct Sse2 {
 
 namespace ea_kernel {
 void RunLanesSse2(const Segment* segments, int count) { RunLanesWith<Sse2>(segments, count); }
+void ZeroPredictionCostsSse2(const double* x, double* cost) { ZeroPredictionCostsWith<Sse2>(x, cost); }
 }  // namespace ea_kernel
 #endif

@@ -261,6 +261,23 @@ TEST_F(EaAdpcmEncoder, StereoRangeBelowSevenCodesOnlyTheFirstScalePair) {
   EXPECT_EQ(out, expected);
 }
 
+TEST_F(EaAdpcmEncoder, StereoFrameWithoutAnyCandidateBelowTheLimitEmitsTheFirstCandidate) {
+  // A history near 900,000 puts every prediction of the first frame far out
+  // of range: each of the 56 residuals costs over 1,000,000, so no candidate
+  // gets below 20,000,000 and the first one, (11, 12) with pairs 1 and 1, is
+  // emitted and its history carried on.
+  Pcm pcm = Sweep(56 * 6, 2, 20000, 4);
+  EaAdpcmState fast{0, 900000, -900000, -700000, 800000};
+  EaAdpcmState slow = fast;
+  Bytes got = EncodeStereo(pcm, fast, BytesOf(pcm));
+  EXPECT_EQ(got[0], 0x11);
+  EXPECT_EQ(got[1], 0xBC);
+  Bytes want = Output(got.size());
+  reference::EncodeStereo(pcm.data(), want.data(), slow, BytesOf(pcm));
+  want.resize(got.size());
+  EXPECT_EQ(got, want);
+}
+
 TEST_F(EaAdpcmEncoder, ByteCountRoundsUpToWholeFramesAndPadsWithSilence) {
   Pcm pcm = Noise(28 * 4, 20000, 7);
   EaAdpcmState a, b, c;
