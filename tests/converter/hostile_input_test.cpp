@@ -1,0 +1,151 @@
+// Mutated copies of valid files of every kind the export reads: each run
+// must end with status 0 or 1 and, under the sanitizers, touch no memory it
+// does not own.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "support/ea_streams.h"
+#include "support/test_files.h"
+
+namespace {
+
+Bytes MonoSchl() {
+  SchlHeaderSpec spec;
+  spec.length = 56;
+  Bytes file = SchlHeader(spec);
+  Append(file, SccBlock(2));
+  Bytes frame{0x21};
+  frame.resize(15, 0x3C);
+  Append(file, ScdEaBlock(15, frame, 100, 90));
+  Append(file, ScdEaBlock(30, Bytes(30, 0x99)));
+  Append(file, SceBlock());
+  return file;
+}
+
+Bytes SplitSchl() {
+  SchlHeaderSpec spec;
+  spec.channels = 2;
+  spec.eaAdpcm2 = true;
+  Bytes file = SchlHeader(spec);
+  Append(file, ScdEa2Block(Bytes(30, 0x17), Bytes(30, 0x71), 56));
+  return file;
+}
+
+Bytes KwkStream() {
+  Bytes file;
+  AppendText(file, "KWK\x01TMpl");
+  Bytes record(32, 0);
+  record[2] = 2;
+  record[8] = 16;
+  Append(file, record);
+  Append(file, Bytes(16, 0x5A));
+  return file;
+}
+
+Bytes OneSnhStream() {
+  Bytes file;
+  AppendText(file, "1SNh");
+  AppendU32(file, 40);
+  AppendText(file, "EACS");
+  Bytes record(28, 0);
+  record[5] = 1;
+  Append(file, record);
+  AppendText(file, "1SNd");
+  AppendU32(file, 32);
+  AppendU32(file, 4);
+  Append(file, Bytes(16, 0));
+  Append(file, Bytes(4, 0x88));
+  return file;
+}
+
+Bytes SelfSized() {
+  Bytes file;
+  AppendText(file, std::string("PT\0\x02", 4));
+  AppendU32(file, 16);
+  file.resize(16, 0xFF);
+  file.resize(16 + 45, 0x42);
+  return file;
+}
+
+Bytes SmallBank() {
+  Bytes file;
+  AppendText(file, "BNKl");
+  AppendU16(file, 2);
+  AppendU16(file, 2);
+  AppendU32(file, 0);
+  AppendU32(file, 8);  // slot 0: header at 12 + 8
+  AppendU32(file, 0);  // slot 1 empty
+  Bytes header = BytesOf({'P', 'T', 0, 0, 0xFD});
+  Append(header, PtField(0x85, 30, 2));
+  Append(header, PtField(0x88, 48, 4));
+  Append(header, BytesOf({0x8A, 0, 0xFF}));
+  Append(file, header);
+  file.resize(48, 0);
+  Append(file, Bytes(30, 0x35));
+  return file;
+}
+
+Bytes SmallBig() {
+  Bytes stream = MonoSchl();
+  Bytes file;
+  AppendText(file, "BIGF");
+  AppendU32(file, 0);
+  AppendU32BE(file, 1);
+  AppendU32BE(file, 40);
+  AppendU32BE(file, 40);
+  AppendU32BE(file, static_cast<uint32_t>(stream.size()));
+  AppendText(file, std::string("music\\song.asf\0", 15));
+  file.resize(40, 0);
+  Append(file, stream);
+  return file;
+}
+
+void Mutate(Bytes& file, std::mt19937& random) {
+  int edits = 1 + static_cast<int>(random() % 6);
+  for (int e = 0; e < edits && !file.empty(); ++e) {
+    size_t at = random() % file.size();
+    switch (random() % 5) {
+      case 0: file[at] = static_cast<uint8_t>(random()); break;
+      case 1: file[at] = 0xFF; break;
+      case 2: file[at] = 0x00; break;
+      case 3: file[at] = 0x7F; break;
+      case 4: file.resize(at); break;  // truncate
+    }
+  }
+}
+
+void RunMutations(const Bytes& seed, uint32_t salt, const std::vector<std::string>& extraArguments = {}) {
+  ScopedWorkDir dir;
+  std::mt19937 random(salt);
+  for (int i = 0; i < 150; ++i) {
+    Bytes file = seed;
+    Mutate(file, random);
+    WriteFileBytes("input.bin", file);
+    std::vector<std::string> args{"input.bin"};
+    args.insert(args.end(), extraArguments.begin(), extraArguments.end());
+    int status = RunConverter(args, nullptr);
+    ASSERT_TRUE(status == 0 || status == 1) << "mutation " << i << " status " << status;
+  }
+}
+
+}  // namespace
+
+TEST(HostileInputTest, MutatedStreamsEndCleanly) {
+  RunMutations(MonoSchl(), 1);
+  RunMutations(SplitSchl(), 2);
+  RunMutations(KwkStream(), 3);
+  RunMutations(OneSnhStream(), 4);
+  RunMutations(SelfSized(), 5);
+}
+
+TEST(HostileInputTest, MutatedStreamsWithForcedModesEndCleanly) {
+  for (int mode = 1; mode <= 6; ++mode) RunMutations(MonoSchl(), 10u + static_cast<uint32_t>(mode), {std::to_string(mode), "."});
+}
+
+TEST(HostileInputTest, MutatedBanksAndArchivesEndCleanly) {
+  RunMutations(SmallBank(), 20);
+  RunMutations(SmallBank(), 21, {"1", "."});
+  RunMutations(SmallBig(), 22);
+}
