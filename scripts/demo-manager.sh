@@ -28,7 +28,7 @@ game="$build/demo/FIFA2001"
 rm -rf "$build/demo"
 sh "$here/demo-game-folder.sh" "$game"
 game_windows="Z:$(printf '%s' "$game" | tr / '\\')"
-echo "demo game folder: $game ($game_windows)"
+printf 'demo game folder: %s (%s)\n' "$game" "$game_windows"
 
 sh "$wine_run" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\fifa2001.exe' \
   /v Path /d "$game_windows" /f >/dev/null
