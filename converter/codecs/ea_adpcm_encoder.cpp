@@ -111,6 +111,23 @@ inline int LaneCode(const LaneJob& job, int lane, int i) {
   return static_cast<int>(job.delta[i][lane] * job.inverse[lane]) & 0x0F;
 }
 
+// The earliest cheapest of the three lanes (coefficient indices 1-3) from
+// base on. A lane that stopped early has reached the best cost at the time
+// it was coded and cannot be part of a winner; when all three have, false.
+bool CheapestOfScale(const LaneJob& job, int base, uint32_t& cost, int& lane) {
+  bool found = false;
+  for (int l = base; l < base + 3; ++l) {
+    if (job.cost[l] == ea_kernel::kDropped) continue;
+    const uint32_t c = LaneCost(job, l);
+    if (!found || c < cost) {
+      cost = c;
+      lane = l;
+      found = true;
+    }
+  }
+  return found;
+}
+
 // One channel's samples of frame f, zero past the caller's count.
 void LoadFrame(const int16_t* values, int64_t valueCount, int64_t firstValue, int stride, double* x) {
   for (int i = 0; i < kFrameSamples; ++i) {
@@ -348,23 +365,19 @@ uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmSta
         }
         RunLanes(chunks, count);
       }
-      // A half that reached the best cost at the time its lanes were coded
-      // cannot be part of a later winner.
-      for (int kr = 1; kr <= 3; ++kr) {
-        const int rightLane = rightBase + kr - 1;
-        if (right.cost[rightLane] == ea_kernel::kDropped) continue;
-        const uint32_t rightCost = LaneCost(right, rightLane);
-        for (int kl = 1; kl <= 3; ++kl) {
-          const int leftLane = leftBase + kl - 1;
-          if (left.cost[leftLane] == ea_kernel::kDropped) continue;
-          const uint32_t cost = LaneCost(left, leftLane) + rightCost;
-          if (cost < bestCost) {
-            bestCost = cost;
-            bestLeftScale = sl;
-            bestLeft = leftLane;
-            bestRight = rightLane;
-          }
-        }
+      // A candidate's cost is its left part plus its right part, so the
+      // earliest cheapest of a pair's nine (right index outer, left inner)
+      // joins the earliest cheapest left lane to the earliest cheapest right.
+      uint32_t leftCost = 0;
+      uint32_t rightCost = 0;
+      int leftLane = 0;
+      int rightLane = 0;
+      if (CheapestOfScale(left, leftBase, leftCost, leftLane) && CheapestOfScale(right, rightBase, rightCost, rightLane) &&
+          leftCost + rightCost < bestCost) {
+        bestCost = leftCost + rightCost;
+        bestLeftScale = sl;
+        bestLeft = leftLane;
+        bestRight = rightLane;
       }
       if (bestLeftScale > sl + 1) break;
     }
