@@ -1,6 +1,9 @@
 #include "ea_adpcm_encoder.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -30,7 +33,8 @@ constexpr int kPredictingLanes = 39;  // coefficient index 1-3 x scale 0-12
 // coefficient pairs, a whole number of vectors.
 constexpr int kChunkLanes = 12;
 
-// Below this many frames per half a second thread costs more than it saves.
+// Below this many frames per half, handing one half to the helper thread
+// costs more than it saves.
 constexpr int64_t kMinFramesPerThread = 24;
 
 inline float Reconstruct(float prediction, float delta) {
@@ -405,17 +409,88 @@ namespace {
 
 // One channel of interleaved stereo coded as mono frames from and into the
 // given history pair.
-void EncodeHalf(const int16_t* pcm, int64_t pairs, int channel, uint8_t* output, int32_t& current, int32_t& previous,
-                int32_t halfBytes) {
-  std::vector<int16_t> values(static_cast<size_t>(pairs));
-  for (int64_t i = 0; i < pairs; ++i) values[static_cast<size_t>(i)] = pcm[2 * i + channel];
-  EaAdpcmState half;
-  half.current1 = current;
-  half.previous1 = previous;
-  EncodeEaAdpcmMono(values.data(), output, half, halfBytes);
-  current = half.current1;
-  previous = half.previous1;
+struct Half {
+  const int16_t* pcm;
+  int64_t pairs;
+  int channel;
+  uint8_t* output;
+  int32_t* current;
+  int32_t* previous;
+  int32_t halfBytes;
+};
+
+void EncodeHalf(const Half& half) {
+  std::vector<int16_t> values(static_cast<size_t>(half.pairs));
+  for (int64_t i = 0; i < half.pairs; ++i) values[static_cast<size_t>(i)] = half.pcm[2 * i + half.channel];
+  EaAdpcmState state;
+  state.current1 = *half.current;
+  state.previous1 = *half.previous;
+  EncodeEaAdpcmMono(values.data(), half.output, state, half.halfBytes);
+  *half.current = state.current1;
+  *half.previous = state.previous1;
 }
+
+// A helper thread that codes one half while the caller codes the other. It
+// is started once and kept: the import codes a song block by block, and a
+// thread per block would cost about as much as the half it codes. It is
+// never joined (the process ends with it parked), so its record is never
+// destroyed either.
+class HalfWorker {
+ public:
+  static HalfWorker* Get() {
+    static HalfWorker* worker = Start();
+    return worker;
+  }
+
+  // False when another caller has the helper; that caller codes alone.
+  bool TryBegin(const Half& half) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (busy_) return false;
+    busy_ = true;
+    half_ = half;
+    pending_ = true;
+    wake_.notify_one();
+    return true;
+  }
+
+  void Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_.wait(lock, [this] { return !pending_; });
+    busy_ = false;
+  }
+
+ private:
+  static HalfWorker* Start() {
+    HalfWorker* worker = new HalfWorker;
+    try {
+      std::thread(&HalfWorker::Run, worker).detach();
+    } catch (const std::system_error&) {
+      delete worker;
+      return nullptr;
+    }
+    return worker;
+  }
+
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return pending_; });
+      const Half half = half_;
+      lock.unlock();
+      EncodeHalf(half);
+      lock.lock();
+      pending_ = false;
+      finished_.notify_one();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable finished_;
+  Half half_{};
+  bool pending_ = false;
+  bool busy_ = false;
+};
 
 }  // namespace
 
@@ -424,20 +499,21 @@ uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state,
   uint8_t* end = output;
   if (params.channels == 2 && (params.codecFlags & EA_ADPCM2)) {
     if (byteCount > 0) {
-      // The halves are independent: the left one on a second thread when it
-      // is long enough to pay for it.
       const int64_t pairs = byteCount / 4;
       const int32_t halfBytes = byteCount / 2;
       const int64_t halfFrames = (static_cast<int64_t>(halfBytes) + 55) / 56;
       uint8_t* rightOut = output + halfFrames * kMonoFrameBytes;
-      if (halfFrames >= kMinFramesPerThread) {
-        std::thread leftThread(EncodeHalf, pcm, pairs, 0, output, std::ref(state.current1), std::ref(state.previous1),
-                               halfBytes);
-        EncodeHalf(pcm, pairs, 1, rightOut, state.current2, state.previous2, halfBytes);
-        leftThread.join();
+      const Half left = {pcm, pairs, 0, output, &state.current1, &state.previous1, halfBytes};
+      const Half right = {pcm, pairs, 1, rightOut, &state.current2, &state.previous2, halfBytes};
+      // The halves are independent; the left one goes to the helper when
+      // there is enough of it to pay for the hand-over.
+      HalfWorker* worker = halfFrames >= kMinFramesPerThread ? HalfWorker::Get() : nullptr;
+      if (worker != nullptr && worker->TryBegin(left)) {
+        EncodeHalf(right);
+        worker->Wait();
       } else {
-        EncodeHalf(pcm, pairs, 0, output, state.current1, state.previous1, halfBytes);
-        EncodeHalf(pcm, pairs, 1, rightOut, state.current2, state.previous2, halfBytes);
+        EncodeHalf(left);
+        EncodeHalf(right);
       }
       end = rightOut + halfFrames * kMonoFrameBytes;
     }
