@@ -24,6 +24,7 @@ const std::string AppPathKey =
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe";
 const std::string SettingsKey = "HKCU\\Software\\VB and VBA Program Settings\\Kickora Music Manager";
 const std::string Title = "Kickora Music Manager";
+const std::string DesktopKey = "HKCU\\Control Panel\\Desktop";
 
 
 std::string ReadBytes(const std::string& path) {
@@ -51,6 +52,7 @@ class TunedeckGui : public ::testing::Test {
     // Every start-up source is cleared: each test sets only the one it needs.
     driver::Run("reg.exe delete \"" + AppPathKey + "\" /f");
     driver::Run("reg.exe delete \"" + SettingsKey + "\" /f");
+    driver::Run("reg.exe delete \"" + DesktopKey + "\" /v LogPixels /f");
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     root_ = std::string(temp) + "tunedeck-gui-" +
@@ -312,6 +314,25 @@ TEST_F(MainWindowLook, ControlsSitWhereTheyWereDesigned) {
   EXPECT_EQ(GetWindowLongA(listView, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
   EXPECT_TRUE(SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
   EXPECT_EQ(SendMessageA(listView, LVM_GETTEXTCOLOR, 0, 0), 0) << "black text without blu.jpg";
+}
+
+// Declared DPI-aware, the program lays itself out for the screen's DPI
+// (Windows then leaves the window unstretched; Wine never stretches).
+TEST_F(MainWindowLook, LayoutGrowsWithTheScreensDpi) {
+  MakeGame(game, {"anthem.str"}, {});
+  ASSERT_EQ(driver::Run("reg.exe add \"" + DesktopKey + "\" /v LogPixels /t REG_DWORD /d 120 /f"), 0u);
+  HWND main = StartOn(game);
+  driver::Run("reg.exe delete \"" + DesktopKey + "\" /v LogPixels /f");
+  ASSERT_NE(main, nullptr);
+  RECT client;
+  GetClientRect(main, &client);
+  EXPECT_EQ(client.right, MulDiv(483, 120, 96));
+  EXPECT_EQ(client.bottom, MulDiv(308, 120, 96));
+  RECT save;
+  GetWindowRect(Control(main, IDC_COMMAND2), &save);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&save), 2);
+  EXPECT_EQ(save.left, MulDiv(352, 120, 96));
+  EXPECT_EQ(save.bottom - save.top, MulDiv(33, 120, 96));
 }
 
 TEST_F(MainWindowLook, BluJpgBesideTheProgramMakesTheItemTextTransparent) {
