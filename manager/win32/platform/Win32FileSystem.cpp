@@ -60,8 +60,10 @@ std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder,
   WIN32_FIND_DATAA data;
   HANDLE search = FindFirstFileA((AddBackslash(folder) + pattern).c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return names;
+  // Like a file list box: hidden and system files are not shown.
+  const DWORD skipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    if (!(data.dwFileAttributes & skipped)) names.push_back(data.cFileName);
   } while (FindNextFileA(search, &data));
   FindClose(search);
   return names;

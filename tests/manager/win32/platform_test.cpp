@@ -54,11 +54,15 @@ TEST_F(Win32Files, FileExistsIsTrueForFilesFoldersAndMatchingPatterns) {
   EXPECT_FALSE(FileExists(fs, ""));
 }
 
-TEST_F(Win32Files, ListingGivesFileNamesOnlyAndAMissingFolderIsPathNotFound) {
+TEST_F(Win32Files, ListingGivesVisibleFileNamesOnlyAndAMissingFolderIsPathNotFound) {
   Write(In("b.str"), "");
   Write(In("a.str"), "");
   Write(In("music.inf"), "");
   CreateDirectoryA(In("dir.str").c_str(), nullptr);
+  Write(In("hidden.str"), "");
+  SetFileAttributesA(In("hidden.str").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  // Under Wine the attribute needs a file system with extended attributes.
+  if (!(GetFileAttributesA(In("hidden.str").c_str()) & FILE_ATTRIBUTE_HIDDEN)) DeleteFileA(In("hidden.str").c_str());
   std::vector<std::string> names = fs.ListFiles(folder + "\\", "*.str");
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.str", "b.str"}));
