@@ -165,7 +165,7 @@ TEST_F(BigArchiveTest, DestinationDirectoryTakesNoSecondSeparator) {
 // --- Decoding --------------------------------------------------------------
 
 Bytes SchlStream(const Bytes& blockData) {
-  Bytes out = SchlHeader(SchlHeaderSpec{});
+  Bytes out = SchlHeader(SchlHeaderOptions{});
   Append(out, SccBlock(1));
   Append(out, ScdEaBlock(static_cast<uint32_t>(blockData.size()), blockData));
   Append(out, SceBlock());

@@ -12,9 +12,9 @@
 namespace {
 
 Bytes MonoSchl() {
-  SchlHeaderSpec spec;
-  spec.length = 56;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.length = 56;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(2));
   Bytes frame{0x21};
   frame.resize(15, 0x3C);
@@ -25,10 +25,10 @@ Bytes MonoSchl() {
 }
 
 Bytes SplitSchl() {
-  SchlHeaderSpec spec;
-  spec.channels = 2;
-  spec.eaAdpcm2 = true;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.eaAdpcm2 = true;
+  Bytes file = SchlHeader(options);
   Append(file, ScdEa2Block(Bytes(30, 0x17), Bytes(30, 0x71), 56));
   return file;
 }

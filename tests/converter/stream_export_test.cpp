@@ -13,9 +13,9 @@ namespace {
 const char kMonoLine[] = "Frequency 22050, BitsPerSample 16, Channels 1, Length 0, Mode EA_ADPCM\n";
 
 Bytes MonoHeader(uint32_t length = 0) {
-  SchlHeaderSpec spec;
-  spec.length = length;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.length = length;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(1));
   return file;
 }
@@ -115,9 +115,9 @@ TEST(StreamExportTest, SkippedBlockWithATinySizeDoesNotLoop) {
 
 TEST(StreamExportTest, WavHeaderFiguresForStereo) {
   ScopedWorkDir dir;
-  SchlHeaderSpec spec;
-  spec.channels = 2;
-  Bytes stereo = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.channels = 2;
+  Bytes stereo = SchlHeader(options);
   Append(stereo, SccBlock(1));
   // A stereo 22050 Hz stream of 88,200 sample bytes, copied as UNCOMP_16.
   Bytes file = stereo;
@@ -147,9 +147,9 @@ TEST(StreamExportTest, WavHeaderFiguresForStereo) {
 
 TEST(StreamExportTest, LowRatesAreRaisedOnlyWhenFinishing) {
   ScopedWorkDir dir;
-  SchlHeaderSpec spec;
-  spec.frequency = 11025;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.frequency = 11025;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(1));
   Append(file, ScdEaBlock(15, MonoFrameOf(1)));
   WriteFileBytes("song.str", file);
@@ -209,9 +209,9 @@ TEST(StreamExportTest, ForcedModesSelectTheBlockRow) {
   EXPECT_EQ(SamplesOf(ReadFileBytes("000.wav"), 44), (std::vector<int16_t>{0, 32639, -32640, -1}));
 
   // Mode 3: UNCOMP_OLD stereo copies count x 4 bytes, never past the block.
-  SchlHeaderSpec spec;
-  spec.channels = 2;
-  Bytes old = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.channels = 2;
+  Bytes old = SchlHeader(options);
   Append(old, SccBlock(1));
   AppendText(old, "SCDl");
   AppendU32(old, 12 + 400);
@@ -242,10 +242,10 @@ TEST(StreamExportTest, ForcedModesSelectTheBlockRow) {
 
 TEST(StreamExportTest, EaAdpcm2StereoBlockInterleavesBothChannels) {
   ScopedWorkDir dir;
-  SchlHeaderSpec spec;
-  spec.channels = 2;
-  spec.eaAdpcm2 = true;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.eaAdpcm2 = true;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(1));
   Bytes left, right;
   for (int f = 0; f < 10; ++f) {

@@ -38,11 +38,11 @@ class StreamHeaderTest : public testing::Test {
 };
 
 Bytes StandardStereoStream(bool eaAdpcm2 = false) {
-  SchlHeaderSpec spec;
-  spec.channels = 2;
-  spec.length = 123456;
-  spec.eaAdpcm2 = eaAdpcm2;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.length = 123456;
+  options.eaAdpcm2 = eaAdpcm2;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(1));
   Append(file, ScdEaBlock(28, Bytes(30, 0)));
   return file;

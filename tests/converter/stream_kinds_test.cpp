@@ -89,8 +89,8 @@ TEST(OlderStreamsTest, BnkTagMakesTheFollowingPtSelfSizedWithAHundredBytes) {
 
 TEST(OlderStreamsTest, ImaBlocksOfSchlStreamsUseTheSixteenBitState) {
   ScopedWorkDir dir;
-  SchlHeaderSpec spec;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(1));
   Bytes block;
   AppendText(block, "SCDl");

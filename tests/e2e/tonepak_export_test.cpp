@@ -11,9 +11,9 @@ namespace {
 ProgramResult Tonepak(const std::vector<std::string>& arguments) { return RunProgram(TONEPAK_PROGRAM, arguments); }
 
 Bytes MonoStream(int frames) {
-  SchlHeaderSpec spec;
-  spec.length = static_cast<uint32_t>(28 * frames);
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.length = static_cast<uint32_t>(28 * frames);
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(1));
   Bytes data;
   for (int f = 0; f < frames; ++f) {

@@ -30,12 +30,12 @@ std::vector<int16_t> SmoothStereo(int frames) {
 }
 
 Bytes StreamHeader(bool split, uint32_t length) {
-  SchlHeaderSpec spec;
-  spec.channels = 2;
-  spec.length = length;
-  spec.eaAdpcm2 = split;
-  spec.compressionField = true;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.length = length;
+  options.eaAdpcm2 = split;
+  options.compressionField = true;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(0));
   return file;
 }

@@ -50,12 +50,12 @@ Bytes WaveFile(int channels, const Pcm& pcm) {
 // A stereo original of 1,484-sample blocks (5,936 PCM bytes each), marked
 // the way ffmpeg recognises its coding.
 Bytes StereoOriginal(bool split) {
-  SchlHeaderSpec spec;
-  spec.channels = 2;
-  spec.length = 4 * 1484;
-  spec.eaAdpcm2 = split;
-  spec.compressionField = true;
-  Bytes file = SchlHeader(spec);
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.length = 4 * 1484;
+  options.eaAdpcm2 = split;
+  options.compressionField = true;
+  Bytes file = SchlHeader(options);
   Append(file, SccBlock(4));
   for (int b = 0; b < 4; ++b) {
     if (split) {

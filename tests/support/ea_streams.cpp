@@ -6,16 +6,16 @@ Bytes PtField(int type, uint32_t value, int length) {
   return out;
 }
 
-Bytes SchlHeader(const SchlHeaderSpec& spec) {
+Bytes SchlHeader(const SchlHeaderOptions& options) {
   Bytes list;
   AppendText(list, std::string("PT\0\0", 4));
-  if (spec.eaAdpcm2) Append(list, BytesOf({0x0B, 0x01, 0x00}));
+  if (options.eaAdpcm2) Append(list, BytesOf({0x0B, 0x01, 0x00}));
   list.push_back(0xFD);
-  if (spec.compressionField && spec.eaAdpcm2) Append(list, PtField(0x80, 1, 1));
-  Append(list, PtField(0x82, static_cast<uint32_t>(spec.channels), 1));
-  if (spec.compressionField && !spec.eaAdpcm2) Append(list, PtField(0x83, 7, 1));
-  Append(list, PtField(0x84, static_cast<uint32_t>(spec.frequency), 2));
-  Append(list, PtField(0x85, spec.length, 4));
+  if (options.compressionField && options.eaAdpcm2) Append(list, PtField(0x80, 1, 1));
+  Append(list, PtField(0x82, static_cast<uint32_t>(options.channels), 1));
+  if (options.compressionField && !options.eaAdpcm2) Append(list, PtField(0x83, 7, 1));
+  Append(list, PtField(0x84, static_cast<uint32_t>(options.frequency), 2));
+  Append(list, PtField(0x85, options.length, 4));
   Append(list, BytesOf({0x8A, 0x00, 0xFF}));
   while (list.size() % 4) list.push_back(0);
   Bytes out;

@@ -9,7 +9,7 @@
 // A "PT" sound sub-list field: S, L, value big-endian in L bytes.
 Bytes PtField(int type, uint32_t value, int length);
 
-struct SchlHeaderSpec {
+struct SchlHeaderOptions {
   int channels = 1;
   int frequency = 22050;
   uint32_t length = 0;
@@ -20,7 +20,7 @@ struct SchlHeaderSpec {
 };
 
 // "SCHl", size, "PT\0\0", the field list, padded to four bytes.
-Bytes SchlHeader(const SchlHeaderSpec& spec);
+Bytes SchlHeader(const SchlHeaderOptions& options);
 // "SCCl", 12, block count.
 Bytes SccBlock(uint32_t blocks);
 // "SCEl", 8.
