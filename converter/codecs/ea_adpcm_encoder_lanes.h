@@ -19,7 +19,7 @@ template <class Ops, bool kLarge>
 inline bool CodeSegments(const ea_kernel::Segment* segments, int count) {
   using V = typename Ops::V;
   constexpr int W = Ops::W;
-  constexpr int kMaxVectors = ea_kernel::kMaxSegments * ea_kernel::kMaxLanes / W;
+  constexpr int kMaxVectors = ea_kernel::kMaxSegments * ((ea_kernel::kMaxLanes + W - 1) / W);
 
   // Every vector of every segment, numbered consecutively; `order` lists the
   // ones still being coded.
@@ -134,6 +134,7 @@ inline void ZeroPredictionCostsWith(const double* x, double* costs) {
   const V highest = Ops::Set(7.0);
   const V half = Ops::Set(0.5);
   const V minusHalf = Ops::Set(-0.5);
+  static_assert(ea_kernel::kFrameSamples % W == 0, "a frame must fill whole vectors");
   V samples[ea_kernel::kFrameSamples / W];
   for (int v = 0; v < ea_kernel::kFrameSamples / W; ++v) samples[v] = Ops::Load(x + v * W);
   for (int s = 0; s <= 12; ++s) {
