@@ -44,7 +44,7 @@ inline float Reconstruct(float prediction, float delta) {
 EaAdpcmKernel DetectKernel() {
 #if defined(EA_KERNEL_HAVE_AVX2) && defined(__GNUC__)
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) return EaAdpcmKernel::kAvx2;
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return EaAdpcmKernel::kAvx2;
 #endif
 #if defined(__SSE2__)
   return EaAdpcmKernel::kSse2;
@@ -111,9 +111,7 @@ void SetLane(LaneJob& job, int lane, int k, int s) {
 
 inline uint32_t LaneCost(const LaneJob& job, int lane) { return static_cast<uint32_t>(job.cost[lane]); }
 
-inline int LaneCode(const LaneJob& job, int lane, int i) {
-  return static_cast<int>(job.delta[i][lane] * job.inverse[lane]) & 0x0F;
-}
+inline int LaneCode(const LaneJob& job, int lane, int i) { return static_cast<int>(job.code[i][lane]) & 0x0F; }
 
 // The earliest cheapest of the three lanes (coefficient indices 1-3) from
 // base on. A lane that stopped early has reached the best cost at the time
@@ -177,7 +175,7 @@ void CodeLane(LaneJob& job, int lane) {
     const float p = static_cast<float>(static_cast<double>(c1) * cur + static_cast<double>(c2) * prev);
     const int n = NearestCode(static_cast<int>(job.x[i]), TruncateHistory(p), scale, cost);
     const float delta = DeltaTable()[scale][n];
-    job.delta[i][lane] = delta;
+    job.code[i][lane] = n < 8 ? n : n - 16;
     prev = cur;
     cur = Reconstruct(p, delta);
   }

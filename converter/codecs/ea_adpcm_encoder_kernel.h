@@ -33,7 +33,7 @@ struct LaneJob {
   double cost[kMaxLanes];  // whole numbers below 2^32 (the scalar kernel wraps like uint32)
   double endCur[kMaxLanes];
   double endPrev[kMaxLanes];
-  double delta[kFrameSamples][kMaxLanes];  // the table value each sample added
+  double code[kFrameSamples][kMaxLanes];  // signed code (-8..7) chosen for each sample
 };
 
 // A run of lanes of one job: [firstLane, lastLane), firstLane a multiple of
@@ -62,6 +62,7 @@ void RunLanesSse2(const Segment* segments, int count);
 #endif
 #if defined(__x86_64__) || defined(__i386__)
 #define EA_KERNEL_HAVE_AVX2 1
+// AVX2 with fused multiply-add.
 void RunLanesAvx2(const Segment* segments, int count);
 #endif
 

@@ -51,43 +51,47 @@ inline bool CodeSegments(const ea_kernel::Segment* segments, int count) {
     }
   }
   int active = vectors;
-  const V lowest = Ops::Set(-8.0);
-  const V highest = Ops::Set(7.0);
+  const V lowest = Ops::Set(-8.5);
+  const V highest = Ops::Set(6.5);
   const V half = Ops::Set(0.5);
-  const V minusHalf = Ops::Set(-0.5);
+  const V minusOne = Ops::Set(-1.0);
   const V scanStart = Ops::Set(65536.0);
   const V overflow = Ops::Set(32768.0);
   const V penalty = Ops::Set(1000000.0);
 
+  // Every product below is exact in double (8-bit coefficients times float
+  // values, powers of two times integers), so a fused multiply-add rounds
+  // exactly where the separate multiply and add would.
   for (int i = 0; i < ea_kernel::kFrameSamples; ++i) {
     for (int a = 0; a < active; ++a) {
       const int v = order[a];
       ea_kernel::LaneJob& j = *job[v];
       const int lane = laneOf[v];
       const V x = Ops::Set(j.x[i]);
-      // p = c1 * cur + c2 * prev: both products are exact in double.
-      V p = Ops::Add(Ops::Mul(Ops::Load(j.c1 + lane), cur[v]), Ops::Mul(Ops::Load(j.c2 + lane), prev[v]));
-      p = Ops::RoundToFloat(p);
+      const V step = Ops::Load(j.step + lane);
+      // p = c1 * cur + c2 * prev, rounded to float.
+      const V p = Ops::RoundToFloat(
+          Ops::MulAdd(Ops::Load(j.c1 + lane), cur[v], Ops::Mul(Ops::Load(j.c2 + lane), prev[v])));
       const V d = Ops::Sub(x, Ops::Truncate(p));
-      // d / step is exact; the nearest code is ceil(d / step - 0.5) within
-      // -8..7, except that the tie between -step and 0 goes to code 0.
-      V t = Ops::Min(Ops::Max(Ops::Mul(d, Ops::Load(j.inverse + lane)), lowest), highest);
-      t = Ops::AndNot(Ops::CmpEq(t, minusHalf), t);
-      V delta = Ops::Mul(Ops::CeilSmall(Ops::Sub(t, half)), Ops::Load(j.step + lane));
+      // The nearest code is q = ceil(d / step - 0.5) within -8..7, except
+      // that the tie between -step and 0 (d / step - 0.5 = -1) goes to 0.
+      V y = Ops::Min(Ops::Max(Ops::MulSub(d, Ops::Load(j.inverse + lane), half), lowest), highest);
+      y = Ops::AndNot(Ops::CmpEq(y, minusOne), y);
+      V q = Ops::CeilSmall(y);
       if (kLarge) {
         // When even the nearest entry is 65536 or more away, the scan never
         // left its starting code 0.
-        delta = Ops::AndNot(Ops::CmpGe(Ops::Abs(Ops::Sub(d, delta)), scanStart), delta);
-        const V e = Ops::Sub(d, delta);
+        q = Ops::AndNot(Ops::CmpGe(Ops::Abs(Ops::NegMulAdd(q, step, d)), scanStart), q);
+        const V e = Ops::NegMulAdd(q, step, d);
         const V outside = Ops::CmpGt(Ops::Abs(Ops::Add(e, half)), overflow);
         cost[v] = Ops::Add(cost[v], Ops::Add(Ops::Abs(e), Ops::And(outside, penalty)));
       } else {
         largest[v] = Ops::Max(largest[v], Ops::Abs(d));
-        cost[v] = Ops::Add(cost[v], Ops::Abs(Ops::Sub(d, delta)));
+        cost[v] = Ops::Add(cost[v], Ops::Abs(Ops::NegMulAdd(q, step, d)));
       }
-      Ops::Store(j.delta[i] + lane, delta);
+      Ops::Store(j.code[i] + lane, q);
       prev[v] = cur[v];
-      cur[v] = Ops::RoundToFloat(Ops::Add(p, delta));
+      cur[v] = Ops::RoundToFloat(Ops::MulAdd(q, step, p));
     }
     // Costs only grow: a vector whose lanes have all reached their bound is
     // done. Without the full rules that holds only while they cannot apply.

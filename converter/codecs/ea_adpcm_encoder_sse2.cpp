@@ -16,6 +16,11 @@ struct Sse2 {
   static V Add(V a, V b) { return _mm_add_pd(a, b); }
   static V Sub(V a, V b) { return _mm_sub_pd(a, b); }
   static V Mul(V a, V b) { return _mm_mul_pd(a, b); }
+  // a * b + c and the like: the products are always exact here, so these
+  // round exactly as the fused forms do.
+  static V MulAdd(V a, V b, V c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
+  static V MulSub(V a, V b, V c) { return _mm_sub_pd(_mm_mul_pd(a, b), c); }
+  static V NegMulAdd(V a, V b, V c) { return _mm_sub_pd(c, _mm_mul_pd(a, b)); }
   static V Min(V a, V b) { return _mm_min_pd(a, b); }
   static V Max(V a, V b) { return _mm_max_pd(a, b); }
   static V And(V a, V b) { return _mm_and_pd(a, b); }
