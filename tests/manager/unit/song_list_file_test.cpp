@@ -12,6 +12,19 @@ const std::string Inf = Music + "music.inf";
 const std::string Critical8 =
     "Warning: There's a filename made up of more than 8 characters. That file will be skipped.";
 
+// Song file names numbered from 0 ("s0.str", ...), built without operator+
+// chains that GCC 12 misreports under -Wrestrict.
+std::vector<std::string> Numbered(const std::string& stem, int count) {
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) {
+    std::string name = stem;
+    name += std::to_string(i);
+    name += ".str";
+    names.push_back(name);
+  }
+  return names;
+}
+
 std::vector<uint8_t> Entries(uint8_t count, const std::vector<std::string>& names) {
   std::vector<uint8_t> bytes{count, 0};
   for (const std::string& name : names) {
@@ -75,8 +88,7 @@ TEST_F(WritingSongList, EightCharacterNameHasNoTerminatorNineIsSkipped) {
 }
 
 TEST_F(WritingSongList, ElevenCheckedSongsAreRefusedAndTheFileIsLeftAlone) {
-  FakeSongList list;
-  for (int i = 0; i < 11; ++i) list.Add("longername" + std::to_string(i) + ".str");
+  FakeSongList list(Numbered("longername", 11));
   for (int i = 0; i < 11; ++i) list.Check({i});
   const std::vector<uint8_t> old = Entries(1, {"old"});
   fs.AddFile(Inf, old);
@@ -89,8 +101,7 @@ TEST_F(WritingSongList, ElevenCheckedSongsAreRefusedAndTheFileIsLeftAlone) {
 }
 
 TEST_F(WritingSongList, TenCheckedWithOneLongNameWritesNine) {
-  FakeSongList list;
-  for (int i = 0; i < 9; ++i) list.Add("s" + std::to_string(i) + ".str");
+  FakeSongList list(Numbered("s", 9));
   list.Add("ninechars.str");
   for (int i = 0; i < 10; ++i) list.Check({i});
   Save(list);
