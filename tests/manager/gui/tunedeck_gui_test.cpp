@@ -127,7 +127,7 @@ TEST_F(StartupSources, RegistryFolderIsUsedWithoutAMessage) {
   auto program = Start();
   HWND main = program->WaitForMainWindow();
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(program->Windows().size() == 1) << "no message box expected";
+  EXPECT_EQ(program->Windows(), std::vector<HWND>{main}) << "no message box expected";
   EXPECT_EQ(driver::WindowText(Control(main, IDC_LABEL2)), "Fifa 2001's folder is: " + game + "\\");
   EXPECT_EQ(Songs(main), (std::vector<ListItem>{{"anthem.str", true}, {"goal.str", false}}));
   EXPECT_NE(driver::Run("reg.exe query \"" + SettingsKey + "\\Settings\" /v Fifapath"), 0u)
