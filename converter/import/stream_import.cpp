@@ -223,8 +223,7 @@ int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* d
     const int64_t elapsed = ClockTenths() - t0;
     const double estimate = static_cast<double>(elapsed) * static_cast<double>(pcmBytes) / static_cast<double>(bytesRead);
     const double left = std::max(estimate - static_cast<double>(ClockTenths() - t0), 0.0);
-    std::fputs(FormatProgressLine(bytesRead, bytesWritten, pcmBytes, remaining, static_cast<int64_t>(left)).c_str(),
-               stdout);
+    std::printf("%s", FormatProgressLine(bytesRead, bytesWritten, pcmBytes, remaining, static_cast<int64_t>(left)).c_str());
 
     remaining -= f;
     ++blocks;
