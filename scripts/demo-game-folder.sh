@@ -16,7 +16,7 @@ le32() { printf '\\%03o\\%03o\\%03o\\%03o' $(($1 & 255)) $(($1 >> 8 & 255)) $(($
 be32() { printf '\\%03o\\%03o\\%03o\\%03o' $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255)); }
 
 # write_song <file> <frames>: each EA ADPCM frame is 15 bytes for 28 samples.
-# One data block holds at most 8000 samples (285 frames) for the converter.
+# A data block's size and count stay within the converter's limit of 8000.
 write_song() {
   frames=$2
   samples=$((frames * 28))
@@ -27,11 +27,12 @@ write_song() {
     printf "$(be32 $samples)"
     printf '\212\000\377\000\000\000'
     printf "SCCl$(le32 12)$(le32 1)"
-    # One data block: sample count, four 16-bit histories, the frames.
+    # One data block: its count (in a mono EA ADPCM block, the number of
+    # data bytes), four 16-bit histories, the frames.
     data=$((frames * 15))
     block=$((8 + 4 + 8 + data))
     pad=$(((4 - block % 4) % 4))
-    printf "SCDl$(le32 $((block + pad)))$(le32 $samples)"
+    printf "SCDl$(le32 $((block + pad)))$(le32 $data)"
     head -c $((8 + data + pad)) /dev/zero
     printf "SCEl$(le32 8)"
   } > "$1"
