@@ -6,6 +6,13 @@
 #include <fstream>
 #include <iterator>
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
 #include "converter/tonepak.h"
 
 namespace fs = std::filesystem;
@@ -16,7 +23,9 @@ ScopedWorkDir::ScopedWorkDir() : previous_(fs::current_path()) {
   std::string name = info ? std::string(info->test_suite_name()) + "_" + info->name() : "work";
   for (char& c : name)
     if (c == '/') c = '_';
-  path_ = fs::temp_directory_path() / ("kickora_" + name + "_" + std::to_string(counter++));
+  // The process id keeps concurrent runs of the same test apart.
+  path_ = fs::temp_directory_path() /
+          ("kickora_" + name + "_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
   fs::remove_all(path_);
   fs::create_directories(path_);
   fs::current_path(path_);
