@@ -1,7 +1,6 @@
 #include "ea_adpcm_encoder.h"
 
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -374,8 +373,8 @@ uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmSta
       uint32_t rightCost = 0;
       int leftLane = 0;
       int rightLane = 0;
-      if (CheapestOfScale(left, leftBase, leftCost, leftLane) && CheapestOfScale(right, rightBase, rightCost, rightLane) &&
-          leftCost + rightCost < bestCost) {
+      if (CheapestOfScale(left, leftBase, leftCost, leftLane) &&
+          CheapestOfScale(right, rightBase, rightCost, rightLane) && leftCost + rightCost < bestCost) {
         bestCost = leftCost + rightCost;
         bestLeftScale = sl;
         bestLeft = leftLane;

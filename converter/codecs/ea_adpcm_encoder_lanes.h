@@ -70,8 +70,8 @@ inline bool CodeSegments(const ea_kernel::Segment* segments, int count) {
       const V x = Ops::Set(j.x[i]);
       const V step = Ops::Load(j.step + lane);
       // p = c1 * cur + c2 * prev, rounded to float.
-      const V p = Ops::RoundToFloat(
-          Ops::MulAdd(Ops::Load(j.c1 + lane), cur[v], Ops::Mul(Ops::Load(j.c2 + lane), prev[v])));
+      const V p =
+          Ops::RoundToFloat(Ops::MulAdd(Ops::Load(j.c1 + lane), cur[v], Ops::Mul(Ops::Load(j.c2 + lane), prev[v])));
       const V d = Ops::Sub(x, Ops::Truncate(p));
       // The nearest code is q = ceil(d / step - 0.5) within -8..7, except
       // that the tie between -step and 0 (d / step - 0.5 = -1) goes to 0.

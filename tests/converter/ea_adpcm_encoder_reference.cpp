@@ -101,8 +101,8 @@ uint8_t* EncodeStereo(const int16_t* samples, uint8_t* output, EaAdpcmState& sta
   if (byteCount <= 0) return output;
   const int64_t count = byteCount / 2;
   const int64_t frames = (static_cast<int64_t>(byteCount) + 111) / 112;
-  History h{static_cast<float>(state.current1), static_cast<float>(state.previous1),
-            static_cast<float>(state.current2), static_cast<float>(state.previous2)};
+  History h{static_cast<float>(state.current1), static_cast<float>(state.previous1), static_cast<float>(state.current2),
+            static_cast<float>(state.previous2)};
   std::vector<uint8_t> store(216 * 30);
   for (int64_t f = 0; f < frames; ++f) {
     const int64_t base = f * 56;
@@ -187,8 +187,7 @@ uint8_t* EncodeStereo(const int16_t* samples, uint8_t* output, EaAdpcmState& sta
   return output;
 }
 
-uint8_t* Encode(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount, int channels,
-                bool split) {
+uint8_t* Encode(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount, int channels, bool split) {
   if (channels != 2) return EncodeMono(pcm, output, state, byteCount);
   if (!split) return EncodeStereo(pcm, output, state, byteCount);
   const int32_t values = byteCount > 0 ? byteCount / 4 : 0;

@@ -12,7 +12,6 @@ namespace reference {
 uint8_t* EncodeMono(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount);
 uint8_t* EncodeStereo(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount);
 // channels 2 with split set codes all left frames, then all right frames.
-uint8_t* Encode(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount, int channels,
-                bool split);
+uint8_t* Encode(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount, int channels, bool split);
 
 }  // namespace reference

@@ -152,18 +152,6 @@ std::vector<EaAdpcmKernel> Kernels() {
   return kernels;
 }
 
-const char* Name(EaAdpcmKernel kernel) {
-  switch (kernel) {
-    case EaAdpcmKernel::kScalar:
-      return "scalar";
-    case EaAdpcmKernel::kSse2:
-      return "sse2";
-    case EaAdpcmKernel::kAvx2:
-      return "avx2";
-  }
-  return "?";
-}
-
 // NearestCode -----------------------------------------------------------------
 
 TEST_F(EaAdpcmEncoder, NearestCodeIsTheNearestTableEntryWithTiesToTheLowerCode) {
@@ -187,16 +175,6 @@ TEST_F(EaAdpcmEncoder, NearestCodeIsTheNearestTableEntryWithTiesToTheLowerCode) 
       }
     }
   }
-}
-
-TEST_F(EaAdpcmEncoder, NearestCodeTieBetweenMinusOneStepAndZeroKeepsCodeZero) {
-  uint32_t cost = 0;
-  EXPECT_EQ(NearestCode(-1024, 0, 1, cost), 0);  // -2048 (code 15) and 0 are both 1024 away
-  EXPECT_EQ(cost, 1024u);
-  cost = 0;
-  EXPECT_EQ(NearestCode(3072, 0, 1, cost), 1);  // between 2048 (code 1) and 4096 (code 2)
-  cost = 0;
-  EXPECT_EQ(NearestCode(-3072, 0, 1, cost), 14);  // between -4096 (code 14) and -2048 (code 15)
 }
 
 TEST_F(EaAdpcmEncoder, NearestCodeChargesOverflowingResidualsAndStartsTheScanAt65536) {
@@ -325,28 +303,6 @@ TEST_F(EaAdpcmEncoder, TwoCallsEqualOneCallWhenTheHistoryIsWholeBetweenThem) {
   }
 }
 
-TEST_F(EaAdpcmEncoder, SecondCallStartsFromTheTruncatedHistory) {
-  Pcm pcm = Sweep(28 * 12, 1, 20000, 1);
-  EaAdpcmState state;
-  Bytes whole = EncodeMono(pcm, state, BytesOf(pcm));
-  EaAdpcmState split;
-  Bytes first = EncodeMono(pcm, split, 28 * 6 * 2);
-  EXPECT_EQ(Bytes(whole.begin(), whole.begin() + first.size()), first);
-  // The stored history must be what the reference carries over, and the
-  // second call must start from it.
-  EaAdpcmState expected;
-  Bytes ignored = Output(MonoBytes(28 * 6 * 2));
-  reference::EncodeMono(pcm.data(), ignored.data(), expected, 28 * 6 * 2);
-  EXPECT_EQ(split.current1, expected.current1);
-  EXPECT_EQ(split.previous1, expected.previous1);
-  Pcm rest(pcm.begin() + 28 * 6, pcm.end());
-  Bytes second = EncodeMono(rest, split, BytesOf(rest));
-  Bytes expectedSecond = Output(MonoBytes(BytesOf(rest)));
-  reference::EncodeMono(rest.data(), expectedSecond.data(), expected, BytesOf(rest));
-  expectedSecond.resize(second.size());
-  EXPECT_EQ(second, expectedSecond);
-}
-
 // Byte-identical to the reference search -------------------------------------------
 
 struct Case {
@@ -364,21 +320,33 @@ std::vector<Case> Cases() {
     std::string tag = channels == 1 ? " mono" : " stereo";
     cases.push_back({"silence" + tag, Pcm(values, 0), channels, static_cast<int32_t>(values * 2), {}});
     cases.push_back({"sweep" + tag, Sweep(values, channels, 16000, 1), channels, static_cast<int32_t>(values * 2), {}});
-    cases.push_back({"loud sweep" + tag, Sweep(values, channels, 32767, 2), channels, static_cast<int32_t>(values * 2), {}});
-    cases.push_back({"quiet sweep" + tag, Sweep(values, channels, 40, 3), channels, static_cast<int32_t>(values * 2), {}});
+    cases.push_back(
+        {"loud sweep" + tag, Sweep(values, channels, 32767, 2), channels, static_cast<int32_t>(values * 2), {}});
+    cases.push_back(
+        {"quiet sweep" + tag, Sweep(values, channels, 40, 3), channels, static_cast<int32_t>(values * 2), {}});
     cases.push_back({"noise" + tag, Noise(values, 32768, 4), channels, static_cast<int32_t>(values * 2), {}});
     cases.push_back({"soft noise" + tag, Noise(values, 300, 5), channels, static_cast<int32_t>(values * 2), {}});
     cases.push_back({"square" + tag, Square(values, 3), channels, static_cast<int32_t>(values * 2), {}});
     cases.push_back({"slow square" + tag, Square(values, 37), channels, static_cast<int32_t>(values * 2), {}});
     cases.push_back({"music" + tag, Music(values, channels, 6), channels, static_cast<int32_t>(values * 2), {}});
-    cases.push_back({"partial frame" + tag, Music(values, channels, 7), channels, static_cast<int32_t>(values * 2 - 38), {}});
+    cases.push_back(
+        {"partial frame" + tag, Music(values, channels, 7), channels, static_cast<int32_t>(values * 2 - 38), {}});
     cases.push_back({"odd count" + tag, Noise(values, 9000, 8), channels, static_cast<int32_t>(values * 2 - 57), {}});
-    cases.push_back({"carried history" + tag, Music(values, channels, 9), channels, static_cast<int32_t>(values * 2),
+    cases.push_back({"carried history" + tag,
+                     Music(values, channels, 9),
+                     channels,
+                     static_cast<int32_t>(values * 2),
                      {0, 31000, -29000, -32768, 32767}});
-    cases.push_back({"wild history" + tag, Sweep(values, channels, 20000, 10), channels,
-                     static_cast<int32_t>(values * 2), {0, 900000, -900000, -700000, 800000}});
-    cases.push_back({"wilder history" + tag, Music(values, channels, 13), channels,
-                     static_cast<int32_t>(values * 2), {0, -5000000, 4000000, 3000000, 6000000}});
+    cases.push_back({"wild history" + tag,
+                     Sweep(values, channels, 20000, 10),
+                     channels,
+                     static_cast<int32_t>(values * 2),
+                     {0, 900000, -900000, -700000, 800000}});
+    cases.push_back({"wilder history" + tag,
+                     Music(values, channels, 13),
+                     channels,
+                     static_cast<int32_t>(values * 2),
+                     {0, -5000000, 4000000, 3000000, 6000000}});
   }
   // Alternating quiet and loud frames exercise the floor scale and the early
   // stop of the stereo schedule at every level.
@@ -386,7 +354,8 @@ std::vector<Case> Cases() {
   for (size_t i = 0; i < steps.size(); ++i) {
     int level = static_cast<int>(i / 56);
     int amplitude = (1 << (level % 16)) >> 1;
-    steps[i] = static_cast<int16_t>(std::clamp(static_cast<long>(amplitude * std::sin(i * 0.37 + level)), -32768L, 32767L));
+    steps[i] =
+        static_cast<int16_t>(std::clamp(static_cast<long>(amplitude * std::sin(i * 0.37 + level)), -32768L, 32767L));
   }
   cases.push_back({"level steps stereo", steps, 2, static_cast<int32_t>(steps.size() * 2), {}});
   cases.push_back({"level steps mono", steps, 1, static_cast<int32_t>(steps.size() * 2), {}});
@@ -395,22 +364,22 @@ std::vector<Case> Cases() {
 
 TEST_F(EaAdpcmEncoder, MonoAndStereoMatchTheReferenceByteForByte) {
   for (EaAdpcmKernel kernel : Kernels()) {
-  SelectEaAdpcmKernel(kernel);
-  SCOPED_TRACE(Name(kernel));
-  for (const Case& c : Cases()) {
-    size_t size = c.channels == 1 ? MonoBytes(c.byteCount) : StereoBytes(c.byteCount);
-    EaAdpcmState fast = c.start, slow = c.start;
-    Bytes got = c.channels == 1 ? EncodeMono(c.pcm, fast, c.byteCount) : EncodeStereo(c.pcm, fast, c.byteCount);
-    Bytes want = Output(size);
-    uint8_t* end = reference::Encode(c.pcm.data(), want.data(), slow, c.byteCount, c.channels, false);
-    ASSERT_EQ(static_cast<size_t>(end - want.data()), size) << c.name;
-    want.resize(size);
-    ASSERT_EQ(got, want) << c.name;
-    EXPECT_EQ(fast.current1, slow.current1) << c.name;
-    EXPECT_EQ(fast.previous1, slow.previous1) << c.name;
-    EXPECT_EQ(fast.current2, slow.current2) << c.name;
-    EXPECT_EQ(fast.previous2, slow.previous2) << c.name;
-  }
+    SelectEaAdpcmKernel(kernel);
+    SCOPED_TRACE(static_cast<int>(kernel));
+    for (const Case& c : Cases()) {
+      size_t size = c.channels == 1 ? MonoBytes(c.byteCount) : StereoBytes(c.byteCount);
+      EaAdpcmState fast = c.start, slow = c.start;
+      Bytes got = c.channels == 1 ? EncodeMono(c.pcm, fast, c.byteCount) : EncodeStereo(c.pcm, fast, c.byteCount);
+      Bytes want = Output(size);
+      uint8_t* end = reference::Encode(c.pcm.data(), want.data(), slow, c.byteCount, c.channels, false);
+      ASSERT_EQ(static_cast<size_t>(end - want.data()), size) << c.name;
+      want.resize(size);
+      ASSERT_EQ(got, want) << c.name;
+      EXPECT_EQ(fast.current1, slow.current1) << c.name;
+      EXPECT_EQ(fast.previous1, slow.previous1) << c.name;
+      EXPECT_EQ(fast.current2, slow.current2) << c.name;
+      EXPECT_EQ(fast.previous2, slow.previous2) << c.name;
+    }
   }
 }
 
@@ -418,24 +387,24 @@ TEST_F(EaAdpcmEncoder, SplitStereoMatchesTheReferenceByteForByte) {
   Params().channels = 2;
   Params().codecFlags = EA_ADPCM2 | EA_ADPCM;
   for (EaAdpcmKernel kernel : Kernels()) {
-  SelectEaAdpcmKernel(kernel);
-  SCOPED_TRACE(Name(kernel));
-  for (const Case& c : Cases()) {
-    if (c.channels != 2) continue;
-    size_t size = 2 * MonoBytes(c.byteCount / 2);
-    EaAdpcmState fast = c.start, slow = c.start;
-    Bytes got = Output(size);
-    uint8_t* end = EncodeEaAdpcm(c.pcm.data(), got.data(), fast, c.byteCount);
-    ASSERT_EQ(static_cast<size_t>(end - got.data()), size) << c.name;
-    ExpectGuardIntact(got, size);
-    Bytes want = Output(size);
-    reference::Encode(c.pcm.data(), want.data(), slow, c.byteCount, 2, true);
-    got.resize(size);
-    want.resize(size);
-    ASSERT_EQ(got, want) << c.name;
-    EXPECT_EQ(fast.current1, slow.current1) << c.name;
-    EXPECT_EQ(fast.previous2, slow.previous2) << c.name;
-  }
+    SelectEaAdpcmKernel(kernel);
+    SCOPED_TRACE(static_cast<int>(kernel));
+    for (const Case& c : Cases()) {
+      if (c.channels != 2) continue;
+      size_t size = 2 * MonoBytes(c.byteCount / 2);
+      EaAdpcmState fast = c.start, slow = c.start;
+      Bytes got = Output(size);
+      uint8_t* end = EncodeEaAdpcm(c.pcm.data(), got.data(), fast, c.byteCount);
+      ASSERT_EQ(static_cast<size_t>(end - got.data()), size) << c.name;
+      ExpectGuardIntact(got, size);
+      Bytes want = Output(size);
+      reference::Encode(c.pcm.data(), want.data(), slow, c.byteCount, 2, true);
+      got.resize(size);
+      want.resize(size);
+      ASSERT_EQ(got, want) << c.name;
+      EXPECT_EQ(fast.current1, slow.current1) << c.name;
+      EXPECT_EQ(fast.previous2, slow.previous2) << c.name;
+    }
   }
 }
 
