@@ -1,9 +1,11 @@
 #include "ea_adpcm_encoder.h"
 
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../fatal.h"
@@ -450,10 +452,12 @@ class HalfWorker {
     return true;
   }
 
+  // Rethrows what the half threw (an allocation failure) in the caller.
   void Wait() {
     std::unique_lock<std::mutex> lock(mutex_);
     finished_.wait(lock, [this] { return !pending_; });
     busy_ = false;
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   }
 
  private:
@@ -474,8 +478,14 @@ class HalfWorker {
       wake_.wait(lock, [this] { return pending_; });
       const Half half = half_;
       lock.unlock();
-      EncodeHalf(half);
+      std::exception_ptr failure;
+      try {
+        EncodeHalf(half);
+      } catch (...) {
+        failure = std::current_exception();
+      }
       lock.lock();
+      failure_ = failure;
       pending_ = false;
       finished_.notify_one();
     }
@@ -485,6 +495,7 @@ class HalfWorker {
   std::condition_variable wake_;
   std::condition_variable finished_;
   Half half_{};
+  std::exception_ptr failure_;
   bool pending_ = false;
   bool busy_ = false;
 };
