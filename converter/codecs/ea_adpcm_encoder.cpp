@@ -517,8 +517,16 @@ uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state,
       // there is enough of it to pay for the hand-over.
       HalfWorker* worker = halfFrames >= kMinFramesPerThread ? HalfWorker::Get() : nullptr;
       if (worker != nullptr && worker->TryBegin(left)) {
-        EncodeHalf(right);
+        // The helper writes into the caller's buffers: it must be done
+        // before this call returns or unwinds.
+        std::exception_ptr failure;
+        try {
+          EncodeHalf(right);
+        } catch (...) {
+          failure = std::current_exception();
+        }
         worker->Wait();
+        if (failure) std::rethrow_exception(failure);
       } else {
         EncodeHalf(left);
         EncodeHalf(right);
