@@ -431,9 +431,11 @@ void EncodeHalf(const Half& half) {
 
 // A helper thread that codes one half while the caller codes the other. It
 // is started once and kept: the import codes a song block by block, and a
-// thread per block would cost about as much as the half it codes. It is
-// never joined (the process ends with it parked), so its record is never
-// destroyed either.
+// thread per block would cost about as much as the half it codes. When the
+// helper has not picked the half up by the time the caller is done with its
+// own (a busy machine), the caller codes it itself, so handing over never
+// costs more than a lock. The helper is never joined (the process ends with
+// it parked), so its record is never destroyed either.
 class HalfWorker {
  public:
   static HalfWorker* Get() {
@@ -452,10 +454,19 @@ class HalfWorker {
     return true;
   }
 
-  // Rethrows what the half threw (an allocation failure) in the caller.
-  void Wait() {
+  // Returns when the half is coded, by the helper or here. Rethrows what the
+  // helper's run threw (an allocation failure).
+  void Finish() {
     std::unique_lock<std::mutex> lock(mutex_);
-    finished_.wait(lock, [this] { return !pending_; });
+    if (pending_) {
+      pending_ = false;
+      busy_ = false;
+      const Half half = half_;
+      lock.unlock();
+      EncodeHalf(half);
+      return;
+    }
+    finished_.wait(lock, [this] { return !running_; });
     busy_ = false;
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   }
@@ -476,6 +487,8 @@ class HalfWorker {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       wake_.wait(lock, [this] { return pending_; });
+      pending_ = false;
+      running_ = true;
       const Half half = half_;
       lock.unlock();
       std::exception_ptr failure;
@@ -486,7 +499,7 @@ class HalfWorker {
       }
       lock.lock();
       failure_ = failure;
-      pending_ = false;
+      running_ = false;
       finished_.notify_one();
     }
   }
@@ -496,8 +509,9 @@ class HalfWorker {
   std::condition_variable finished_;
   Half half_{};
   std::exception_ptr failure_;
-  bool pending_ = false;
-  bool busy_ = false;
+  bool pending_ = false;  // handed over, not picked up yet
+  bool running_ = false;  // being coded by the helper
+  bool busy_ = false;     // between TryBegin and Finish
 };
 
 }  // namespace
@@ -525,7 +539,7 @@ uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state,
         } catch (...) {
           failure = std::current_exception();
         }
-        worker->Wait();
+        worker->Finish();
         if (failure) std::rethrow_exception(failure);
       } else {
         EncodeHalf(left);
