@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "converter/codecs/ea_adpcm.h"
@@ -455,6 +456,34 @@ TEST_F(EaAdpcmEncoder, SplitStereoWritesAllLeftFramesThenAllRightFrames) {
   EXPECT_EQ(state.previous1, l.previous1);
   EXPECT_EQ(state.current2, r.current1);
   EXPECT_EQ(state.previous2, r.previous1);
+}
+
+TEST_F(EaAdpcmEncoder, SplitStereoFromSeveralThreadsAtOnceGivesTheReferenceBytes) {
+  // Only one caller at a time gets the helper thread; the others code both
+  // halves themselves. Every caller must still get its own right bytes.
+  Params().channels = 2;
+  Params().codecFlags = EA_ADPCM2;
+  std::vector<Pcm> songs;
+  std::vector<Bytes> want, got;
+  for (uint32_t seed = 0; seed < 4; ++seed) {
+    songs.push_back(Music(56 * 120, 2, seed));
+    const size_t size = 2 * MonoBytes(BytesOf(songs.back()) / 2);
+    want.push_back(Bytes(size));
+    got.push_back(Bytes(size));
+    EaAdpcmState state;
+    reference::Encode(songs.back().data(), want.back().data(), state, BytesOf(songs.back()), 2, true);
+  }
+  std::vector<std::thread> callers;
+  for (size_t i = 0; i < songs.size(); ++i) {
+    callers.emplace_back([&, i] {
+      for (int repeat = 0; repeat < 3; ++repeat) {
+        EaAdpcmState state;
+        EncodeEaAdpcm(songs[i].data(), got[i].data(), state, BytesOf(songs[i]));
+      }
+    });
+  }
+  for (std::thread& caller : callers) caller.join();
+  for (size_t i = 0; i < songs.size(); ++i) EXPECT_EQ(got[i], want[i]) << i;
 }
 
 TEST_F(EaAdpcmEncoder, DriverWithNothingToCodeIsFatal) {
