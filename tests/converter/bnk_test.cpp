@@ -439,6 +439,21 @@ TEST_F(BankTest, HugeLengthOfAStereoEaAdpcm2SampleStaysInItsBuffers) {
   EXPECT_EQ(size % 4, 0u);
 }
 
+TEST_F(BankTest, SlotCountsBeyondTheFileFindOnlyEmptySlots) {
+  Bytes bytes;
+  AppendText(bytes, "BNKl");
+  AppendU16(bytes, 2);
+  AppendU16(bytes, 0x7FFF);
+  AppendU32(bytes, 0);
+  EXPECT_EQ(Export(Bank{bytes, {}, {}}), 0);
+  EXPECT_EQ(output, "BNK contains 32767 samples\n");
+
+  bytes[7] = 0x80;  // a negative count: no slot at all
+  EXPECT_EQ(Export(Bank{bytes, {}, {}}), 0);
+  EXPECT_EQ(output, "BNK contains -32513 samples\n");
+  EXPECT_FALSE(FileExistsAt("001.wav"));
+}
+
 TEST_F(BankTest, HeaderThatIsNoFieldListIsFatal) {
   Bank bank = BuildBank(2, {Sample(30, Pattern(30, 1))});
   bank.bytes[bank.headerPositions[0]] = 0x12;
