@@ -1,6 +1,6 @@
 // Internal to the EA ADPCM encoder: codes one channel of one frame for many
 // candidates (coefficient pair and scale) at once, one candidate per SIMD
-// lane, and reports each candidate's cost, end history and chosen deltas.
+// lane, and reports each candidate's cost, end history and chosen codes.
 //
 // Every lane follows exactly the scalar rules: the prediction is formed in
 // double and rounded to float, the code is the nearest table entry (ties to
