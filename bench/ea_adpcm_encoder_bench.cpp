@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "converter/codecs/ea_adpcm_encoder.h"
+#include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/state.h"
 #include "tests/converter/ea_adpcm_encoder_reference.h"
 
@@ -84,6 +85,13 @@ void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes) {
   Report(state, seconds);
 }
 
+// The same encoder held to one kernel: what CPUs without AVX2 and FMA get.
+void BM_Kernel(benchmark::State& state, Layout layout, EaAdpcmKernel kernel) {
+  SelectEaAdpcmKernel(kernel);
+  BM_Fast(state, layout, 0);
+  SelectEaAdpcmKernel(DetectedEaAdpcmKernel());
+}
+
 BENCHMARK_CAPTURE(BM_Reference, mono, kMono)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Reference, stereo, kStereo)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Reference, split, kSplit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
@@ -93,5 +101,13 @@ BENCHMARK_CAPTURE(BM_Fast, split, kSplit, 0)->Unit(benchmark::kMillisecond)->Min
 // Stream blocks of 5,936 PCM bytes per channel pair, as a stereo import codes.
 BENCHMARK_CAPTURE(BM_Fast, stereo_blocks, kStereo, 5936 * 2)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Fast, split_blocks, kSplit, 5936 * 2)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+#if defined(__SSE2__)
+BENCHMARK_CAPTURE(BM_Kernel, mono_sse2, kMono, EaAdpcmKernel::kSse2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Kernel, stereo_sse2, kStereo, EaAdpcmKernel::kSse2)->Unit(benchmark::kMillisecond)->UseRealTime();
+#endif
+BENCHMARK_CAPTURE(BM_Kernel, stereo_scalar, kStereo, EaAdpcmKernel::kScalar)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 }  // namespace
