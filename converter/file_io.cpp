@@ -100,6 +100,12 @@ bool ReplacementFile::Commit() {
   bool written = std::fflush(file_) == 0 && !std::ferror(file_);
   written = (std::fclose(file_) == 0) && written;
   file_ = nullptr;
+#ifndef _WIN32
+  // The new file takes the place of the old one with its permissions (a
+  // program keeps its execute bits).
+  struct stat old;
+  if (written && stat(destination_.c_str(), &old) == 0) chmod(temporary_.c_str(), old.st_mode & 07777);
+#endif
   if (!written || !RenameOver(temporary_, destination_)) {
     std::remove(temporary_.c_str());
     return false;
