@@ -2,8 +2,13 @@
 // built for AVX2 and is only entered after a run-time check of the CPU; it
 // therefore uses nothing but intrinsics and its own internal functions.
 #if defined(__x86_64__) || defined(__i386__)
-#pragma GCC target("avx2,fma")
 #include <immintrin.h>
+// GCC and clang spell "everything below is built for AVX2" differently.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
+#pragma GCC target("avx2,fma")
+#endif
 
 #include "ea_adpcm_encoder_lanes.h"
 
@@ -42,4 +47,7 @@ namespace ea_kernel {
 void RunLanesAvx2(const Segment* segments, int count) { RunLanesWith<Avx2>(segments, count); }
 void ZeroPredictionCostsAvx2(const double* x, double* cost) { ZeroPredictionCostsWith<Avx2>(x, cost); }
 }  // namespace ea_kernel
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #endif
