@@ -177,12 +177,9 @@ void FormatBuildDate(const char* date, char* out, int outSize) {
   int day = static_cast<int>(ParseDecimal(date));
   while (*date && *date != ' ') ++date;
   int year = static_cast<int>(ParseDecimal(date));
-  // The record's own format: the precision pads with zeros, the 0 flag is
-  // kept as it always stood.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat"
-  std::snprintf(out, static_cast<size_t>(outSize), "%02.2d.%02.2d.%d", day, month, year);
-#pragma GCC diagnostic pop
+  // "%.2d" pads with zeros exactly as "%02.2d" would (the 0 flag is ignored
+  // beside a precision).
+  std::snprintf(out, static_cast<size_t>(outSize), "%.2d.%.2d.%d", day, month, year);
 }
 
 const char* BuildDateText() {

@@ -137,9 +137,9 @@ std::string FormatTimeLeft(int64_t tenths) {
   int seconds = static_cast<int>(rest % 60);
   char text[64];
   if (hours != 0) {
-    std::snprintf(text, sizeof text, "%d:%02.2d:%02.2d", hours, minutes, seconds);
+    std::snprintf(text, sizeof text, "%d:%.2d:%.2d", hours, minutes, seconds);
   } else {
-    std::snprintf(text, sizeof text, "%02.2d:%02.2d", minutes, seconds);
+    std::snprintf(text, sizeof text, "%.2d:%.2d", minutes, seconds);
   }
   return text;
 }
