@@ -37,13 +37,6 @@ bool SkipName(FILE* file) {
   return false;
 }
 
-std::vector<uint8_t> ReadWhole(FILE* file) {
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
-  return bytes;
-}
-
 }  // namespace
 
 int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, const uint8_t* signature,
@@ -102,7 +95,7 @@ bool RunDittyFix() {
       return false;
     }
   }
-  std::vector<uint8_t> image = ReadWhole(file.get());
+  std::vector<uint8_t> image = ReadWholeFile(file.get());
   file.reset();
   std::printf("scanning '%s'...\n", name);
 

@@ -21,6 +21,13 @@ bool ReadExact(FILE* file, void* buffer, size_t count) { return std::fread(buffe
 
 bool SkipBytes(FILE* file, long count) { return std::fseek(file, count, SEEK_CUR) == 0; }
 
+std::vector<uint8_t> ReadWholeFile(FILE* file) {
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+  return bytes;
+}
+
 long FileSize(FILE* file) {
   long here = std::ftell(file);
   std::fseek(file, 0, SEEK_END);

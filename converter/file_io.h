@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct FileCloser {
   void operator()(FILE* file) const {
@@ -26,6 +27,10 @@ bool ReadExact(FILE* file, void* buffer, size_t count);
 
 // Skips count bytes forward (count may be 0); false when the seek fails.
 bool SkipBytes(FILE* file, long count);
+
+// Everything the file yields from its position on. Reads by what arrives
+// rather than by a claimed size, which means nothing for a folder or device.
+std::vector<uint8_t> ReadWholeFile(FILE* file);
 
 // Size of an open file in bytes; the position is kept.
 long FileSize(FILE* file);

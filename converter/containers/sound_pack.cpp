@@ -40,15 +40,6 @@ int64_t CopyBytes(FILE* source, FILE* destination, int64_t count, std::vector<ui
   return copied;
 }
 
-// The index is read by what the file yields rather than by its claimed size,
-// which is meaningless for a folder or a device.
-std::vector<uint8_t> ReadWhole(FILE* file) {
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[4096];
-  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
-  return bytes;
-}
-
 void CloseWritten(FILE* file) {
   if (std::fclose(file) != 0) Fatal("write error (disk full?)");
 }
@@ -70,7 +61,7 @@ bool UnpackSounds(int argc, char** argv) {
 
   FileHandle indexFile = OpenFile(indexName, "rb");
   if (!indexFile) Fatal("couldn't open index file '%s' for reading", indexName);
-  const std::vector<uint8_t> indexBytes = ReadWhole(indexFile.get());
+  const std::vector<uint8_t> indexBytes = ReadWholeFile(indexFile.get());
   const size_t entries = indexBytes.size() / 4;
   indexFile.reset();
 

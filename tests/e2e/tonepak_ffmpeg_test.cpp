@@ -11,6 +11,7 @@
 #include "support/ea_streams.h"
 #include "support/run_program.h"
 #include "support/test_files.h"
+#include "support/wav_reading.h"
 
 namespace {
 
@@ -89,42 +90,6 @@ Bytes SplitStream(const std::vector<int16_t>& pcm) {
   return file;
 }
 
-struct Wav {
-  int channels = 0;
-  int rate = 0;
-  std::vector<int16_t> samples;
-};
-
-// Finds the "fmt " and "data" chunks of a RIFF file.
-Wav ParseWav(const Bytes& bytes) {
-  Wav wav;
-  for (size_t pos = 12; pos + 8 <= bytes.size();) {
-    std::string tag(bytes.begin() + static_cast<long>(pos), bytes.begin() + static_cast<long>(pos) + 4);
-    uint32_t size = U32At(bytes, pos + 4);
-    if (tag == "fmt ") {
-      wav.channels = U16At(bytes, pos + 10);
-      wav.rate = static_cast<int>(U32At(bytes, pos + 12));
-    } else if (tag == "data") {
-      size = std::min<uint32_t>(size, static_cast<uint32_t>(bytes.size() - pos - 8));
-      wav.samples = SamplesOf(Bytes(bytes.begin() + static_cast<long>(pos) + 8,
-                                    bytes.begin() + static_cast<long>(pos) + 8 + size));
-      break;
-    }
-    pos += 8 + size + (size & 1);
-  }
-  return wav;
-}
-
-double SnrDb(const std::vector<int16_t>& reference, const std::vector<int16_t>& other) {
-  double signal = 0, noise = 0;
-  for (size_t i = 0; i < reference.size(); ++i) {
-    double d = static_cast<double>(reference[i]) - other[i];
-    signal += static_cast<double>(reference[i]) * reference[i];
-    noise += d * d;
-  }
-  return noise == 0 ? 200.0 : 10 * std::log10(signal / noise);
-}
-
 double CompareWithFfmpeg(const Bytes& stream, size_t expectedSamplesPerChannel) {
   ScopedWorkDir dir;
   WriteFileBytes("stream.asf", stream);
@@ -132,8 +97,8 @@ double CompareWithFfmpeg(const Bytes& stream, size_t expectedSamplesPerChannel) 
   EXPECT_EQ(ours.status, 0) << ours.output;
   ProgramResult theirs = RunProgram("ffmpeg", {"-v", "error", "-y", "-i", "stream.asf", "-f", "wav", "ffmpeg.wav"});
   EXPECT_EQ(theirs.status, 0);
-  Wav a = ParseWav(ReadFileBytes("stream.wav"));
-  Wav b = ParseWav(ReadFileBytes("ffmpeg.wav"));
+  ParsedWav a = ParseWav(ReadFileBytes("stream.wav"));
+  ParsedWav b = ParseWav(ReadFileBytes("ffmpeg.wav"));
   EXPECT_EQ(a.channels, 2);
   EXPECT_EQ(b.channels, 2);
   EXPECT_EQ(a.rate, kRate);

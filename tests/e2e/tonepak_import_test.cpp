@@ -10,6 +10,7 @@
 #include "support/ea_streams.h"
 #include "support/run_program.h"
 #include "support/test_files.h"
+#include "support/wav_reading.h"
 
 namespace {
 
@@ -68,38 +69,6 @@ Bytes StereoOriginal(bool split) {
   return file;
 }
 
-struct Wav {
-  int channels = 0;
-  Pcm samples;
-};
-
-Wav ParseWav(const Bytes& bytes) {
-  Wav wav;
-  for (size_t pos = 12; pos + 8 <= bytes.size();) {
-    std::string tag(bytes.begin() + static_cast<long>(pos), bytes.begin() + static_cast<long>(pos) + 4);
-    uint32_t size = U32At(bytes, pos + 4);
-    if (tag == "fmt ") wav.channels = U16At(bytes, pos + 10);
-    if (tag == "data") {
-      size = std::min<uint32_t>(size, static_cast<uint32_t>(bytes.size() - pos - 8));
-      wav.samples = SamplesOf(Bytes(bytes.begin() + static_cast<long>(pos) + 8,
-                                    bytes.begin() + static_cast<long>(pos) + 8 + size));
-      break;
-    }
-    pos += 8 + size + (size & 1);
-  }
-  return wav;
-}
-
-double SnrDb(const Pcm& reference, const Pcm& other) {
-  double signal = 0, noise = 0;
-  for (size_t i = 0; i < std::min(reference.size(), other.size()); ++i) {
-    const double d = static_cast<double>(reference[i]) - other[i];
-    signal += static_cast<double>(reference[i]) * reference[i];
-    noise += d * d;
-  }
-  return noise == 0 ? 200.0 : 10 * std::log10(signal / noise);
-}
-
 }  // namespace
 
 TEST(TonepakImportProgram, ImportsAStreamAndExportsItAgain) {
@@ -118,7 +87,7 @@ TEST(TonepakImportProgram, ImportsAStreamAndExportsItAgain) {
   ProgramResult e = Tonepak({"new.asf"});
   ASSERT_EQ(e.status, 0) << e.output;
   EXPECT_NE(e.output.find("Length 9952, Mode EA_ADPCM"), std::string::npos) << e.output;
-  Wav wav = ParseWav(ReadFileBytes("new.wav"));
+  ParsedWav wav = ParseWav(ReadFileBytes("new.wav"));
   EXPECT_EQ(wav.samples.size(), 7u * 1484u * 2u);
   EXPECT_GT(SnrDb(pcm, wav.samples), 30.0);
 }
@@ -193,7 +162,7 @@ TEST_P(ImportFfmpegCheck, FfmpegDecodesTheImportedStreamToTheWaveThatWentIn) {
   ASSERT_EQ(r.status, 0) << r.output;
   ProgramResult f = RunProgram("ffmpeg", {"-v", "error", "-y", "-i", "new.asf", "-f", "wav", "ffmpeg.wav"});
   ASSERT_EQ(f.status, 0) << f.output;
-  Wav theirs = ParseWav(ReadFileBytes("ffmpeg.wav"));
+  ParsedWav theirs = ParseWav(ReadFileBytes("ffmpeg.wav"));
   EXPECT_EQ(theirs.channels, 2);
   // The same length: the whole song, and no more than the last block's
   // silence behind it.
