@@ -57,6 +57,19 @@ std::vector<HeaderList> ListsOf(SampleHeader& header) {
   return lists;
 }
 
+// Calls visit(header, list) for every list of every filled slot, in slot
+// order.
+template <typename Visit>
+void ForEachBankList(FILE* bank, Visit visit) {
+  SampleHeader header;
+  for (int slot = 0;; ++slot) {
+    int found = ReadSlot(bank, slot, header);
+    if (found < 0) break;
+    if (found == 0) continue;
+    for (const HeaderList& list : ListsOf(header)) visit(header, list);
+  }
+}
+
 // Copies bytes [from, through] of a header into the image at the header's
 // own place; a header that does not lie in front of the replaced data would
 // land among moved audio, which this rebuild does not do.
@@ -125,18 +138,10 @@ int ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* d
   // The audio that follows the replaced sample starts at the nearest data
   // offset behind it, whichever slot or list names it.
   int64_t next = -1;
-  {
-    SampleHeader other;
-    for (int slot = 0;; ++slot) {
-      int found = ReadSlot(bank.get(), slot, other);
-      if (found < 0) break;
-      if (found == 0) continue;
-      for (const HeaderList& list : ListsOf(other)) {
-        if (list.dataOffset > target && list.dataOffset <= bankSize && (next < 0 || list.dataOffset < next))
-          next = list.dataOffset;
-      }
-    }
-  }
+  ForEachBankList(bank.get(), [&](SampleHeader&, const HeaderList& list) {
+    if (list.dataOffset > target && list.dataOffset <= bankSize && (next < 0 || list.dataOffset < next))
+      next = list.dataOffset;
+  });
   const int64_t tailBytes = next < 0 ? 0 : bankSize - next;
   const int64_t shift = next < 0 ? 0 : target + G - next;
 
@@ -155,17 +160,11 @@ int ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* d
   PutHeaderBytes(image, target, header, 0, listEnd);
 
   if (shift != 0) {
-    SampleHeader other;
-    for (int slot = 0;; ++slot) {
-      int found = ReadSlot(bank.get(), slot, other);
-      if (found < 0) break;
-      if (found == 0) continue;
-      for (const HeaderList& list : ListsOf(other)) {
-        if (list.dataOffset <= target) continue;
-        PatchDataOffset(other, list, static_cast<int32_t>(list.dataOffset + shift));
-        PutHeaderBytes(image, target, other, list.start, list.end);
-      }
-    }
+    ForEachBankList(bank.get(), [&](SampleHeader& other, const HeaderList& list) {
+      if (list.dataOffset <= target) return;
+      PatchDataOffset(other, list, static_cast<int32_t>(list.dataOffset + shift));
+      PutHeaderBytes(image, target, other, list.start, list.end);
+    });
   }
   bank.reset();
 

@@ -36,6 +36,17 @@ void ClearOnCancel(std::string& fileName, std::string& fileTitle, std::string& f
   flags = 0;
 }
 
+// What both dialogs hand back once the user chose a file.
+void TakeChosenFile(const FileDialogRequest& request, const std::string& converted,
+                    std::string& fileName, std::string& fileTitle, std::string& filter,
+                    int32_t& filterIndex, int32_t& flags) {
+  fileName = TextBeforeNul(request.file);
+  fileTitle = TextBeforeNul(request.fileTitle);
+  flags = static_cast<int32_t>(request.flags);
+  filterIndex = request.filterIndex;
+  filter = FilterEntry(converted, filterIndex);
+}
+
 }  // namespace
 
 std::string TextBeforeNul(const std::string& text) {
@@ -95,11 +106,7 @@ bool ShowOpenDialog(IFileDialogApi& api, std::string& fileName, std::string& fil
     ClearOnCancel(fileName, fileTitle, filter, flags);
     return false;
   }
-  fileName = TextBeforeNul(request.file);
-  fileTitle = TextBeforeNul(request.fileTitle);
-  flags = static_cast<int32_t>(request.flags);
-  filterIndex = request.filterIndex;
-  filter = FilterEntry(converted, filterIndex);
+  TakeChosenFile(request, converted, fileName, fileTitle, filter, filterIndex, flags);
   readOnly = (request.flags & OFN_READONLY_FLAG) != 0;
   return true;
 }
@@ -116,10 +123,6 @@ bool ShowSaveDialog(IFileDialogApi& api, std::string& fileName, std::string& fil
     ClearOnCancel(fileName, fileTitle, filter, flags);
     return false;
   }
-  fileName = TextBeforeNul(request.file);
-  fileTitle = TextBeforeNul(request.fileTitle);
-  flags = static_cast<int32_t>(request.flags);
-  filterIndex = request.filterIndex;
-  filter = FilterEntry(converted, filterIndex);
+  TakeChosenFile(request, converted, fileName, fileTitle, filter, filterIndex, flags);
   return true;
 }

@@ -79,3 +79,11 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   return result;
 }
 #endif
+
+bool FfmpegAvailable() {
+#ifdef _WIN32
+  return false;
+#else
+  return RunProgram("ffmpeg", {"-version"}).status == 0;
+#endif
+}

@@ -15,3 +15,7 @@ struct ProgramResult {
 // spaces. Runs in the current directory. Under Windows the text-mode line
 // ends are turned back into "\n".
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+
+// True when ffmpeg can be run here. The outside checks with ffmpeg run in
+// the native build only; there ffmpeg must be installed.
+bool FfmpegAvailable();
