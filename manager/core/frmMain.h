@@ -10,6 +10,7 @@
 #include "manager/core/mCommonDialog.h"
 #include "manager/core/modFiles.h"
 #include "manager/core/modKorm.h"
+#include "manager/core/modShell.h"
 
 // The per-user application settings store (application, section, key).
 class ISettingsStore {
@@ -38,6 +39,8 @@ struct Platform {
   IShell& shell;
   std::string programFolder;  // without a trailing backslash except at a root
   std::string commandLine;    // the text after the program's name
+  IProcessRunner& processes;
+  IScratchFolders& scratch;
 };
 
 enum class MainCommand { Command1, Command2, Command6 };

@@ -53,15 +53,18 @@ unsigned ShellFileOpFlags(bool confirm, bool silent, bool renameOnCollision) {
 }
 
 bool ShellFileOp(IFileSystem& fs, unsigned operation, const std::vector<std::string>& sources,
-                 const std::string& target, bool confirm, bool silent, bool renameOnCollision) {
-  ShellOpOutcome outcome = fs.ShellFileOperation(operation, BuildSourceList(sources), target,
-                                                 ShellFileOpFlags(confirm, silent, renameOnCollision));
+                 const std::string& target, bool confirm, bool silent, bool renameOnCollision,
+                 unsigned extraFlags) {
+  ShellOpOutcome outcome =
+      fs.ShellFileOperation(operation, BuildSourceList(sources), target,
+                            ShellFileOpFlags(confirm, silent, renameOnCollision) | extraFlags);
   return outcome.succeeded && !outcome.anyOperationsAborted;
 }
 
 bool CopyFiles(IFileSystem& fs, const std::vector<std::string>& sources, const std::string& target,
                bool confirm, bool silent, bool renameOnCollision) {
-  return ShellFileOp(fs, FO_COPY_CODE, sources, target, confirm, silent, renameOnCollision);
+  return ShellFileOp(fs, FO_COPY_CODE, sources, target, confirm, silent, renameOnCollision,
+                     FOF_NOERRORUI_FLAG);
 }
 
 bool CopyFiles(IFileSystem& fs, const std::string& source, const std::string& target, bool confirm,

@@ -13,6 +13,7 @@ constexpr unsigned FO_RENAME_CODE = 4;
 constexpr unsigned FOF_SILENT_FLAG = 0x4;
 constexpr unsigned FOF_RENAMEONCOLLISION_FLAG = 0x8;
 constexpr unsigned FOF_NOCONFIRMATION_FLAG = 0x10;
+constexpr unsigned FOF_NOERRORUI_FLAG = 0x400;
 
 struct ShellOpOutcome {
   bool succeeded = false;  // the shell returned 0
@@ -56,7 +57,10 @@ std::string BuildSourceList(const std::vector<std::string>& sources);
 unsigned ShellFileOpFlags(bool confirm, bool silent, bool renameOnCollision);
 
 bool ShellFileOp(IFileSystem& fs, unsigned operation, const std::vector<std::string>& sources,
-                 const std::string& target, bool confirm, bool silent, bool renameOnCollision);
+                 const std::string& target, bool confirm, bool silent, bool renameOnCollision,
+                 unsigned extraFlags = 0);
+// Copies never let the shell show an error dialog of its own: the caller
+// reports a failed copy with its own message.
 bool CopyFiles(IFileSystem& fs, const std::vector<std::string>& sources, const std::string& target,
                bool confirm, bool silent, bool renameOnCollision);
 bool CopyFiles(IFileSystem& fs, const std::string& source, const std::string& target, bool confirm,

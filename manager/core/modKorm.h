@@ -42,7 +42,7 @@ class ISongList {
   virtual void Add(const std::string& text) = 0;
 };
 
-enum class MessageIcon { Critical, Exclamation, Information };
+enum class MessageIcon { Critical, Exclamation, Information, None };
 
 // Message boxes with one OK button.
 class IMessageSink {

@@ -55,6 +55,7 @@ void Win32MessageSink::Show(const std::string& text, MessageIcon icon, const std
     case MessageIcon::Critical: style |= MB_ICONERROR; break;
     case MessageIcon::Exclamation: style |= MB_ICONWARNING; break;
     case MessageIcon::Information: style |= MB_ICONINFORMATION; break;
+    case MessageIcon::None: break;
   }
   MessageBoxA(owner_ ? owner_() : nullptr, text.c_str(), title.c_str(), style);
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -290,4 +291,59 @@ class FakeShell : public IShell {
  public:
   std::vector<std::string> opened;
   void OpenDocument(intptr_t, const std::string& document) override { opened.push_back(document); }
+};
+
+// Runs nothing: records each command and answers with what onRun gives
+// (by default a process that started and ended with exit code 0).
+class FakeProcessRunner : public IProcessRunner {
+ public:
+  struct Call {
+    std::string commandLine;
+    int16_t showState;
+    std::string workingFolder;
+    bool waited;
+  };
+  std::vector<Call> calls;
+  std::function<ProcessOutcome(const Call&)> onRun;
+  bool startSucceeds = true;
+
+  ProcessOutcome RunAndWait(const std::string& commandLine, int16_t showState,
+                            const std::string& workingFolder) override {
+    calls.push_back({commandLine, showState, workingFolder, true});
+    return onRun ? onRun(calls.back()) : ProcessOutcome{true, 0};
+  }
+  bool Start(const std::string& commandLine, int16_t showState) override {
+    calls.push_back({commandLine, showState, "", false});
+    return startSucceeds;
+  }
+};
+
+// Private folders under C:\Temp in a fake file system.
+class FakeScratchFolders : public IScratchFolders {
+ public:
+  explicit FakeScratchFolders(FakeFileSystem& fs) : fs_(fs) {}
+  bool failCreate = false;
+  std::set<std::string> live;
+  int created = 0;
+
+  std::string Create() override {
+    if (failCreate) return "";
+    std::string folder = "C:\\Temp\\tunedeck-" + std::to_string(++created);
+    fs_.AddFolder(folder);
+    live.insert(folder);
+    return folder;
+  }
+  void Remove(const std::string& folder) override {
+    std::string key = folder;
+    if (fs_.caseInsensitive)
+      std::transform(key.begin(), key.end(), key.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (auto it = fs_.files.begin(); it != fs_.files.end();)
+      it = it->first.starts_with(key + "\\") ? fs_.files.erase(it) : std::next(it);
+    fs_.folders.erase(key);
+    live.erase(folder);
+  }
+
+ private:
+  FakeFileSystem& fs_;
 };

@@ -81,6 +81,7 @@ TEST(ShellFileOp, PassesEverySourceNulTerminatedWithAFinalNul) {
   EXPECT_EQ(fs.shellCalls[0].operation, FO_COPY_CODE);
   EXPECT_EQ(fs.shellCalls[0].sources, std::string("C:\\a.wav\0C:\\b.wav\0\0", 19));
   EXPECT_EQ(fs.shellCalls[0].target, "D:\\out");
+  EXPECT_EQ(fs.shellCalls[0].flags, 0x14u | FOF_NOERRORUI_FLAG) << "no error dialog of the shell's own";
 }
 
 TEST(ShellFileOp, BuildsTheFlagsFromTheArguments) {

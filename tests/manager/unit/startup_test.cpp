@@ -49,7 +49,7 @@ class OrderedMessages : public FakeMessages {
 
 class Startup : public ::testing::Test {
  protected:
-  Startup() : messages(view), platform{fs, registry, settings, dialogs, messages, shell, "C:\\Kickora", ""} {}
+  Startup() : messages(view), scratch(fs), platform{fs, registry, settings, dialogs, messages, shell, "C:\\Kickora", "", processes, scratch} {}
   void SetUp() override { GameFolder = "stale"; SelectedSong.clear(); }
 
   void AddGame(const std::string& folder, const std::vector<std::string>& songs) {
@@ -74,6 +74,8 @@ class Startup : public ::testing::Test {
   FakeDialogs dialogs;
   OrderedMessages messages;
   FakeShell shell;
+  FakeProcessRunner processes;
+  FakeScratchFolders scratch;
   Platform platform;
 };
 

@@ -1,0 +1,84 @@
+#include "manager/core/FrmExport.h"
+
+namespace {
+
+constexpr const char* ExportFailed = "An error occurred while exporting the song.";
+constexpr const char* ExportSucceeded =
+    "Song exported succesfully! You can now listen to it by using a multimedia player (i.e. "
+    "Winamp).";
+
+}  // namespace
+
+std::string ExportCommandLine(const std::string& programFolder, const std::string& gameFolder,
+                              const std::string& song) {
+  std::string converter = AddBackslash(programFolder) + ConverterFileName;
+  std::string songPath = AddBackslash(gameFolder) + "data\\audio\\music\\" + song;
+  return Quoted(converter) + " " + Quoted(songPath);
+}
+
+void FrmExport::ShowSongLabel() { view_.SetLabel1("Song to export: " + SelectedSong); }
+
+void FrmExport::Form_Load() { ShowSongLabel(); }
+
+void FrmExport::Form_Activate() { ShowSongLabel(); }
+
+bool FrmExport::ConvertAndCopy(const std::string& song, const std::string& destination) {
+  std::string folder = platform_.scratch.Create();
+  if (folder.empty()) return false;
+  ProcessOutcome run =
+      ShellStop(platform_.processes, ExportCommandLine(platform_.programFolder, GameFolder, song),
+                SW_HIDE_STATE, folder);
+  std::string wav = AddBackslash(folder) + ConverterOutputName;
+  bool converted = run.started && run.exitCode == 0 && FileExists(platform_.fs, wav);
+  // An empty destination would make the shell copy into the current folder.
+  bool copied = converted && !destination.empty() &&
+                CopyFiles(platform_.fs, wav, destination, false, true, false);
+  platform_.scratch.Remove(folder);
+  return copied;
+}
+
+void FrmExport::Command1_Click() {
+  if (busy_) return;
+  if (!FileExists(platform_.fs, AddBackslash(platform_.programFolder) + ConverterFileName)) {
+    platform_.messages.Show("Cannot find file \"tonepak.exe\". Please make sure it is placed in " +
+                                platform_.programFolder + ".",
+                            MessageIcon::Critical);
+    return;
+  }
+  busy_ = true;
+  view_.SetBusy(true);
+  bool exported = ConvertAndCopy(SelectedSong, view_.Text1());
+  view_.SetBusy(false);
+  busy_ = false;
+  if (exported) {
+    platform_.messages.Show(ExportSucceeded, MessageIcon::Information);
+  } else {
+    platform_.messages.Show(ExportFailed, MessageIcon::Critical);
+  }
+  SelectedSong.clear();
+  view_.Unload();
+}
+
+void FrmExport::Command2_Click() {
+  std::string fileName, fileTitle;
+  bool overwritePrompt = true;
+  std::string filter = "Audio files (*.wav)|*.wav";
+  int32_t filterIndex = 1;
+  std::string initialDir, title = "Save exported song as...", defaultExt = "wav";
+  intptr_t owner = view_.Hwnd();
+  int32_t flags = 0;
+  if (ShowSaveDialog(platform_.dialogs, fileName, fileTitle, overwritePrompt, filter, filterIndex,
+                     initialDir, title, defaultExt, owner, flags)) {
+    view_.SetText1(fileName);
+  }
+}
+
+void FrmExport::Command3_Click() {
+  // While the converter runs, the dialog stays: the export still needs it.
+  if (busy_) return;
+  view_.Unload();
+}
+
+void FrmExport::Command4_Click() {
+  platform_.shell.OpenDocument(0, AddBackslash(platform_.programFolder) + "readme.txt");
+}
