@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "manager/win32/frmAbout.h"
+#include "manager/win32/platform/Win32Platform.h"
 #include "manager/win32/resource.h"
 
 namespace {
@@ -212,8 +214,23 @@ void frmMainWindow::Unload() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-// The make-new-song, export and About dialogs are forms of their own that
-// this window only opens; until they are built the buttons open nothing.
+// The make-new-song dialog is a form of its own that this window only
+// opens; until it is built the button opens nothing.
 void frmMainWindow::ShowFrmAddNew() {}
-void frmMainWindow::ShowFrmExport() {}
-void frmMainWindow::ShowFrmAbout() {}
+
+void frmMainWindow::ShowFrmExport() {
+  if (!platform_) return;
+  // A second request brings the open dialog forward, for the song now chosen.
+  if (export_ && export_->IsOpen()) {
+    export_->Show(hwnd_);
+    return;
+  }
+  export_ = std::make_unique<FrmExportWindow>(instance_, *platform_);
+  export_->Show(hwnd_);
+}
+
+void frmMainWindow::ShowFrmAbout() {
+  if (!platform_) return;
+  frmAboutWindow about(instance_, *platform_, ReadProgramVersion());
+  about.ShowModal(hwnd_);
+}

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "manager/core/frmMain.h"
+#include "manager/win32/FrmExport.h"
 #include "manager/win32/modKorm.h"
 
 class frmMainWindow : public IMainView {
@@ -18,6 +19,8 @@ class frmMainWindow : public IMainView {
   // Creates the window hidden, with all its controls.
   bool Create();
   void Attach(frmMain* form) { form_ = form; }
+  // What the dialogs that this window opens work with.
+  void UsePlatform(Platform* platform) { platform_ = platform; }
   HWND hwnd() const { return hwnd_; }
   HWND VisibleHwnd() const { return hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr; }
 
@@ -59,4 +62,8 @@ class frmMainWindow : public IMainView {
   int dpi_ = 96;
   ListViewSongList songs_;
   frmMain* form_ = nullptr;
+  Platform* platform_ = nullptr;
+  // The modeless export dialog; kept until the next one replaces it, so
+  // that an export still running inside it never loses its form.
+  std::unique_ptr<FrmExportWindow> export_;
 };

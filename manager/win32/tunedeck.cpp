@@ -25,16 +25,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Win32FileDialogs dialogs;
   Win32MessageSink messages([&window] { return window.VisibleHwnd(); });
   Win32Shell shell;
+  Win32ProcessRunner processes;
+  Win32ScratchFolders scratch;
   Platform platform{fs,       registry, settings,        dialogs,
-                    messages, shell,    ProgramFolder(), CommandLineArguments(GetCommandLineA())};
+                    messages, shell,    ProgramFolder(), CommandLineArguments(GetCommandLineA()),
+                    processes, scratch};
 
   frmMain form(window, platform);
   window.Attach(&form);
+  window.UsePlatform(&platform);
   if (!form.Form_Load()) return 0;
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (window.hwnd() && IsDialogMessageA(window.hwnd(), &message)) continue;
+    if (IsDialogKeyMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

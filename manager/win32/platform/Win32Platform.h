@@ -7,10 +7,12 @@
 #include <string>
 
 #include "manager/core/cRegistry.h"
+#include "manager/core/frmAbout.h"
 #include "manager/core/frmMain.h"
 #include "manager/core/mCommonDialog.h"
 #include "manager/core/modFiles.h"
 #include "manager/core/modKorm.h"
+#include "manager/core/modShell.h"
 
 // The run-time error number for a failed Win32 file call.
 long ErrorNumberFor(DWORD win32Error);
@@ -76,3 +78,26 @@ class Win32Shell : public IShell {
 std::string ProgramFolder();
 // The text after the program's name on the command line, as it stands.
 std::string CommandLineArguments(const char* commandLine);
+
+// ShellStop's platform side: CreateProcessA, then a wait on the process's
+// handle and the thread's window messages together.
+class Win32ProcessRunner : public IProcessRunner {
+ public:
+  ProcessOutcome RunAndWait(const std::string& commandLine, int16_t showState,
+                            const std::string& workingFolder) override;
+  bool Start(const std::string& commandLine, int16_t showState) override;
+};
+
+// Folders "tunedeck-<process>-<n>" in the user's temporary directory.
+class Win32ScratchFolders : public IScratchFolders {
+ public:
+  std::string Create() override;
+  void Remove(const std::string& folder) override;
+};
+
+// Gives the message to IsDialogMessageA of its top-level window when that
+// window holds controls; true when it was handled there.
+bool IsDialogKeyMessage(MSG& message);
+
+// Major, minor and revision of the running program's version resource.
+ProgramVersion ReadProgramVersion();

@@ -1,0 +1,130 @@
+#include "manager/win32/FrmExport.h"
+
+#include <iterator>
+#include <vector>
+
+#include "manager/win32/resource.h"
+
+namespace {
+
+constexpr int ClientWidthTwips = 6420;
+constexpr int ClientHeightTwips = 3435;
+// The controls inside Frame1 are placed relative to it.
+constexpr int FrameLeft = 1560;
+constexpr int FrameTop = 240;
+constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+
+}  // namespace
+
+FrmExportWindow::~FrmExportWindow() {
+  if (picture_) DeleteObject(picture_);
+}
+
+void FrmExportWindow::Show(HWND owner) {
+  if (hwnd_) {
+    form_.Form_Activate();
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+    return;
+  }
+  ShowModeless(owner);
+}
+
+void FrmExportWindow::OnInitDialog() {
+  SetWindowTextA(hwnd_, ExportCaption);
+  SizeAndCentre(ClientWidthTwips, ClientHeightTwips);
+
+  // In the tab order: Text1, Command2, Command4, Command3, Command1.
+  AddControl("EDIT", "", ChildStyle | WS_TABSTOP | ES_AUTOHSCROLL, IDC_EXPORT_TEXT1,
+             FrameLeft + 600, FrameTop + 1320, 3135, 300, WS_EX_CLIENTEDGE);
+  SendDlgItemMessageA(hwnd_, IDC_EXPORT_TEXT1, EM_LIMITTEXT, MAX_PATH - 1, 0);
+  const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
+  AddControl("BUTTON", "...", button, IDC_EXPORT_COMMAND2, FrameLeft + 3720, FrameTop + 1320, 495, 300);
+  AddControl("BUTTON", "&Help", button, IDC_EXPORT_COMMAND4, 120, 2760, 1290, 495);
+  AddControl("BUTTON", "&Close", button, IDC_EXPORT_COMMAND3, 4800, 2760, 1455, 495);
+  AddControl("BUTTON", "&Export song!", button, IDC_EXPORT_COMMAND1, 3240, 2760, 1455, 495);
+
+  AddControl("STATIC", "Song to export:", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
+             IDC_EXPORT_LABEL1, FrameLeft + 240, FrameTop + 480, 3495, 255);
+  AddControl("STATIC", "Save the exported song as (path and filename):", ChildStyle | SS_LEFT,
+             IDC_EXPORT_LABEL2, FrameLeft + 240, FrameTop + 960, 4155, 315);
+  AddControl("BUTTON", "Fill the textboxes with the required data and press 'Export song'",
+             ChildStyle | BS_GROUPBOX, IDC_EXPORT_FRAME1, FrameLeft, FrameTop, 4695, 2295);
+
+  // The dialog's picture: the program's logo, fitted to the box's width.
+  HWND picIcon = AddControl("STATIC", "", ChildStyle | SS_BITMAP | SS_CENTERIMAGE | SS_SUNKEN,
+                            IDC_EXPORT_PICICON, 120, 120, 1290, 2415);
+  RECT box;
+  GetClientRect(picIcon, &box);
+  const int width = box.right, height = MulDiv(box.right, 232, 141);
+  picture_ = static_cast<HBITMAP>(
+      LoadImageA(instance_, MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, width, height, 0));
+  SendMessageA(picIcon, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
+  SetWindowPos(picIcon, nullptr, Px(120), Px(120), Px(1290), Px(2415), SWP_NOZORDER | SWP_NOACTIVATE);
+
+  const int order[] = {IDC_EXPORT_TEXT1,  IDC_EXPORT_COMMAND2, IDC_EXPORT_COMMAND4,
+                       IDC_EXPORT_COMMAND3, IDC_EXPORT_COMMAND1, IDC_EXPORT_LABEL1,
+                       IDC_EXPORT_LABEL2, IDC_EXPORT_PICICON,  IDC_EXPORT_FRAME1};
+  Order(order, static_cast<int>(std::size(order)));
+  form_.Form_Load();
+}
+
+void FrmExportWindow::OnCommand(WORD id) {
+  switch (id) {
+    case IDC_EXPORT_COMMAND1: form_.Command1_Click(); break;
+    case IDC_EXPORT_COMMAND2: form_.Command2_Click(); break;
+    case IDC_EXPORT_COMMAND3:
+    case IDCANCEL: form_.Command3_Click(); break;
+    case IDC_EXPORT_COMMAND4: form_.Command4_Click(); break;
+    default: break;
+  }
+}
+
+bool FrmExportWindow::OnSetCursor() {
+  if (!busy_) return false;
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+  return true;
+}
+
+INT_PTR FrmExportWindow::Handle(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return TRUE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) form_.Form_Activate();
+      return FALSE;
+    case WM_SETCURSOR:
+      if (!OnSetCursor()) return FALSE;
+      SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_CLOSE:
+      form_.Command3_Click();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+std::string FrmExportWindow::Text1() {
+  HWND edit = GetDlgItem(hwnd_, IDC_EXPORT_TEXT1);
+  std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
+  GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
+  return text.data();
+}
+
+void FrmExportWindow::SetText1(const std::string& text) {
+  SetDlgItemTextA(hwnd_, IDC_EXPORT_TEXT1, text.c_str());
+}
+
+void FrmExportWindow::SetLabel1(const std::string& caption) {
+  SetDlgItemTextA(hwnd_, IDC_EXPORT_LABEL1, caption.c_str());
+}
+
+void FrmExportWindow::SetBusy(bool busy) {
+  busy_ = busy;
+  if (!hwnd_) return;
+  EnableWindow(GetDlgItem(hwnd_, IDC_EXPORT_COMMAND1), busy ? FALSE : TRUE);
+  // The pointer changes at once, not only at the next mouse move.
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(busy ? IDC_WAIT : IDC_ARROW)));
+}

@@ -1,0 +1,40 @@
+// The export dialog: creates the controls, implements what the export asks
+// of the window, and forwards each event to its handler. Modeless: the main
+// window stays usable while it is open.
+#pragma once
+
+#include <windows.h>
+
+#include "manager/core/FrmExport.h"
+#include "manager/win32/DialogForm.h"
+
+class FrmExportWindow : public DialogForm, public IExportView {
+ public:
+  FrmExportWindow(HINSTANCE instance, Platform& platform)
+      : DialogForm(instance), form_(*this, platform) {}
+  ~FrmExportWindow() override;
+
+  // Loads and shows the dialog, or brings the open one forward.
+  void Show(HWND owner);
+  bool IsOpen() const { return hwnd_ != nullptr; }
+
+  // IExportView
+  intptr_t Hwnd() override { return reinterpret_cast<intptr_t>(hwnd_); }
+  std::string Text1() override;
+  void SetText1(const std::string& text) override;
+  void SetLabel1(const std::string& caption) override;
+  void SetBusy(bool busy) override;
+  void Unload() override { Close(); }
+
+ protected:
+  void OnInitDialog() override;
+  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void OnCommand(WORD id);
+  bool OnSetCursor();
+
+  FrmExport form_;
+  HBITMAP picture_ = nullptr;
+  bool busy_ = false;
+};

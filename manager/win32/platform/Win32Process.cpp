@@ -1,0 +1,141 @@
+// Starting other programs and the private folders they work in.
+#include <string>
+#include <vector>
+
+#include "manager/win32/platform/Win32Platform.h"
+
+namespace {
+
+bool StartProcess(const std::string& commandLine, int16_t showState, const std::string& folder,
+                  PROCESS_INFORMATION& info) {
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showState);
+  // A hidden console program gets no console window at all.
+  DWORD flags = showState == SW_HIDE_STATE ? CREATE_NO_WINDOW : 0;
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info) != 0;
+}
+
+// Handles every message waiting in the queue. False when the program is
+// to end (WM_QUIT), with its exit code in quitCode.
+bool ProcessPendingMessages(WPARAM& quitCode) {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      quitCode = message.wParam;
+      return false;
+    }
+    if (IsDialogKeyMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return true;
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = folder + "\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+bool IsDialogKeyMessage(MSG& message) {
+  // Tab, Esc and the access keys of whichever of our windows the message is for.
+  HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  return root && (GetWindowLongA(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) &&
+         IsDialogMessageA(root, &message);
+}
+
+ProcessOutcome Win32ProcessRunner::RunAndWait(const std::string& commandLine, int16_t showState,
+                                              const std::string& workingFolder) {
+  PROCESS_INFORMATION info{};
+  if (!StartProcess(commandLine, showState, workingFolder, info)) return {false, 0};
+  CloseHandle(info.hThread);
+
+  // The process handle is kept from the start, so the wait is on this very
+  // process; its signalled state, not its exit code, ends the wait. Between
+  // wake-ups the thread sleeps.
+  bool quitting = false;
+  WPARAM quitCode = 0;
+  for (;;) {
+    DWORD woke = quitting ? WaitForSingleObject(info.hProcess, INFINITE)
+                          : MsgWaitForMultipleObjectsEx(1, &info.hProcess, INFINITE, QS_ALLINPUT,
+                                                        MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_OBJECT_0 + 1 && !quitting) {
+      quitting = !ProcessPendingMessages(quitCode);
+      continue;
+    }
+    break;
+  }
+  DWORD exitCode = STILL_ACTIVE_CODE;
+  GetExitCodeProcess(info.hProcess, &exitCode);
+  CloseHandle(info.hProcess);
+  // The program was asked to end meanwhile: the main loop still has to see it.
+  if (quitting) PostQuitMessage(static_cast<int>(quitCode));
+  return {true, exitCode};
+}
+
+bool Win32ProcessRunner::Start(const std::string& commandLine, int16_t showState) {
+  PROCESS_INFORMATION info{};
+  if (!StartProcess(commandLine, showState, "", info)) return false;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return true;
+}
+
+std::string Win32ScratchFolders::Create() {
+  char base[MAX_PATH + 1] = {};
+  DWORD length = GetTempPathA(MAX_PATH, base);
+  if (length == 0 || length > MAX_PATH) return "";
+  std::string prefix = AddBackslash(base) + "tunedeck-" + std::to_string(GetCurrentProcessId()) + "-";
+  for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+    std::string folder = prefix + std::to_string(GetTickCount() + attempt);
+    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return "";
+  }
+  return "";
+}
+
+void Win32ScratchFolders::Remove(const std::string& folder) {
+  if (!folder.empty()) RemoveTree(folder);
+}
+
+ProgramVersion ReadProgramVersion() {
+  ProgramVersion version;
+  char path[MAX_PATH + 1] = {};
+  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return version;
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  if (size == 0) return version;
+  std::vector<char> data(size);
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT infoSize = 0;
+  if (!GetFileVersionInfoA(path, 0, size, data.data()) ||
+      !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &infoSize) ||
+      infoSize < sizeof(VS_FIXEDFILEINFO))
+    return version;
+  // FILEVERSION major, minor, build, revision.
+  version.major = HIWORD(info->dwFileVersionMS);
+  version.minor = LOWORD(info->dwFileVersionMS);
+  version.revision = LOWORD(info->dwFileVersionLS);
+  return version;
+}
