@@ -7,6 +7,16 @@ constexpr const char* ExportSucceeded =
     "Song exported succesfully! You can now listen to it by using a multimedia player (i.e. "
     "Winamp).";
 
+// The destination's folder must be there: the shell would make a missing
+// one, and a name without a folder would land in the current directory.
+bool DestinationFolderExists(IFileSystem& fs, const std::string& destination) {
+  std::string folder = FolderPart(destination);
+  if (folder.empty() || folder.size() == destination.size()) return false;
+  if (folder.size() == 3 && folder[1] == ':') return FileExists(fs, folder + "*");
+  folder.pop_back();
+  return FileExists(fs, folder);
+}
+
 }  // namespace
 
 std::string ExportCommandLine(const std::string& programFolder, const std::string& gameFolder,
@@ -30,8 +40,7 @@ bool FrmExport::ConvertAndCopy(const std::string& song, const std::string& desti
                 SW_HIDE_STATE, folder);
   std::string wav = AddBackslash(folder) + ConverterOutputName;
   bool converted = run.started && run.exitCode == 0 && FileExists(platform_.fs, wav);
-  // An empty destination would make the shell copy into the current folder.
-  bool copied = converted && !destination.empty() &&
+  bool copied = converted && DestinationFolderExists(platform_.fs, destination) &&
                 CopyFiles(platform_.fs, wav, destination, false, true, false);
   platform_.scratch.Remove(folder);
   return copied;

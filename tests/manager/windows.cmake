@@ -31,3 +31,26 @@ foreach(group StartupSources SongListCommands MainWindowLook)
   set_tests_properties(tunedeck_gui_${group} PROPERTIES
     TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
 endforeach()
+
+# The export dialog, the help file and the About box end to end, with the
+# real converter beside the program and a stand-in for slow or odd programs.
+kickora_program_path(TONEPAK_PROGRAM_FOR_GUI tonepak)
+add_executable(tunedeck_stand_in gui/stand_in.cpp)
+kickora_program_path(STAND_IN_PROGRAM tunedeck_stand_in)
+add_executable(tunedeck_export_gui_tests gui/driver.cpp gui/driver.h gui/export_gui_test.cpp)
+target_compile_definitions(tunedeck_export_gui_tests PRIVATE
+  TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
+  TONEPAK_PROGRAM="${TONEPAK_PROGRAM_FOR_GUI}"
+  STAND_IN_PROGRAM="${STAND_IN_PROGRAM}")
+target_include_directories(tunedeck_export_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tunedeck_export_gui_tests PRIVATE test_support GTest::gtest_main comctl32 advapi32 gdi32 user32)
+add_dependencies(tunedeck_export_gui_tests tunedeck tonepak tunedeck_stand_in)
+foreach(group ExportDialog AboutAndHelp)
+  add_test(NAME tunedeck_gui_${group}
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run
+      $<TARGET_FILE:tunedeck_export_gui_tests> --gtest_filter=${group}.*)
+  set_tests_properties(tunedeck_gui_${group} PROPERTIES
+    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
+endforeach()

@@ -36,7 +36,7 @@ bool ProcessPendingMessages(WPARAM& quitCode) {
   return true;
 }
 
-void RemoveTree(const std::string& folder) {
+bool RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA data;
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
   if (search != INVALID_HANDLE_VALUE) {
@@ -53,7 +53,8 @@ void RemoveTree(const std::string& folder) {
     } while (FindNextFileA(search, &data));
     FindClose(search);
   }
-  RemoveDirectoryA(folder.c_str());
+  return RemoveDirectoryA(folder.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+         GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -116,7 +117,11 @@ std::string Win32ScratchFolders::Create() {
 }
 
 void Win32ScratchFolders::Remove(const std::string& folder) {
-  if (!folder.empty()) RemoveTree(folder);
+  if (folder.empty()) return;
+  // A program that has just ended may still hold the folder as its current
+  // directory for a moment (under Wine its end is signalled a little
+  // before that): try again for up to two seconds.
+  for (int attempt = 0; attempt < 40 && !RemoveTree(folder); ++attempt) Sleep(50);
 }
 
 ProgramVersion ReadProgramVersion() {

@@ -199,7 +199,8 @@ BoxIcon MessageBoxIcon(HWND box) {
         IsWindowVisible(child))
       iconControl = child;
   }
-  if (!iconControl) return BoxIcon::None;
+  // Wine keeps the icon control of a box without icon, showing nothing.
+  if (!iconControl || !SendMessageA(iconControl, STM_GETICON, 0, 0)) return BoxIcon::None;
   // The icon's handle belongs to the other process, so it is told by its
   // colour on the screen: red stop, yellow warning, blue information.
   // A box that has just opened may not be painted yet: look until it is.
@@ -299,7 +300,9 @@ std::string ReadSetting(const std::string& app, const std::string& section, cons
   return value;
 }
 
-DWORD Run(const std::string& commandLine) {
+DWORD Run(const std::string& commandLine) { return RunIn(commandLine, ""); }
+
+DWORD RunIn(const std::string& commandLine, const std::string& folder) {
   std::string line = commandLine;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -309,8 +312,8 @@ DWORD Run(const std::string& commandLine) {
   startup.hStdError = NulHandle(GENERIC_WRITE);
   PROCESS_INFORMATION info{};
   DWORD code = 0xFFFFFFFF;
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                     &info)) {
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
     WaitForSingleObject(info.hProcess, 60000);
     GetExitCodeProcess(info.hProcess, &code);
     CloseHandle(info.hThread);
@@ -320,6 +323,23 @@ DWORD Run(const std::string& commandLine) {
   CloseHandle(startup.hStdOutput);
   CloseHandle(startup.hStdError);
   return code;
+}
+
+void SetText(HWND control, const std::string& text) {
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PressKey(HWND window, UINT key) {
+  const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+  PostMessageA(window, WM_KEYDOWN, key, 1 | scan << 16);
+  PostMessageA(window, WM_KEYUP, key, 1 | scan << 16 | 0xC0000000u);
+}
+
+std::vector<HWND> DialogsTitled(const Program& program, const std::string& title) {
+  std::vector<HWND> found;
+  for (HWND window : program.Windows())
+    if (ClassOf(window) == "#32770" && WindowText(window) == title) found.push_back(window);
+  return found;
 }
 
 }  // namespace driver

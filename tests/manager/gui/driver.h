@@ -82,4 +82,14 @@ std::string ReadSetting(const std::string& app, const std::string& section, cons
 // Runs a command line (for example reg.exe) and waits for it.
 DWORD Run(const std::string& commandLine);
 
+// Runs a command line in the given working folder ("" for ours) and waits
+// for it; its exit code, or 0xFFFFFFFF when it could not start.
+DWORD RunIn(const std::string& commandLine, const std::string& folder);
+// Sets the text of another process's control (an edit box).
+void SetText(HWND control, const std::string& text);
+// Posts a key's press and release to a window, as the keyboard would.
+void PressKey(HWND window, UINT key);
+// The dialog of the program with this caption that is open now, if any.
+std::vector<HWND> DialogsTitled(const Program& program, const std::string& title);
+
 }  // namespace driver

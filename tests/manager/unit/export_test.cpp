@@ -72,6 +72,7 @@ class Export : public ::testing::Test {
 };
 
 TEST_F(Export, RunsTheQuotedConverterHiddenInAFreshFolderAndCopiesItsWav) {
+  fs.AddFolder("D:\\My Music");
   ConverterWrites("RIFF new");
   form.Command1_Click();
   ASSERT_EQ(processes.calls.size(), 1u);
@@ -135,21 +136,33 @@ TEST_F(Export, AFailedConversionIsReportedAndCopiesNothing) {
 }
 
 TEST_F(Export, AnUnusableDestinationIsTheSameError) {
+  fs.AddFolder("D:\\My Music");
   ConverterWrites("RIFF");
   fs.shellOutcome = {false, false};
   form.Command1_Click();
   EXPECT_EQ(fs.shellCalls.size(), 1u);
   ExpectClosedWith("An error occurred while exporting the song.", MessageIcon::Critical);
 
-  // An empty destination is never handed to the shell, which would copy
-  // into the current folder.
-  SetUp();
-  messages.shown.clear();
-  view = FakeExportView{};
-  fs.shellCalls.clear();
-  form.Command1_Click();
-  EXPECT_TRUE(fs.shellCalls.empty());
-  ExpectClosedWith("An error occurred while exporting the song.", MessageIcon::Critical);
+  // A folder that is not there (the shell would make it), no folder at all
+  // (the current one would be written) and nothing are never handed to the
+  // shell; a drive's root is.
+  fs.AddFile("E:\\old.wav");
+  for (const char* target : {"D:\\No Such Folder\\x.wav", "x.wav", "", "D:\\My Music\\", "E:\\x.wav"}) {
+    SCOPED_TRACE(target);
+    SetUp();
+    messages.shown.clear();
+    view = FakeExportView{};
+    view.text1 = target;
+    fs.shellCalls.clear();
+    fs.shellOutcome = {true, false};
+    form.Command1_Click();
+    const bool root = std::string(target) == "E:\\x.wav";
+    EXPECT_EQ(fs.shellCalls.size(), root ? 1u : 0u);
+    ExpectClosedWith(root ? "Song exported succesfully! You can now listen to it by using a multimedia "
+                            "player (i.e. Winamp)."
+                          : "An error occurred while exporting the song.",
+                     root ? MessageIcon::Information : MessageIcon::Critical);
+  }
 }
 
 TEST_F(Export, AMissingConverterIsNamedAndTheDialogStays) {
