@@ -54,3 +54,12 @@ foreach(group ExportDialog AboutAndHelp)
   set_tests_properties(tunedeck_gui_${group} PROPERTIES
     TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
 endforeach()
+
+# Not a test: measures tunedeck's processor time while it waits for a
+# ten-second converter (see the program's header).
+add_executable(tunedeck_shellstop_cpu gui/driver.cpp gui/driver.h gui/shellstop_cpu.cpp)
+target_include_directories(tunedeck_shellstop_cpu PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tunedeck_shellstop_cpu PRIVATE comctl32 advapi32 gdi32 user32)
+add_dependencies(tunedeck_shellstop_cpu tunedeck tunedeck_stand_in)
+target_compile_definitions(tunedeck_win32_tests PRIVATE STAND_IN_PROGRAM="${STAND_IN_PROGRAM}")
+add_dependencies(tunedeck_win32_tests tunedeck_stand_in)
