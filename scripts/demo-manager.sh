@@ -4,7 +4,8 @@
 # registered under the game's App Paths key, so tunedeck finds it by itself.
 #
 # Usage: demo-manager.sh <windows-build-dir> [seconds]
-#   <windows-build-dir>  the mingw-w64 build (holds manager/tunedeck.exe)
+#   <windows-build-dir>  the mingw-w64 build (holds manager/tunedeck.exe and
+#                        converter/tonepak.exe)
 #   seconds              optional: close the program after that many seconds
 #                        (for unattended runs); otherwise it runs until closed.
 # Needs an X display; without one it runs under xvfb-run. The Wine prefix is
@@ -13,8 +14,8 @@ set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:?usage: demo-manager.sh <windows-build-dir> [seconds]}" && pwd)"
 seconds="${2:-}"
-program="$build/manager/tunedeck.exe"
-[ -f "$program" ] || { echo "no $program: build the Windows build first" >&2; exit 1; }
+built="$build/manager/tunedeck.exe"
+[ -f "$built" ] || { echo "no $built: build the Windows build first" >&2; exit 1; }
 
 if [ -z "${DISPLAY:-}" ]; then
   command -v xvfb-run >/dev/null || { echo "no X display and no xvfb-run" >&2; exit 1; }
@@ -26,6 +27,13 @@ wine_run="$here/../cmake/wine-run"
 
 game="$build/demo/FIFA2001"
 rm -rf "$build/demo"
+# The program folder as a player has it, with a blank in its path: the
+# manager, the converter beside it (when built) and the help file.
+folder="$build/demo/Kickora Music Manager"
+mkdir -p "$folder"
+cp "$built" "$build/manager/readme.txt" "$folder/"
+[ -f "$build/converter/tonepak.exe" ] && cp "$build/converter/tonepak.exe" "$folder/"
+program="$folder/tunedeck.exe"
 sh "$here/demo-game-folder.sh" "$game"
 game_windows="Z:$(printf '%s' "$game" | tr / '\\')"
 printf 'demo game folder: %s (%s)\n' "$game" "$game_windows"

@@ -13,11 +13,48 @@ constexpr int ClientHeightTwips = 3435;
 constexpr int FrameLeft = 1560;
 constexpr int FrameTop = 240;
 constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr const char* FrameCaption =
+    "Fill the textboxes with the required data and press 'Export song'";
 
 }  // namespace
 
 FrmExportWindow::~FrmExportWindow() {
   if (picture_) DeleteObject(picture_);
+  if (frameFont_) DeleteObject(frameFont_);
+}
+
+namespace {
+
+int TextWidth(HWND window, HFONT font, const char* text) {
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return size.cx;
+}
+
+}  // namespace
+
+void FrmExportWindow::FitCaption(HWND frame) {
+  // A group box cannot wrap its caption: where the system font is wider
+  // than the design's, the caption gets a font small enough to fit.
+  RECT box;
+  GetClientRect(frame, &box);
+  const int room = box.right - MulDiv(24, dpi_, 96);
+  LOGFONTA smaller{};
+  GetObjectA(font_, sizeof smaller, &smaller);
+  if (smaller.lfHeight == 0) smaller.lfHeight = -MulDiv(8, dpi_, 72);
+  const int step = smaller.lfHeight < 0 ? 1 : -1;
+  for (int tries = 0; tries < 6 && TextWidth(frame, frameFont_ ? frameFont_ : font_, FrameCaption) > room;
+       ++tries) {
+    smaller.lfHeight += step;  // one pixel smaller
+    smaller.lfWidth = 0;
+    if (frameFont_) DeleteObject(frameFont_);
+    frameFont_ = CreateFontIndirectA(&smaller);
+  }
+  if (frameFont_) SendMessageA(frame, WM_SETFONT, reinterpret_cast<WPARAM>(frameFont_), FALSE);
 }
 
 void FrmExportWindow::Show(HWND owner) {
@@ -48,8 +85,9 @@ void FrmExportWindow::OnInitDialog() {
              IDC_EXPORT_LABEL1, FrameLeft + 240, FrameTop + 480, 3495, 255);
   AddControl("STATIC", "Save the exported song as (path and filename):", ChildStyle | SS_LEFT,
              IDC_EXPORT_LABEL2, FrameLeft + 240, FrameTop + 960, 4155, 315);
-  AddControl("BUTTON", "Fill the textboxes with the required data and press 'Export song'",
-             ChildStyle | BS_GROUPBOX, IDC_EXPORT_FRAME1, FrameLeft, FrameTop, 4695, 2295);
+  HWND frame = AddControl("BUTTON", FrameCaption, ChildStyle | BS_GROUPBOX, IDC_EXPORT_FRAME1,
+                          FrameLeft, FrameTop, 4695, 2295);
+  FitCaption(frame);
 
   // The dialog's picture: the program's logo, fitted to the box's width.
   HWND picIcon = AddControl("STATIC", "", ChildStyle | SS_BITMAP | SS_CENTERIMAGE | SS_SUNKEN,

@@ -33,8 +33,10 @@ class FrmExportWindow : public DialogForm, public IExportView {
  private:
   void OnCommand(WORD id);
   bool OnSetCursor();
+  void FitCaption(HWND frame);
 
   FrmExport form_;
   HBITMAP picture_ = nullptr;
+  HFONT frameFont_ = nullptr;
   bool busy_ = false;
 };

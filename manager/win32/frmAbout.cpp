@@ -78,7 +78,7 @@ void frmAboutWindow::OnInitDialog() {
              Right, 2160, 5520, 255);
   linkFont_ = FontLike(font_, nullptr, 0, 0, true, dpi_);
   AddControl("STATIC", MakerEmail, Link, IDC_ABOUT_LABEL2, Right, 2415, 2700, 255);
-  AddControl("STATIC", "The converter tonepak inside is written by the Kickora developers.", Label,
+  AddControl("STATIC", "Converter tonepak by the Kickora developers.", Label,
              IDC_ABOUT_LABEL1, Right, 2760, 5520, 255);
   AddControl("STATIC", "", ChildStyle | SS_ETCHEDHORZ, IDC_ABOUT_LINE1B, Right, 3120, 5520, 30);
   AddControl("STATIC",

@@ -63,3 +63,8 @@ target_link_libraries(tunedeck_shellstop_cpu PRIVATE comctl32 advapi32 gdi32 use
 add_dependencies(tunedeck_shellstop_cpu tunedeck tunedeck_stand_in)
 target_compile_definitions(tunedeck_win32_tests PRIVATE STAND_IN_PROGRAM="${STAND_IN_PROGRAM}")
 add_dependencies(tunedeck_win32_tests tunedeck_stand_in)
+
+# Not a test: opens tunedeck's dialogs from outside for screenshots.
+add_executable(tunedeck_open_dialog gui/driver.cpp gui/driver.h gui/open_dialog.cpp)
+target_include_directories(tunedeck_open_dialog PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tunedeck_open_dialog PRIVATE comctl32 advapi32 gdi32 user32)
