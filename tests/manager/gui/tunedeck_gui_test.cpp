@@ -260,7 +260,14 @@ TEST_F(SongListCommands, ExportWithNothingSelectedAsksForASong) {
 
 TEST_F(SongListCommands, HelpWithoutReadmeOpensNothingAndSaysNothing) {
   MakeGame(game, {"anthem.str"}, {});
-  HWND main = StartOn(game);
+  // A copy of the program in a folder of its own: the build puts the help
+  // file beside the built one.
+  const std::string folder = root_ + "\\program";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA(TUNEDECK_PROGRAM, (folder + "\\tunedeck.exe").c_str(), FALSE));
+  driver::Run("reg.exe add \"" + AppPathKey + "\" /v Path /d \"" + game + "\" /f");
+  program = Start("", (folder + "\\tunedeck.exe").c_str());
+  HWND main = program->WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   // Sent, not posted: it returns only when the click's handler has
   // finished, which a message box would prevent.
