@@ -37,7 +37,8 @@ endforeach()
 kickora_program_path(TONEPAK_PROGRAM_FOR_GUI tonepak)
 add_executable(tunedeck_stand_in gui/stand_in.cpp)
 kickora_program_path(STAND_IN_PROGRAM tunedeck_stand_in)
-add_executable(tunedeck_export_gui_tests gui/driver.cpp gui/driver.h gui/export_gui_test.cpp)
+add_executable(tunedeck_export_gui_tests gui/driver.cpp gui/driver.h gui/program_folder_gui.h
+  gui/export_gui_test.cpp gui/about_help_gui_test.cpp)
 target_compile_definitions(tunedeck_export_gui_tests PRIVATE
   TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
   TONEPAK_PROGRAM="${TONEPAK_PROGRAM_FOR_GUI}"
