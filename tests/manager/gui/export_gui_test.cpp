@@ -63,6 +63,15 @@ TEST_F(ExportDialog, LooksAsDesignedAndTabsInItsOrder) {
   for (int i = 0; i < 5; ++i, at = GetNextDlgTabItem(dialog, at, FALSE)) order.push_back(GetDlgCtrlID(at));
   EXPECT_EQ(order, (std::vector<int>{IDC_EXPORT_TEXT1, IDC_EXPORT_COMMAND2, IDC_EXPORT_COMMAND4,
                                      IDC_EXPORT_COMMAND3, IDC_EXPORT_COMMAND1}));
+  // "..." fills Text1 with the file chosen in the save dialog.
+  driver::Click(GetDlgItem(dialog, IDC_EXPORT_COMMAND2));
+  HWND save = program->WaitForDialog("Save exported song as...");
+  ASSERT_NE(save, nullptr);
+  ASSERT_TRUE(driver::SetFileName(save, destination + "\\chosen.wav"));
+  driver::Press(save, IDOK);
+  EXPECT_TRUE(driver::WaitFor([&] {
+    return driver::WindowText(GetDlgItem(dialog, IDC_EXPORT_TEXT1)) == destination + "\\chosen.wav";
+  }));
   // Esc is the Close button; the main window stayed usable all along.
   EXPECT_TRUE(IsWindowEnabled(main));
   driver::PressKey(GetDlgItem(dialog, IDC_EXPORT_TEXT1), VK_ESCAPE);
