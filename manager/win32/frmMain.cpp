@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "manager/win32/FrmAddNew.h"
 #include "manager/win32/resource.h"
 
 namespace {
@@ -212,8 +213,11 @@ void frmMainWindow::Unload() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-// The make-new-song, export and About dialogs are forms of their own that
-// this window only opens; until they are built the buttons open nothing.
-void frmMainWindow::ShowFrmAddNew() {}
+void frmMainWindow::ShowFrmAddNew() {
+  if (form_) ShowFrmAddNewDialog(instance_, hwnd_, *this, form_->Services());
+}
+
+// The export and About dialogs are forms of their own that this window
+// only opens; until they are built the buttons open nothing.
 void frmMainWindow::ShowFrmExport() {}
 void frmMainWindow::ShowFrmAbout() {}

@@ -31,3 +31,32 @@ foreach(group StartupSources SongListCommands MainWindowLook)
   set_tests_properties(tunedeck_gui_${group} PROPERTIES
     TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
 endforeach()
+
+# Stand-ins for the importer with its window contract: one that converts
+# (a copy of the input), one that never opens its window, one that hangs.
+foreach(variant standin:0 nowindow:1 hang:2)
+  string(REPLACE ":" ";" parts ${variant})
+  list(GET parts 0 name)
+  list(GET parts 1 mode)
+  add_executable(tunegrab_${name} WIN32 gui/tunegrab_standin.cpp)
+  target_compile_definitions(tunegrab_${name} PRIVATE STANDIN_MODE=${mode})
+endforeach()
+
+# "&Make new song..." end to end, with the stand-ins.
+add_executable(addnew_gui_tests gui/driver.cpp gui/driver.h gui/addnew_gui_test.cpp)
+target_compile_definitions(addnew_gui_tests PRIVATE
+  TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
+  TUNEGRAB_STANDIN="Z:$<TARGET_FILE:tunegrab_standin>"
+  TUNEGRAB_NOWINDOW="Z:$<TARGET_FILE:tunegrab_nowindow>")
+target_include_directories(addnew_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(addnew_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
+add_dependencies(addnew_gui_tests tunedeck tunegrab_standin tunegrab_nowindow)
+foreach(group MakeNewSong)
+  add_test(NAME tunedeck_gui_${group}
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run
+      $<TARGET_FILE:addnew_gui_tests> --gtest_filter=${group}.*)
+  set_tests_properties(tunedeck_gui_${group} PROPERTIES
+    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
+endforeach()

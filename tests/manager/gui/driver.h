@@ -82,4 +82,7 @@ std::string ReadSetting(const std::string& app, const std::string& section, cons
 // Runs a command line (for example reg.exe) and waits for it.
 DWORD Run(const std::string& commandLine);
 
+// The running processes whose program file is named exeName (any case).
+int CountProcesses(const std::string& exeName);
+
 }  // namespace driver
