@@ -60,3 +60,7 @@ foreach(group MakeNewSong)
   set_tests_properties(tunedeck_gui_${group} PROPERTIES
     TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
 endforeach()
+target_compile_definitions(tunedeck_win32_tests PRIVATE
+  TUNEGRAB_STANDIN="Z:$<TARGET_FILE:tunegrab_standin>"
+  TUNEGRAB_HANG="Z:$<TARGET_FILE:tunegrab_hang>")
+add_dependencies(tunedeck_win32_tests tunegrab_standin tunegrab_hang)
