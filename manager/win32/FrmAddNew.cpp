@@ -13,7 +13,10 @@ constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 constexpr DWORD DialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD DialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // Frame1's place: the controls inside it are designed relative to it.
-constexpr int FrameLeft = 1560, FrameTop = 240;
+constexpr int FrameLeft = 1560, FrameTop = 240, FrameWidth = 4695;
+constexpr int FrameCaptionMargin = 120;
+constexpr const char* FrameCaption = "Fill the textboxes with the required data and press 'Make'";
+constexpr int MinFontPixels = 9;
 constexpr int IconPixels = 48;
 
 // An empty dialog: the controls are created at their designed places.
@@ -27,6 +30,7 @@ struct alignas(4) EmptyDialogTemplate {
 FrmAddNewWindow::~FrmAddNewWindow() {
   if (font_) DeleteObject(font_);
   if (icon_) DestroyIcon(icon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
 int FrmAddNewWindow::Px(int twips) const { return MulDiv(twips / TwipsPerPixel, dpi_, 96); }
@@ -54,15 +58,53 @@ HWND FrmAddNewWindow::AddControl(const char* className, const char* text, DWORD 
   return control;
 }
 
+int FrmAddNewWindow::TextWidth(HFONT font, const char* text) const {
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  return size.cx;
+}
+
+HFONT FrmAddNewWindow::FittingFont(LOGFONTA font) const {
+  // The frame's caption must fit on its top edge; a system font wider than
+  // the one the dialog was designed with is made smaller until it does.
+  const int room = Px(FrameWidth) - 2 * Px(FrameCaptionMargin);
+  for (;;) {
+    HFONT candidate = CreateFontIndirectA(&font);
+    if (TextWidth(candidate, FrameCaption) <= room || font.lfHeight >= -MinFontPixels)
+      return candidate;
+    DeleteObject(candidate);
+    font.lfHeight += font.lfHeight < 0 ? 1 : -1;
+  }
+}
+
+void FrmAddNewWindow::AddLabel(const char* text, int id, int left, int top, int width, int height) {
+  // A caption wider than its design grows to the right, inside the frame.
+  HWND label = AddControl("STATIC", text, ChildStyle | SS_LEFT | SS_NOPREFIX, id, left, top, width,
+                          height);
+  const int needed = TextWidth(font_, text) + 2;
+  const int limit = Px(FrameLeft + FrameWidth - FrameCaptionMargin) - Px(left);
+  if (needed > Px(width))
+    SetWindowPos(label, nullptr, 0, 0, needed < limit ? needed : limit, Px(height),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void FrmAddNewWindow::OnInitDialog() {
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+  font_ = FittingFont(metrics.lfMessageFont);
   const int iconSize = MulDiv(IconPixels, dpi_, 96);
   icon_ = static_cast<HICON>(
       LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON, iconSize, iconSize, 0));
   SetWindowTextA(hwnd_, AddNewCaption);
+  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
   // The client area as designed, centred on the main window.
   RECT frame{0, 0, Px(ClientWidthTwips), Px(ClientHeightTwips)};
@@ -93,17 +135,15 @@ void FrmAddNewWindow::OnInitDialog() {
   AddControl("EDIT", "", edit, IDC_ADDNEW_TEXT1, FrameLeft + 600, FrameTop + 840, 3135, 300,
              WS_EX_CLIENTEDGE);
 
-  const DWORD label = ChildStyle | SS_LEFT | SS_NOPREFIX;
-  AddControl("STATIC", ".str", label, IDC_ADDNEW_LABEL1, FrameLeft + 2160, FrameTop + 1733, 210,
-             195);
-  AddControl("STATIC", "Select the .Wav or .MP3 file you want to import:", label,
-             IDC_ADDNEW_LABEL2, FrameLeft + 240, FrameTop + 480, 3375, 195);
-  AddControl("STATIC", "Save song as: (8 characters max.):", label, IDC_ADDNEW_LABEL3,
-             FrameLeft + 240, FrameTop + 1320, 3015, 255);
+  AddLabel(".str", IDC_ADDNEW_LABEL1, FrameLeft + 2160, FrameTop + 1733, 210, 195);
+  AddLabel("Select the .Wav or .MP3 file you want to import:", IDC_ADDNEW_LABEL2, FrameLeft + 240,
+           FrameTop + 480, 3375, 195);
+  AddLabel("Save song as: (8 characters max.):", IDC_ADDNEW_LABEL3, FrameLeft + 240,
+           FrameTop + 1320, 3015, 255);
   AddControl("STATIC", "", ChildStyle | SS_OWNERDRAW, IDC_ADDNEW_PICICON, 120, 120, 1290, 2415);
   // Last, so that it lies beneath the controls it holds.
-  AddControl("BUTTON", "Fill the textboxes with the required data and press 'Make'",
-             ChildStyle | BS_GROUPBOX, IDC_ADDNEW_FRAME1, FrameLeft, FrameTop, 4695, 2295);
+  AddControl("BUTTON", FrameCaption, ChildStyle | BS_GROUPBOX, IDC_ADDNEW_FRAME1, FrameLeft,
+             FrameTop, FrameWidth, 2295);
 
   SetFocus(GetDlgItem(hwnd_, IDC_ADDNEW_COMMAND1));
   if (form_) form_->Form_Load();

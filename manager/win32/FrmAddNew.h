@@ -51,12 +51,16 @@ class FrmAddNewWindow : public IAddNewView {
   HWND AddControl(const char* className, const char* text, DWORD style, int id, int left,
                   int top, int width, int height, DWORD exStyle = 0);
   std::string TextOf(int id) const;
+  int TextWidth(HFONT font, const char* text) const;
+  HFONT FittingFont(LOGFONTA font) const;
+  void AddLabel(const char* text, int id, int left, int top, int width, int height);
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;
   HFONT font_ = nullptr;
   HICON icon_ = nullptr;
+  HICON smallIcon_ = nullptr;
   int dpi_ = 96;
   bool hourglass_ = false;
   FrmAddNew* form_ = nullptr;

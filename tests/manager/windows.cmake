@@ -64,3 +64,6 @@ target_compile_definitions(tunedeck_win32_tests PRIVATE
   TUNEGRAB_STANDIN="Z:$<TARGET_FILE:tunegrab_standin>"
   TUNEGRAB_HANG="Z:$<TARGET_FILE:tunegrab_hang>")
 add_dependencies(tunedeck_win32_tests tunegrab_standin tunegrab_hang)
+
+# Works another program's window from a script (demonstrations, screenshots).
+add_executable(uitool gui/uitool.cpp)
