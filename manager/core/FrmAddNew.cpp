@@ -50,11 +50,15 @@ ImporterStart FrmAddNew::RunImporter(const std::string& text1, const std::string
   // conversion's: only a file that is new after convert counts.
   const FileStamp before = importer_.Stamp(produced);
   ImporterSession session(importer_);
+  // The hourglass shows while the importer starts, too: looking for its
+  // window may take a few seconds on a busy machine.
+  view_.SetHourglass(true);
   ImporterStart started =
       session.Open(AddBackslash(platform_.programFolder) + ImporterProgramName);
-  if (started != ImporterStart::Started) return started;
-
-  view_.SetHourglass(true);
+  if (started != ImporterStart::Started) {
+    view_.SetHourglass(false);
+    return started;
+  }
   bool converted = session.Convert(text1, MusicFolderPath());
   view_.SetHourglass(false);
   view_.DoEvents();
