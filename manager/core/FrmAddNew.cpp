@@ -17,6 +17,14 @@ std::string FrmAddNew::ProducedFile(const std::string& inputFile) {
   return AddBackslash(MusicFolderPath()) + name.substr(0, name.size() - 4) + ".asf";
 }
 
+bool FrmAddNew::IsFileNameText(const std::string& name) {
+  for (unsigned char c : name) {
+    if (c < 0x20 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos)
+      return false;
+  }
+  return true;
+}
+
 std::string FrmAddNew::TargetFile(const std::string& songName) {
   return AddBackslash(MusicFolderPath()) + songName + ".str";
 }
@@ -82,7 +90,9 @@ void FrmAddNew::Command1_Click() {
   if (!CheckInput(text1, text2)) return;
 
   const std::string produced = ProducedFile(text1);
-  if (produced.empty()) {
+  // A name the rename could not give, or one that would lead out of the
+  // music folder ("..\x"), fails like a conversion, before anything runs.
+  if (produced.empty() || !IsFileNameText(text2)) {
     messages_.Show(AddNewFailed, MessageIcon::Critical);
     return;
   }

@@ -54,6 +54,8 @@ class FrmAddNew {
   // "" when the input file's name has fewer than four characters.
   static std::string ProducedFile(const std::string& inputFile);
   static std::string TargetFile(const std::string& songName);
+  // False when name holds a character no file name can hold.
+  static bool IsFileNameText(const std::string& name);
 
  private:
   // The four checks in their order; false when one refused (its message shown).

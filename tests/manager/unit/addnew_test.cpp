@@ -269,13 +269,18 @@ TEST_F(MakeNewSong, MissingImporterAndShortInputNamesAreReported) {
   form.Command1_Click();
   ExpectOneMessage("An error occurred during the operation.", MessageIcon::Critical);
 
-  // A name the produced file's rule cannot cut four characters from.
+  // A name the produced file's rule cannot cut four characters from, and
+  // song names no file (or one outside the music folder) could take.
   importer.startAs = ImporterStart::Started;
   fs.AddFile("D:\\a.w");
-  view.text1 = "D:\\a.w";
-  messages.shown.clear();
-  form.Command1_Click();
-  ExpectOneMessage("An error occurred during the operation.", MessageIcon::Critical);
+  for (const auto& [text1, text2] : std::vector<std::pair<std::string, std::string>>{
+           {"D:\\a.w", "newsong"}, {Input, "..\\..\\x"}, {Input, "a?b"}, {Input, "a:b"}}) {
+    view.text1 = text1;
+    view.text2 = text2;
+    messages.shown.clear();
+    form.Command1_Click();
+    ExpectOneMessage("An error occurred during the operation.", MessageIcon::Critical);
+  }
   EXPECT_EQ(importer.starts, 2);
   EXPECT_FALSE(form.SongsAdded);
 }
