@@ -67,3 +67,26 @@ add_dependencies(tunedeck_win32_tests tunegrab_standin tunegrab_hang)
 
 # Works another program's window from a script (demonstrations, screenshots).
 add_executable(uitool gui/uitool.cpp)
+
+# With the real importer: a WAV and an MP3 made into songs through the
+# dialog on the demo game folder, and exported back by tonepak.exe.
+if(TARGET tunegrab)
+  kickora_program_path(TUNEGRAB_PROGRAM tunegrab)
+  kickora_program_path(TONEPAK_WIN_PROGRAM tonepak)
+  set(ADDNEW_INPUTS ${CMAKE_CURRENT_BINARY_DIR}/addnew-inputs)
+  target_compile_definitions(addnew_gui_tests PRIVATE
+    TUNEGRAB_PROGRAM="${TUNEGRAB_PROGRAM}" TONEPAK_PROGRAM="${TONEPAK_WIN_PROGRAM}"
+    ADDNEW_INPUTS="Z:$<SHELL_PATH:${ADDNEW_INPUTS}>")
+  target_link_libraries(addnew_gui_tests PRIVATE test_support)
+  add_dependencies(addnew_gui_tests tunegrab tonepak)
+  add_test(NAME tunedeck_gui_addnew_inputs
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/make-addnew-inputs.sh ${PROJECT_SOURCE_DIR}/scripts ${ADDNEW_INPUTS})
+  set_tests_properties(tunedeck_gui_addnew_inputs PROPERTIES FIXTURES_SETUP addnew_inputs)
+  add_test(NAME tunedeck_gui_MakeNewSongWithTunegrab
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run
+      $<TARGET_FILE:addnew_gui_tests> --gtest_filter=MakeNewSongWithTunegrab.*)
+  set_tests_properties(tunedeck_gui_MakeNewSongWithTunegrab PROPERTIES
+    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui FIXTURES_REQUIRED addnew_inputs)
+endif()

@@ -8,10 +8,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cmath>
 #include <iterator>
 #include <memory>
 
 #include "driver.h"
+#ifdef TUNEGRAB_PROGRAM
+#include "support/wav_reading.h"
+#endif
 #include "manager/win32/FrmAddNew.h"
 #include "manager/win32/resource.h"
 
@@ -232,5 +236,57 @@ TEST_F(MakeNewSong, MadeSongsAreListedUncheckedAfterCloseAndAfterTheCloseBox) {
   EXPECT_TRUE(NoImporterLeft());
   EXPECT_EQ(ReadBytes(music + "music.inf"), std::string("\x01\0goal\0\0\0\0", 10)) << "nothing saved";
 }
+
+#ifdef TUNEGRAB_PROGRAM
+// The real importer on the demo game folder: its songs are the template.
+class MakeNewSongWithTunegrab : public MakeNewSongGui {
+ protected:
+  void SetUp() override {
+    MakeNewSongGui::SetUp();
+    std::error_code ignored;
+    std::filesystem::remove_all(game, ignored);
+    std::filesystem::copy(std::string(ADDNEW_INPUTS) + "\\FIFA2001", game,
+                          std::filesystem::copy_options::recursive);
+    InstallImporter(TUNEGRAB_PROGRAM);
+    ASSERT_TRUE(CopyFileA(TONEPAK_PROGRAM, (programFolder + "\\tonepak.exe").c_str(), FALSE));
+  }
+  // tonepak.exe's export of a song: its samples and their length in seconds.
+  double ExportedSeconds(const std::string& song, double& rms) {
+    const std::string out = root + "\\export " + song;
+    CreateDirectoryA(out.c_str(), nullptr);
+    driver::Run("\"" + programFolder + "\\tonepak.exe\" \"" + music + song + "\" \"" + out + "\"");
+    std::string bytes = ReadBytes(out + "\\000.wav");
+    ParsedWav wav = ParseWav(Bytes(bytes.begin(), bytes.end()));
+    if (wav.channels == 0 || wav.rate == 0) return 0;
+    double sum = 0;
+    for (int16_t v : wav.samples) sum += double(v) * v;
+    rms = wav.samples.empty() ? 0 : std::sqrt(sum / wav.samples.size());
+    return double(wav.samples.size()) / wav.channels / wav.rate;
+  }
+};
+
+TEST_F(MakeNewSongWithTunegrab, AWavAndAnMp3BecomeListedSongsThatTonepakExportsBack) {
+  ASSERT_TRUE(Start());
+  HWND dialog = Open();
+  ASSERT_NE(dialog, nullptr);
+  Make(dialog, std::string(ADDNEW_INPUTS) + "\\tone.wav", "wavsong");
+  ExpectMessage("Song converted succesfully!", BoxIcon::Information);
+  Make(dialog, std::string(ADDNEW_INPUTS) + "\\tone.mp3", "mp3song");
+  ExpectMessage("Song converted succesfully!", BoxIcon::Information);
+  EXPECT_TRUE(NoImporterLeft());
+  EXPECT_FALSE(Exists(music + "tone.asf"));
+  driver::Click(GetDlgItem(dialog, IDC_ADDNEW_COMMAND3));
+  ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(Songs(), (std::vector<ListItem>{{"anthem.str", true}, {"crowd.str", false}, {"goal.str", true},
+                                            {"halftime.str", false}, {"mp3song.str", false},
+                                            {"Stadium.str", false}, {"wavsong.str", false}}));
+  for (const char* song : {"wavsong.str", "mp3song.str"}) {
+    SCOPED_TRACE(song);
+    double rms = 0;
+    EXPECT_NEAR(ExportedSeconds(song, rms), 2.0, 0.010);
+    EXPECT_GT(rms, 300.0) << "the tone, not silence";
+  }
+}
+#endif
 
 }  // namespace
