@@ -92,35 +92,23 @@ void FrmAddNewWindow::AddLabel(const char* text, int id, int left, int top, int 
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FrmAddNewWindow::OnInitDialog() {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  font_ = FittingFont(metrics.lfMessageFont);
-  const int iconSize = MulDiv(IconPixels, dpi_, 96);
-  icon_ = static_cast<HICON>(
-      LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON, iconSize, iconSize, 0));
-  SetWindowTextA(hwnd_, AddNewCaption);
-  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
-  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-
-  // The client area as designed, centred on the main window.
+void FrmAddNewWindow::PlaceOnOwner() {
+  // The client area as designed, centred on the main window, on the screen.
   RECT frame{0, 0, Px(ClientWidthTwips), Px(ClientHeightTwips)};
   AdjustWindowRectEx(&frame, DialogStyle, FALSE, DialogExStyle);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT around;
-  if (!owner_ || !GetWindowRect(owner_, &around)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &around, 0);
-  int x = (around.left + around.right - width) / 2, y = (around.top + around.bottom - height) / 2;
-  RECT work;
+  RECT work, around;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  if (!owner_ || !GetWindowRect(owner_, &around)) around = work;
+  int x = (around.left + around.right - width) / 2, y = (around.top + around.bottom - height) / 2;
   if (x > work.right - width) x = work.right - width;
   if (x < work.left) x = work.left;
   if (y > work.bottom - height) y = work.bottom - height;
   if (y < work.top) y = work.top;
   SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
+void FrmAddNewWindow::CreateControls() {
   // Created in the tab order: the buttons, then the boxes.
   const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
   AddControl("BUTTON", "&Make!", button, IDC_ADDNEW_COMMAND1, 3240, 2760, 1455, 495);
@@ -144,7 +132,23 @@ void FrmAddNewWindow::OnInitDialog() {
   // Last, so that it lies beneath the controls it holds.
   AddControl("BUTTON", FrameCaption, ChildStyle | BS_GROUPBOX, IDC_ADDNEW_FRAME1, FrameLeft,
              FrameTop, FrameWidth, 2295);
+}
 
+void FrmAddNewWindow::OnInitDialog() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  font_ = FittingFont(metrics.lfMessageFont);
+  const int iconSize = MulDiv(IconPixels, dpi_, 96);
+  icon_ = static_cast<HICON>(
+      LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON, iconSize, iconSize, 0));
+  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  SetWindowTextA(hwnd_, AddNewCaption);
+  PlaceOnOwner();
+  CreateControls();
   SetFocus(GetDlgItem(hwnd_, IDC_ADDNEW_COMMAND1));
   if (form_) form_->Form_Load();
 }

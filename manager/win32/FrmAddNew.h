@@ -42,6 +42,8 @@ class FrmAddNewWindow : public IAddNewView {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog();
+  void PlaceOnOwner();
+  void CreateControls();
   void OnCommand(WORD id);
   void OnDrawIcon(const DRAWITEMSTRUCT& item);
   bool OnSetCursor();
