@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "importer/core/async_sink.h"
 #include "importer/core/byte_source.h"
 #include "importer/core/file_ops.h"
 #include "importer/core/loudness.h"
@@ -73,11 +74,14 @@ Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times)
     if (!found.ok) return found;
     Resampler resampler(layout.rate, layout.channels, song);
     TimedSink timed(resampler, times.resampleSeconds);
-    Outcome read = ReadWavSamples(source, layout, timed);
+    AsyncSink async(timed, layout.channels);
+    Outcome read = ReadWavSamples(source, layout, async);
+    times.decodeSeconds = Since(start);
+    async.Finish();
     Clock::time_point finish = Clock::now();
     resampler.Finish();
     times.resampleSeconds += Since(finish);
-    times.decodeSeconds = Since(start) - times.resampleSeconds;
+    times.readSeconds = Since(start);
     return read;
   }
   if (source.Size() > kMaxMp3Bytes) return Outcome::Fail("The file is neither a WAV file nor an MP3 file of at most 256 MB.");
@@ -89,11 +93,14 @@ Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times)
   if (!request.mp3) return Outcome::Fail("MP3 files need the MPEG Layer-3 codec of Windows.");
   Resampler resampler(scan.first.rate, scan.first.channels, song);
   TimedSink timed(resampler, times.resampleSeconds);
-  Outcome decoded = request.mp3->Decode(bytes, scan, timed);
+  AsyncSink async(timed, scan.first.channels);
+  Outcome decoded = request.mp3->Decode(bytes, scan, async);
+  times.decodeSeconds = Since(start);
+  async.Finish();
   Clock::time_point finish = Clock::now();
   resampler.Finish();
   times.resampleSeconds += Since(finish);
-  times.decodeSeconds = Since(start) - times.resampleSeconds;
+  times.readSeconds = Since(start);
   return decoded;
 }
 

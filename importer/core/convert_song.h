@@ -30,8 +30,11 @@ struct ConvertRequest {
   std::function<void(int)> progress;
 };
 
+// Decoding and resampling overlap on two threads: readSeconds is the time
+// both took together, the other two what each took alone.
 struct StageTimes {
-  double templateSeconds = 0, decodeSeconds = 0, resampleSeconds = 0, loudnessSeconds = 0, encodeSeconds = 0;
+  double templateSeconds = 0, decodeSeconds = 0, resampleSeconds = 0, readSeconds = 0, loudnessSeconds = 0,
+         encodeSeconds = 0;
 };
 
 struct ConvertResult {
