@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386
   xvfb xauth x11-utils openbox imagemagick
-  ffmpeg time
+  ffmpeg lame time
 )
 
 missing=()

@@ -89,6 +89,9 @@ class frmMain {
   void Command6_Click();
   void PicLogo_Click();
 
+  // The services the dialogs that this window opens use too.
+  Platform& Services() { return platform_; }
+
  private:
   void ShowFolderLabel();
   void DisableSongCommands();

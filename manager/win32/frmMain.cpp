@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "manager/win32/FrmAddNew.h"
 #include "manager/win32/frmAbout.h"
 #include "manager/win32/platform/Win32Platform.h"
 #include "manager/win32/resource.h"
@@ -214,9 +215,9 @@ void frmMainWindow::Unload() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-// The make-new-song dialog is a form of its own that this window only
-// opens; until it is built the button opens nothing.
-void frmMainWindow::ShowFrmAddNew() {}
+void frmMainWindow::ShowFrmAddNew() {
+  if (form_) ShowFrmAddNewDialog(instance_, hwnd_, *this, form_->Services());
+}
 
 void frmMainWindow::ShowFrmExport() {
   if (!platform_) return;

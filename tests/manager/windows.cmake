@@ -69,3 +69,62 @@ add_dependencies(tunedeck_win32_tests tunedeck_stand_in)
 add_executable(tunedeck_open_dialog gui/driver.cpp gui/driver.h gui/open_dialog.cpp)
 target_include_directories(tunedeck_open_dialog PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(tunedeck_open_dialog PRIVATE comctl32 advapi32 gdi32 user32)
+
+# Stand-ins for the importer with its window contract: one that converts
+# (a copy of the input), one that never opens its window, one that hangs.
+foreach(variant standin:0 nowindow:1 hang:2)
+  string(REPLACE ":" ";" parts ${variant})
+  list(GET parts 0 name)
+  list(GET parts 1 mode)
+  add_executable(tunegrab_${name} WIN32 gui/tunegrab_standin.cpp)
+  target_compile_definitions(tunegrab_${name} PRIVATE STANDIN_MODE=${mode})
+endforeach()
+
+# "&Make new song..." end to end, with the stand-ins.
+add_executable(addnew_gui_tests gui/driver.cpp gui/driver.h gui/addnew_gui_test.cpp)
+target_compile_definitions(addnew_gui_tests PRIVATE
+  TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
+  TUNEGRAB_STANDIN="Z:$<TARGET_FILE:tunegrab_standin>"
+  TUNEGRAB_NOWINDOW="Z:$<TARGET_FILE:tunegrab_nowindow>")
+target_include_directories(addnew_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(addnew_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
+add_dependencies(addnew_gui_tests tunedeck tunegrab_standin tunegrab_nowindow)
+foreach(group MakeNewSong)
+  add_test(NAME tunedeck_gui_${group}
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run
+      $<TARGET_FILE:addnew_gui_tests> --gtest_filter=${group}.*)
+  set_tests_properties(tunedeck_gui_${group} PROPERTIES
+    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
+endforeach()
+target_compile_definitions(tunedeck_win32_tests PRIVATE
+  TUNEGRAB_STANDIN="Z:$<TARGET_FILE:tunegrab_standin>"
+  TUNEGRAB_HANG="Z:$<TARGET_FILE:tunegrab_hang>")
+add_dependencies(tunedeck_win32_tests tunegrab_standin tunegrab_hang)
+
+# Works another program's window from a script (demonstrations, screenshots).
+add_executable(uitool gui/uitool.cpp)
+
+# With the real importer: a WAV and an MP3 made into songs through the
+# dialog on the demo game folder, and exported back by tonepak.exe.
+if(TARGET tunegrab)
+  kickora_program_path(TUNEGRAB_PROGRAM tunegrab)
+  kickora_program_path(TONEPAK_WIN_PROGRAM tonepak)
+  set(ADDNEW_INPUTS ${CMAKE_CURRENT_BINARY_DIR}/addnew-inputs)
+  target_compile_definitions(addnew_gui_tests PRIVATE
+    TUNEGRAB_PROGRAM="${TUNEGRAB_PROGRAM}" TONEPAK_PROGRAM="${TONEPAK_WIN_PROGRAM}"
+    ADDNEW_INPUTS="Z:$<SHELL_PATH:${ADDNEW_INPUTS}>")
+  target_link_libraries(addnew_gui_tests PRIVATE test_support)
+  add_dependencies(addnew_gui_tests tunegrab tonepak)
+  add_test(NAME tunedeck_gui_addnew_inputs
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/make-addnew-inputs.sh ${PROJECT_SOURCE_DIR}/scripts ${ADDNEW_INPUTS})
+  set_tests_properties(tunedeck_gui_addnew_inputs PROPERTIES FIXTURES_SETUP addnew_inputs)
+  add_test(NAME tunedeck_gui_MakeNewSongWithTunegrab
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run
+      $<TARGET_FILE:addnew_gui_tests> --gtest_filter=MakeNewSongWithTunegrab.*)
+  set_tests_properties(tunedeck_gui_MakeNewSongWithTunegrab PROPERTIES
+    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui FIXTURES_REQUIRED addnew_inputs)
+endif()

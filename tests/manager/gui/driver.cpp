@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <thread>
 
@@ -340,6 +341,19 @@ std::vector<HWND> DialogsTitled(const Program& program, const std::string& title
   for (HWND window : program.Windows())
     if (ClassOf(window) == "#32770" && WindowText(window) == title) found.push_back(window);
   return found;
+}
+
+int CountProcesses(const std::string& exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
 }
 
 }  // namespace driver

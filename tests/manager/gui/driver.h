@@ -91,5 +91,7 @@ void SetText(HWND control, const std::string& text);
 void PressKey(HWND window, UINT key);
 // The dialog of the program with this caption that is open now, if any.
 std::vector<HWND> DialogsTitled(const Program& program, const std::string& title);
+// The running processes whose program file is named exeName (any case).
+int CountProcesses(const std::string& exeName);
 
 }  // namespace driver

@@ -1,0 +1,105 @@
+// A stand-in for the importer with the same window contract, for the song
+// manager's end-to-end tests: a top-level window "Tunegrab Importer" with
+// edit 1008 (input file), edit 1014 (destination folder), command 1010
+// (convert) and command 1000 (close). Its convert copies the input file's
+// bytes to <destination>\<input name without its last four characters>.asf
+// (through a temporary file), so a test knows exactly what to expect.
+// Built three ways (STANDIN_MODE): 0 works, 1 never opens its window,
+// 2 hangs in convert. Every variant ends by itself after a few minutes, so
+// a failing test never leaves it behind for long.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#ifndef STANDIN_MODE
+#define STANDIN_MODE 0
+#endif
+
+namespace {
+
+constexpr UINT LifetimeMs = 180000;
+
+std::string TextOf(HWND window, int id) {
+  char text[1024] = {};
+  GetDlgItemTextA(window, id, text, sizeof text);
+  return text;
+}
+
+bool CopyBytes(const std::string& from, const std::string& to) {
+  HANDLE in = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> bytes(GetFileSize(in, nullptr));
+  DWORD got = 0;
+  bool ok = ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+            got == bytes.size();
+  CloseHandle(in);
+  if (!ok) return false;
+  const std::string temp = to + ".part";
+  HANDLE out = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  ok = WriteFile(out, bytes.data(), got, &put, nullptr) && put == got;
+  CloseHandle(out);
+  if (ok) ok = MoveFileExA(temp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (!ok) DeleteFileA(temp.c_str());
+  return ok;
+}
+
+void Convert(HWND window) {
+  if (STANDIN_MODE == 2) {
+    Sleep(LifetimeMs);
+    return;
+  }
+  const std::string input = TextOf(window, 1008);
+  std::string folder = TextOf(window, 1014);
+  std::string name = input.substr(input.find_last_of('\\') + 1);
+  if (name.size() < 4 || folder.empty()) return;
+  if (folder.back() != '\\') folder += '\\';
+  CopyBytes(input, folder + name.substr(0, name.size() - 4) + ".asf");
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == 1010) Convert(window);
+      if (LOWORD(wParam) == 1000) DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  SetTimer(nullptr, 0, LifetimeMs, nullptr);
+  if (STANDIN_MODE != 1) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "TunegrabStandIn";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowA("TunegrabStandIn", "Tunegrab Importer", WS_OVERLAPPEDWINDOW, 0, 0,
+                                360, 160, nullptr, nullptr, instance, nullptr);
+    const DWORD edit = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
+    CreateWindowA("EDIT", "", edit, 10, 10, 330, 22, window, reinterpret_cast<HMENU>(1008), instance, nullptr);
+    CreateWindowA("EDIT", "", edit, 10, 40, 330, 22, window, reinterpret_cast<HMENU>(1014), instance, nullptr);
+    CreateWindowA("BUTTON", "Convert", WS_CHILD | WS_VISIBLE, 10, 70, 100, 26, window,
+                  reinterpret_cast<HMENU>(1010), instance, nullptr);
+    CreateWindowA("BUTTON", "Close", WS_CHILD | WS_VISIBLE, 120, 70, 100, 26, window,
+                  reinterpret_cast<HMENU>(1000), instance, nullptr);
+    ShowWindow(window, show);
+  }
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && message.hwnd == nullptr) break;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}
