@@ -144,7 +144,9 @@ class FakeMainView : public IMainView {
 class MakeNewSong : public ::testing::Test {
  protected:
   MakeNewSong()
-      : platform{fs, registry, settings, dialogs, mainMessages, shell, ProgramFolder, ""},
+      : scratch(fs),
+        platform{fs, registry, settings, dialogs, mainMessages, shell, ProgramFolder, "", processes,
+                 scratch},
         form(view, mainView, platform, importer, messages) {}
 
   void SetUp() override {
@@ -186,6 +188,8 @@ class MakeNewSong : public ::testing::Test {
   FakeDialogs dialogs;
   FakeMessages mainMessages, messages;
   FakeShell shell;
+  FakeProcessRunner processes;
+  FakeScratchFolders scratch;
   Platform platform;
   FakeImporter importer;
   FakeAddNewView view;
