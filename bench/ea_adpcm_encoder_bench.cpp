@@ -4,40 +4,15 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cmath>
-#include <random>
 #include <vector>
 
+#include "bench/song.h"
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/state.h"
 #include "tests/converter/ea_adpcm_encoder_reference.h"
 
 namespace {
-
-constexpr int kRate = 44100;
-
-// Song-like material: partials under a slow envelope, a beat, some hiss, and
-// channels that differ.
-std::vector<int16_t> Song(double seconds, int channels) {
-  const size_t frames = static_cast<size_t>(seconds * kRate);
-  std::vector<int16_t> pcm(frames * channels);
-  std::mt19937 random(2001);
-  std::normal_distribution<double> hiss(0, 150);
-  const double pi = 3.14159265358979323846;
-  for (size_t i = 0; i < frames; ++i) {
-    double t = static_cast<double>(i) / kRate;
-    double beat = std::exp(-8 * std::fmod(t, 0.5)) * std::sin(2 * pi * 60 * t);
-    for (int c = 0; c < channels; ++c) {
-      double envelope = 0.55 + 0.45 * std::sin(2 * pi * 0.2 * t + c);
-      double v = envelope * (7000 * std::sin(2 * pi * 196 * t + c) + 3500 * std::sin(2 * pi * 587.3 * t) +
-                             1800 * std::sin(2 * pi * (2349 + 3 * c) * t)) +
-                 9000 * beat + hiss(random);
-      pcm[i * channels + c] = static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
-    }
-  }
-  return pcm;
-}
 
 enum Layout { kMono, kStereo, kSplit };
 
