@@ -9,7 +9,6 @@
 #include "bench/song.h"
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/codecs/ea_adpcm_encoder_internal.h"
-#include "converter/state.h"
 #include "tests/converter/ea_adpcm_encoder_reference.h"
 
 namespace {
@@ -44,15 +43,13 @@ void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes) {
   std::vector<int16_t> pcm = Song(seconds, Channels(layout));
   std::vector<uint8_t> out(pcm.size() + 256);
   const int32_t bytes = static_cast<int32_t>(pcm.size() * 2);
-  ResetConverterState();
-  Params().channels = static_cast<int16_t>(Channels(layout));
-  Params().codecFlags = layout == kSplit ? EA_ADPCM2 : EA_ADPCM;
+  const EaAdpcmLayout coding{Channels(layout), layout == kSplit};
   const int32_t step = blockBytes > 0 ? blockBytes : bytes;
   for (auto _ : state) {
     EaAdpcmState history;
     uint8_t* end = out.data();
     for (int32_t done = 0; done < bytes; done += step) {
-      end = EncodeEaAdpcm(pcm.data() + done / 2, end, history, std::min(step, bytes - done));
+      end = EncodeEaAdpcm(pcm.data() + done / 2, end, history, std::min(step, bytes - done), coding);
     }
     benchmark::DoNotOptimize(end);
     benchmark::ClobberMemory();

@@ -2,6 +2,10 @@
 // again from them.
 #pragma once
 
+#include "converter/modes/mode_result.h"
+
 // Both take the converter's whole argument list (argv[1] is the keyword).
-bool UnpackSounds(int argc, char** argv);
-bool PackSounds(int argc, char** argv);
+// Unpacking needs argc >= 4 (the caller checks); packing asks for the usage
+// when its arguments end early.
+ModeResult UnpackSounds(int argc, char** argv);
+ModeResult PackSounds(int argc, char** argv);
