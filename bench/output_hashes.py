@@ -226,6 +226,19 @@ def fast_wave(channels, rate, seconds):
     return b"RIFF" + u32(36 + len(pcm)) + b"WAVEfmt " + u32(16) + fmt + b"data" + u32(len(pcm)) + pcm
 
 
+def song_original(split):
+    # A 44,100 Hz stereo original of four 1,484-sample blocks: the import
+    # codes the song in blocks of 5,936 PCM bytes, as game songs have them.
+    out = schl(2, 44100, 4 * 1484, split) + b"SCCl" + u32(12) + u32(4)
+    for _ in range(4):
+        if split:
+            body = u32(1484) + u32(0) + u32(795 + 4) + bytes(4) + bytes(795) + bytes(4) + bytes(795)
+        else:
+            body = u32(1484) + bytes(8) + bytes(1590)
+        out += b"SCDl" + u32(len(body) + 4) + body
+    return out + b"SCEl" + u32(8)
+
+
 def mutations(rng, data, count):
     out = []
     for _ in range(count):
@@ -380,7 +393,9 @@ def main():
         run("export long stream", {"stream.asf": long_stream}, ["stream.asf"])
     minutes = 0.5 if QUICK else 3
     song = fast_wave(2, 44100, 60 * minutes)
-    for oname in ("schl_stereo_44k", "schl_split_44k", "schl_mono_44k"):
+    originals_44k["song_stereo"] = song_original(False)
+    originals_44k["song_split"] = song_original(True)
+    for oname in ("schl_stereo_44k", "schl_split_44k", "schl_mono_44k", "song_stereo", "song_split"):
         run("import 3-minute song %s" % oname, {"in.wav": song, "orig.dat": originals_44k[oname]},
             ["-import", "in.wav", "new.dat", "orig.dat"])
 

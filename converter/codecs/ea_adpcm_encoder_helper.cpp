@@ -1,7 +1,5 @@
 #include "converter/codecs/ea_adpcm_encoder_helper.h"
 
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -9,76 +7,39 @@
 #include <thread>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-namespace {
-
-enum Phase : int { kIdle, kPosted, kRunning, kDone };
-
-// A wait first watches the flag for this long, since a stereo frame's tasks
-// follow each other within microseconds; then it sleeps until woken.
-constexpr std::chrono::microseconds kWatchTime{50};
-
-inline void Relax() {
-#if defined(__SSE2__)
-  _mm_pause();
-#endif
-}
-
-// Waits until ready() holds: watching for kWatchTime, then sleeping on
-// `wake` with `sleeping` set so that the other side knows to notify.
-template <typename Ready>
-void Await(Ready ready, std::atomic<bool>& sleeping, std::mutex& mutex, std::condition_variable& wake) {
-  const auto until = std::chrono::steady_clock::now() + kWatchTime;
-  for (int i = 0; !ready(); ++i) {
-    Relax();
-    if ((i & 255) == 255 && std::chrono::steady_clock::now() > until) {
-      std::unique_lock<std::mutex> lock(mutex);
-      sleeping = true;
-      wake.wait(lock, ready);
-      sleeping = false;
-      return;
-    }
-  }
-}
-
-void Wake(std::atomic<bool>& sleeping, std::mutex& mutex, std::condition_variable& wake) {
-  if (!sleeping) return;
-  { std::lock_guard<std::mutex> lock(mutex); }
-  wake.notify_one();
-}
-
-}  // namespace
-
 struct EncoderHelper::Shared {
-  std::atomic<int> phase{kIdle};
-  std::atomic<bool> owned{false};  // between a successful TryBegin and Finish
-  std::atomic<bool> stop{false};
-  std::atomic<bool> helperSleeping{false};
-  std::atomic<bool> callerSleeping{false};
   std::mutex mutex;
-  std::condition_variable helperWake;
-  std::condition_variable callerWake;
+  std::condition_variable wake;
+  std::condition_variable finished;
   Task task = nullptr;
   void* argument = nullptr;
   std::exception_ptr failure;
+  bool pending = false;  // handed over, not picked up yet
+  bool running = false;  // being run by the helper
+  bool busy = false;     // between a successful TryBegin and Finish
+  bool stop = false;     // the program ends
   std::thread thread;
 
   void Run() {
+    std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-      Await([this] { return phase == kPosted || stop; }, helperSleeping, mutex, helperWake);
+      wake.wait(lock, [this] { return pending || stop; });
       if (stop) return;
-      int posted = kPosted;
-      if (!phase.compare_exchange_strong(posted, kRunning)) continue;  // the caller took it back
+      pending = false;
+      running = true;
+      const Task picked = task;
+      void* const pickedArgument = argument;
+      lock.unlock();
+      std::exception_ptr thrown;
       try {
-        task(argument);
+        picked(pickedArgument);
       } catch (...) {
-        failure = std::current_exception();
+        thrown = std::current_exception();
       }
-      phase = kDone;
-      Wake(callerSleeping, mutex, callerWake);
+      lock.lock();
+      failure = thrown;
+      running = false;
+      finished.notify_one();
     }
   }
 
@@ -88,13 +49,13 @@ struct EncoderHelper::Shared {
       std::lock_guard<std::mutex> lock(mutex);
       stop = true;
     }
-    helperWake.notify_one();
+    wake.notify_one();
     thread.join();
   }
 };
 
 EncoderHelper* EncoderHelper::Get() {
-  // Destroyed at exit, which stops and joins the thread.
+  // Destroyed when the program ends, which stops and joins the thread.
   static Shared shared;
   static EncoderHelper* helper = [] {
     try {
@@ -109,28 +70,29 @@ EncoderHelper* EncoderHelper::Get() {
 }
 
 bool EncoderHelper::TryBegin(Task task, void* argument) {
-  bool free = false;
-  if (!shared_->owned.compare_exchange_strong(free, true)) return false;
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  if (shared_->busy) return false;
+  shared_->busy = true;
   shared_->task = task;
   shared_->argument = argument;
-  shared_->phase = kPosted;
-  Wake(shared_->helperSleeping, shared_->mutex, shared_->helperWake);
+  shared_->pending = true;
+  shared_->wake.notify_one();
   return true;
 }
 
 void EncoderHelper::Finish() {
   Shared& s = *shared_;
-  int posted = kPosted;
-  if (s.phase.compare_exchange_strong(posted, kIdle)) {
+  std::unique_lock<std::mutex> lock(s.mutex);
+  if (s.pending) {
+    s.pending = false;
+    s.busy = false;
     const Task task = s.task;
     void* const argument = s.argument;
-    s.owned = false;
+    lock.unlock();
     task(argument);
     return;
   }
-  Await([&s] { return s.phase == kDone; }, s.callerSleeping, s.mutex, s.callerWake);
-  std::exception_ptr failure = std::exchange(s.failure, nullptr);
-  s.phase = kIdle;
-  s.owned = false;
-  if (failure) std::rethrow_exception(failure);
+  s.finished.wait(lock, [&s] { return !s.running; });
+  s.busy = false;
+  if (s.failure) std::rethrow_exception(std::exchange(s.failure, nullptr));
 }

@@ -1,9 +1,8 @@
-// The EA ADPCM encoder's one helper thread: it runs one task while the caller
-// runs another, for the halves of split stereo and for the two channels'
-// lanes of a stereo frame. It is started on first use and kept, since an
-// import codes a song block by block and a frame's lanes take about a
-// microsecond: a thread per task would cost more than the task. It is joined
-// when the program ends.
+// The EA ADPCM encoder's one helper thread: it codes one half of split
+// stereo while the caller codes the other. It is started on first use and
+// kept, since an import codes a song block by block and a thread per block
+// would cost about as much as the half it codes. It is joined when the
+// program ends.
 #pragma once
 
 class EncoderHelper {
@@ -19,7 +18,7 @@ class EncoderHelper {
 
   // Returns once the task has run: on the helper, or here when the helper has
   // not picked it up yet (a busy machine), so handing over never costs more
-  // than a few memory accesses. Rethrows what the task threw on the helper.
+  // than a lock. Rethrows what the task threw on the helper.
   void Finish();
 
   EncoderHelper(const EncoderHelper&) = delete;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "converter/codecs/ea_adpcm_encoder.h"
-#include "converter/codecs/ea_adpcm_encoder_helper.h"
 #include "converter/codecs/ea_adpcm_encoder_search.h"
 
 namespace {
@@ -16,8 +15,6 @@ using namespace ea_search;
 // Stereo lanes coded per step of the schedule: four scales of three
 // coefficient pairs, a whole number of vectors.
 constexpr int kChunkLanes = 12;
-
-constexpr bool kLanesOnHelper = false;
 
 // Left lanes run scale 11 down to 0, right lanes 12 down to 0, three
 // coefficient indices (1-3) per scale; a frame uses a prefix of each.
@@ -91,23 +88,6 @@ struct Winner {
   int rightLane = 0;
 };
 
-void RunSegment(void* segment) { RunLanes(static_cast<const ea_kernel::Segment*>(segment), 1); }
-
-// Codes two segments, one on the helper thread when it is free. A segment's
-// results do not depend on what it is coded beside, so the bytes are the
-// same either way.
-void RunSideBySide(ea_kernel::Segment* segments, int count) {
-  EncoderHelper* helper = kLanesOnHelper && count == 2 ? EncoderHelper::Get() : nullptr;
-  if (helper == nullptr || !helper->TryBegin(RunSegment, &segments[0])) {
-    RunLanes(segments, count);
-    return;
-  }
-  // The helper writes into the caller's job: it must be done before this
-  // call returns or unwinds (the lane kernels throw nothing).
-  RunLanes(&segments[1], 1);
-  helper->Finish();
-}
-
 // Codes the next chunk of each channel's reachable lanes. Until something
 // has won, the first candidate must stay whole: it is the one emitted when
 // nothing does.
@@ -125,7 +105,7 @@ void CodeNextChunks(StereoJobs& jobs, LaneProgress& progress, const Winner& winn
     chunks[count++] = {&jobs.right, progress.codedRight, last, bound};
     progress.codedRight = last;
   }
-  RunSideBySide(chunks, count);
+  RunLanes(chunks, count);
 }
 
 // A candidate's cost is its left part plus its right part, so the earliest
