@@ -18,7 +18,7 @@ class EncoderHelper {
 
   // Returns once the task has run: on the helper, or here when the helper has
   // not picked it up yet (a busy machine), so handing over never costs more
-  // than a lock. Rethrows what the task threw on the helper.
+  // than a few memory accesses. Rethrows what the task threw on the helper.
   void Finish();
 
   EncoderHelper(const EncoderHelper&) = delete;
