@@ -4,40 +4,14 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cmath>
-#include <random>
 #include <vector>
 
+#include "bench/song.h"
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/codecs/ea_adpcm_encoder_internal.h"
-#include "converter/state.h"
 #include "tests/converter/ea_adpcm_encoder_reference.h"
 
 namespace {
-
-constexpr int kRate = 44100;
-
-// Song-like material: partials under a slow envelope, a beat, some hiss, and
-// channels that differ.
-std::vector<int16_t> Song(double seconds, int channels) {
-  const size_t frames = static_cast<size_t>(seconds * kRate);
-  std::vector<int16_t> pcm(frames * channels);
-  std::mt19937 random(2001);
-  std::normal_distribution<double> hiss(0, 150);
-  const double pi = 3.14159265358979323846;
-  for (size_t i = 0; i < frames; ++i) {
-    double t = static_cast<double>(i) / kRate;
-    double beat = std::exp(-8 * std::fmod(t, 0.5)) * std::sin(2 * pi * 60 * t);
-    for (int c = 0; c < channels; ++c) {
-      double envelope = 0.55 + 0.45 * std::sin(2 * pi * 0.2 * t + c);
-      double v = envelope * (7000 * std::sin(2 * pi * 196 * t + c) + 3500 * std::sin(2 * pi * 587.3 * t) +
-                             1800 * std::sin(2 * pi * (2349 + 3 * c) * t)) +
-                 9000 * beat + hiss(random);
-      pcm[i * channels + c] = static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
-    }
-  }
-  return pcm;
-}
 
 enum Layout { kMono, kStereo, kSplit };
 
@@ -69,15 +43,13 @@ void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes) {
   std::vector<int16_t> pcm = Song(seconds, Channels(layout));
   std::vector<uint8_t> out(pcm.size() + 256);
   const int32_t bytes = static_cast<int32_t>(pcm.size() * 2);
-  ResetConverterState();
-  Params().channels = static_cast<int16_t>(Channels(layout));
-  Params().codecFlags = layout == kSplit ? EA_ADPCM2 : EA_ADPCM;
+  const EaAdpcmLayout coding{Channels(layout), layout == kSplit};
   const int32_t step = blockBytes > 0 ? blockBytes : bytes;
   for (auto _ : state) {
     EaAdpcmState history;
     uint8_t* end = out.data();
     for (int32_t done = 0; done < bytes; done += step) {
-      end = EncodeEaAdpcm(pcm.data() + done / 2, end, history, std::min(step, bytes - done));
+      end = EncodeEaAdpcm(pcm.data() + done / 2, end, history, std::min(step, bytes - done), coding);
     }
     benchmark::DoNotOptimize(end);
     benchmark::ClobberMemory();

@@ -1,4 +1,4 @@
-#include "fatal.h"
+#include "converter/fatal.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "converter/file_io.h"
 
 #include <cstring>
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ std::vector<uint8_t> ReadWholeFile(FILE* file);
 // Size of an open file in bytes; the position is kept.
 long FileSize(FILE* file);
 
+// True when the first length bytes at unit are the tag's.
+inline bool TagIs(const uint8_t* unit, const char* tag, size_t length) { return std::memcmp(unit, tag, length) == 0; }
+
 inline uint16_t GetU16LE(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline int16_t GetI16LE(const uint8_t* p) { return static_cast<int16_t>(GetU16LE(p)); }
 inline uint32_t GetU32LE(const uint8_t* p) {
@@ -55,6 +59,18 @@ inline void PutU32LE(uint8_t* p, uint32_t v) {
 }
 inline void PutU32BE(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+
+// Appends little-endian values to a byte vector.
+inline void AppendU16LE(std::vector<uint8_t>& out, uint32_t v) {
+  uint8_t bytes[2];
+  PutU16LE(bytes, v);
+  out.insert(out.end(), bytes, bytes + 2);
+}
+inline void AppendU32LE(std::vector<uint8_t>& out, uint32_t v) {
+  uint8_t bytes[4];
+  PutU32LE(bytes, v);
+  out.insert(out.end(), bytes, bytes + 4);
 }
 
 // Writes little-endian values to a file (unchecked, like the WAV header).

@@ -1,3 +1,3 @@
-#include "tonepak.h"
+#include "converter/tonepak.h"
 
 int main(int argc, char** argv) { return RunTonepak(argc, argv); }

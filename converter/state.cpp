@@ -1,4 +1,4 @@
-#include "state.h"
+#include "converter/state.h"
 
 namespace {
 ConverterState g_state;

@@ -1,4 +1,5 @@
 // Process-wide state of the converter: one record that a test can reset.
+// The entry and the modes own it; codecs never see it.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,12 @@ enum : uint16_t {
   ORIG_BNK = 0x0400,
 };
 
+// A forced mode (mode number minus 1) selects one codec bit; modes past the
+// 16 bits of codecFlags select none (and must not shift out of range).
+inline uint16_t ForcedCodecFlags(int forcedMode) {
+  return forcedMode < 16 ? static_cast<uint16_t>(1u << forcedMode) : 0;
+}
+
 // The current stream's parameters.
 struct StreamParams {
   int16_t channels = 1;
@@ -32,14 +39,6 @@ struct StreamParams {
   int32_t waveFrequency = 0;
 };
 
-// IMA ADPCM decoder state: per channel predictor and step index, and the
-// number of data bytes the next decoder call decodes.
-struct ImaState {
-  int16_t predictor[2] = {0, 0};
-  int stepIndex[2] = {0, 0};
-  int32_t count = 0;
-};
-
 constexpr int kDestinationDirChars = 1003;
 constexpr int kFileNameChars = 255;
 constexpr int kFullPathChars = 999;
@@ -50,7 +49,6 @@ struct ConverterState {
   int forcedMode = -1;  // mode number minus 1, -1 for none
   std::vector<uint8_t> scratch;
   StreamParams params;
-  ImaState ima;
 };
 
 // The one instance; reset by ResetConverterState at the start of every run.

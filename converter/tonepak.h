@@ -1,4 +1,6 @@
-// Entry of the converter: command line, mode dispatch, banner and usage.
+// Entry of the converter: it parses the command line, dispatches to one of
+// the modes (converter/modes), prints the banner and the usage when a mode
+// asks for it, and turns fatal errors into the exit status.
 #pragma once
 
 // Runs one converter command as the program would and returns its exit
@@ -10,7 +12,8 @@ int RunTonepak(int argc, char** argv);
 const char* VersionText();          // "0.40"
 const char* BuildDateText();        // "dd.mm.yyyy" of the build date
 // Parses a date text as the compiler writes it ("Nov  6 2000") into
-// "%02.2d.%02.2d.%d" form; the month is -1 when it is not recognised.
+// "dd.mm.yyyy" form (day and month two digits, zero-padded); the month is
+// -1 when it is not recognised.
 void FormatBuildDate(const char* date, char* out, int outSize);
 
 // Prints the banner and the usage.

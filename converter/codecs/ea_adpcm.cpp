@@ -1,7 +1,9 @@
-#include "ea_adpcm.h"
+#include "converter/codecs/ea_adpcm.h"
 
 #include <cmath>
 #include <cstdio>
+
+#include "converter/messages.h"
 
 const float kEaCoef1[4] = {0.0f, 240.0f / 256, 460.0f / 256, 392.0f / 256};
 const float kEaCoef2[4] = {0.0f, 0.0f, -208.0f / 256, -220.0f / 256};
@@ -78,7 +80,7 @@ uint8_t* DecodeEaAdpcmMono(const uint8_t* source, uint8_t* destination, EaAdpcmS
   for (int f = 0; f < frames; ++f, source += 15) {
     bool corrupt = false;
     int k = CheckedCoefficient(source[0] >> 4, corrupt);
-    if (corrupt) std::fputs("corrupt sound file\n", stdout);
+    if (corrupt) ReportCorruptSound();
     const float* row = delta[source[0] & 0x0F];
     float cur = static_cast<float>(state.current1);
     float prev = static_cast<float>(state.previous1);
@@ -108,7 +110,7 @@ uint8_t* DecodeEaAdpcmStereo(const uint8_t* source, uint8_t* destination, EaAdpc
     bool corrupt = false;
     int kL = CheckedCoefficient(source[0] >> 4, corrupt);
     int kR = CheckedCoefficient(source[0] & 0x0F, corrupt);
-    if (corrupt) std::fputs("corrupt sound file\n", stdout);
+    if (corrupt) ReportCorruptSound();
     const float* rowL = delta[source[1] >> 4];
     const float* rowR = delta[source[1] & 0x0F];
     for (int i = 2; i < 30; ++i) {

@@ -4,13 +4,21 @@
 
 #include <cstdint>
 
-#include "ea_adpcm.h"
+#include "converter/codecs/ea_adpcm.h"
+
+// What the coded data looks like: one or two channels, and for two whether
+// they are split (all left frames, then all right frames, as EA_ADPCM2
+// carries them) rather than interleaved in stereo frames.
+struct EaAdpcmLayout {
+  int channels = 1;
+  bool split = false;
+};
 
 // Driver: codes byteCount bytes of 16-bit PCM (host order, channels
-// interleaved) by StreamParams channels and the EA_ADPCM2 bit. Split stereo
-// writes all left frames, then all right frames. Returns the output end;
-// no output at all is fatal.
-uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount);
+// interleaved) in the given layout. Returns the output end; no output at
+// all is fatal.
+uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount,
+                       const EaAdpcmLayout& layout);
 
 // ceil(byteCount / 56) frames of 15 bytes from current 1 / previous 1.
 uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount);

@@ -10,7 +10,7 @@
 #pragma GCC target("avx2,fma")
 #endif
 
-#include "ea_adpcm_encoder_lanes.h"
+#include "converter/codecs/ea_adpcm_encoder_lanes.h"
 
 namespace {
 

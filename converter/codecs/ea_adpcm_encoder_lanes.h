@@ -4,7 +4,7 @@
 // built for one instruction set can be picked by the linker for another.
 #pragma once
 
-#include "ea_adpcm_encoder_kernel.h"
+#include "converter/codecs/ea_adpcm_encoder_kernel.h"
 
 namespace {
 

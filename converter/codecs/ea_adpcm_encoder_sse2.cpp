@@ -3,7 +3,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
-#include "ea_adpcm_encoder_lanes.h"
+#include "converter/codecs/ea_adpcm_encoder_lanes.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "ima_adpcm.h"
+#include "converter/codecs/ima_adpcm.h"
 
 #include <algorithm>
 
-#include "../file_io.h"
+#include "converter/file_io.h"
 
 namespace {
 
@@ -20,8 +20,7 @@ const int kIndexAdjust[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 // Header fields may hold any value; the table has 89 entries.
 int ClampIndex(int64_t index) { return static_cast<int>(std::clamp<int64_t>(index, 0, 88)); }
 
-inline int16_t Step(int channel, int code) {
-  ImaState& ima = Converter().ima;
+inline int16_t Step(ImaState& ima, int channel, int code) {
   int step = kStepSizes[ima.stepIndex[channel]];
   int difference = step >> 3;
   if (code & 4) difference += step;
@@ -41,38 +40,29 @@ inline uint8_t* Put(uint8_t* out, int16_t sample) {
 
 }  // namespace
 
-void LoadImaState16(const uint8_t* fields, int32_t count) {
-  ImaState& ima = Converter().ima;
+ImaState LoadImaState16(const uint8_t* fields) {
+  ImaState ima;
   ima.predictor[0] = GetI16LE(fields);
   ima.stepIndex[0] = ClampIndex(GetI16LE(fields + 2));
   ima.predictor[1] = GetI16LE(fields + 4);
   ima.stepIndex[1] = ClampIndex(GetI16LE(fields + 6));
-  ima.count = count;
+  return ima;
 }
 
-void LoadImaState32(const uint8_t* fields, int32_t count) {
-  ImaState& ima = Converter().ima;
+ImaState LoadImaState32(const uint8_t* fields) {
+  ImaState ima;
   ima.stepIndex[0] = ClampIndex(GetI32LE(fields));
   ima.stepIndex[1] = ClampIndex(GetI32LE(fields + 4));
   ima.predictor[0] = static_cast<int16_t>(GetU32LE(fields + 8) & 0xFFFF);
   ima.predictor[1] = static_cast<int16_t>(GetU32LE(fields + 12) & 0xFFFF);
-  ima.count = count;
+  return ima;
 }
 
-uint8_t* DecodeImaMono(const uint8_t* source, uint8_t* destination) {
-  int32_t count = Converter().ima.count;
+uint8_t* DecodeIma(const uint8_t* source, uint8_t* destination, int32_t count, int channels, ImaState& state) {
+  const int lowNibbleChannel = channels == 2 ? 1 : 0;
   for (int32_t i = 0; i < count; ++i) {
-    destination = Put(destination, Step(0, source[i] >> 4));
-    destination = Put(destination, Step(0, source[i] & 0x0F));
-  }
-  return destination;
-}
-
-uint8_t* DecodeImaStereo(const uint8_t* source, uint8_t* destination) {
-  int32_t count = Converter().ima.count;
-  for (int32_t i = 0; i < count; ++i) {
-    destination = Put(destination, Step(0, source[i] >> 4));
-    destination = Put(destination, Step(1, source[i] & 0x0F));
+    destination = Put(destination, Step(state, 0, source[i] >> 4));
+    destination = Put(destination, Step(state, lowNibbleChannel, source[i] & 0x0F));
   }
   return destination;
 }

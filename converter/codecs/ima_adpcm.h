@@ -4,16 +4,21 @@
 
 #include <cstdint>
 
-#include "../state.h"
+// Per channel predictor and step index; the decoder carries them on from
+// byte to byte and call to call.
+struct ImaState {
+  int16_t predictor[2] = {0, 0};
+  int stepIndex[2] = {0, 0};
+};
 
-// Loads the decoder state from a block header's four 16-bit fields
-// (predictor 1, step index 1, predictor 2, step index 2).
-void LoadImaState16(const uint8_t* fields, int32_t count);
-// Loads it from four 32-bit fields (step index 1, step index 2,
+// The state a block header's four 16-bit fields give (predictor 1, step
+// index 1, predictor 2, step index 2).
+ImaState LoadImaState16(const uint8_t* fields);
+// The state four 32-bit fields give (step index 1, step index 2,
 // predictor 1, predictor 2).
-void LoadImaState32(const uint8_t* fields, int32_t count);
+ImaState LoadImaState32(const uint8_t* fields);
 
-// Both decode ImaState.count bytes into 4 x count output bytes and return
-// the end of what they wrote.
-uint8_t* DecodeImaMono(const uint8_t* source, uint8_t* destination);
-uint8_t* DecodeImaStereo(const uint8_t* source, uint8_t* destination);
+// Decodes count bytes into 4 x count output bytes and returns the end of
+// what it wrote. channels 2 gives the low nibbles to channel 2; any other
+// count codes both nibbles on channel 1.
+uint8_t* DecodeIma(const uint8_t* source, uint8_t* destination, int32_t count, int channels, ImaState& state);

@@ -1,4 +1,4 @@
-#include "pcm.h"
+#include "converter/codecs/pcm.h"
 
 #include <cstring>
 

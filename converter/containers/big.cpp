@@ -1,14 +1,15 @@
-#include "big.h"
+#include "converter/containers/big.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "../file_io.h"
-#include "../state.h"
-#include "stream_decode.h"
-#include "stream_header.h"
-#include "wav.h"
+#include "converter/containers/stream_decode.h"
+#include "converter/containers/stream_header.h"
+#include "converter/containers/wav.h"
+#include "converter/file_io.h"
+#include "converter/messages.h"
+#include "converter/state.h"
 
 namespace {
 
@@ -102,10 +103,7 @@ bool ScanBigArchive(FILE* archive, bool isBigf, int forcedMode) {
       ClearReadOnly(path.c_str());
       wav = OpenFile(path.c_str(), "wb");
     }
-    if (!wav) {
-      std::printf("couldn't open '%s' for writing\n", name.c_str());
-      return false;
-    }
+    if (!wav) return ReportCouldNotOpenForWriting(name.c_str());
     WriteWavHeader(wav.get());
     std::printf("\nWriting %s\n", name.c_str());
 

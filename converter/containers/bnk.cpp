@@ -1,15 +1,16 @@
-#include "bnk.h"
+#include "converter/containers/bnk.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "../fatal.h"
-#include "../file_io.h"
-#include "../state.h"
-#include "stream_decode.h"
-#include "stream_header.h"
-#include "wav.h"
+#include "converter/containers/stream_decode.h"
+#include "converter/containers/stream_header.h"
+#include "converter/containers/wav.h"
+#include "converter/fatal.h"
+#include "converter/file_io.h"
+#include "converter/messages.h"
+#include "converter/state.h"
 
 namespace {
 
@@ -21,12 +22,6 @@ long TableStart(uint16_t version) {
   Fatal("unknown %d", version);
 }
 
-// A forced mode selects one codec bit; modes past the 16 bits of codecFlags
-// select none (and must not shift out of range).
-uint16_t ForcedCodec(int forcedMode) {
-  return forcedMode < 16 ? static_cast<uint16_t>(1u << forcedMode) : 0;
-}
-
 // Bytes a decoder may touch behind the data for count, whatever the codec
 // and channel count: stereo UNCOMP_OLD reads four bytes per count, stereo
 // EA_ADPCM rounds up to whole 30-byte frames.
@@ -35,13 +30,14 @@ size_t DecoderInputBytes(int32_t count) { return 4 * static_cast<size_t>(count) 
 // bytes per count, a stereo EA_ADPCM frame 112 bytes from a count of 1.
 size_t DecoderOutputBytes(int32_t count) { return 10 * static_cast<size_t>(count) + 256; }
 
-// The EA_ADPCM2 stereo decoder interleaves both channels through the scratch
-// buffer; a count whose output would not fit it is cut down to one that does.
+// The EA_ADPCM2 stereo decoder interleaves both channels through a buffer of
+// kScratchBytes; a count whose output would not fit it is cut down to one
+// that does.
 int32_t LimitForScratch(int32_t count) {
   const StreamParams& params = Params();
   if (!(params.codecFlags & EA_ADPCM2) || (params.codecFlags & IMA_ADPCM) || params.channels != 2) return count;
   // Each channel makes 56 bytes per 15-byte frame of count.
-  const int32_t limit = static_cast<int32_t>(Converter().scratch.size() / (2 * 56) * 15);
+  const int32_t limit = static_cast<int32_t>(kScratchBytes / (2 * 56) * 15);
   return std::min(count, limit);
 }
 
@@ -162,7 +158,7 @@ bool ExportBank(FILE* bank, int forcedMode) {
         ProcessHeaderFields(header, headerBytes, FieldMode::Read,
                             HeaderFields{&params.channels, &params.frequency, &params.length, &params.codecFlags,
                                          &dataOffset});
-    if (forcedMode >= 0) params.codecFlags = ForcedCodec(forcedMode);
+    if (forcedMode >= 0) params.codecFlags = ForcedCodecFlags(forcedMode);
 
     char name[16];
     std::snprintf(name, sizeof name, "%3.3d.wav", slot + 1);
@@ -178,14 +174,13 @@ bool ExportBank(FILE* bank, int forcedMode) {
 
     SampleData data = ReadSampleData(bank, bankSize, dataOffset, params.length);
     std::vector<uint8_t> output(DecoderOutputBytes(data.count));
-    const uint8_t* end = DecodeBlock(data.input.data(), output.data(), data.count, BlockHeader{});
-    const size_t produced = end ? static_cast<size_t>(end - output.data()) : 0;
+    const DecodedBlock decoded = DecodeBlock(data.input.data(), output.data(), data.count, BlockHeader{},
+                                             BlockCoding{params.codecFlags, params.channels, params.eacsSeen});
+    params.bitsPerSample = static_cast<int16_t>(decoded.bitsPerSample);
+    const size_t produced = decoded.end ? static_cast<size_t>(decoded.end - output.data()) : 0;
     if (produced > 0) {
       std::printf("%8.8X %d\n", static_cast<unsigned>(produced), static_cast<int>(produced));
-      if (std::fwrite(output.data(), 1, produced, wav.get()) != produced) {
-        std::printf("write error (disk full?)\n");
-        return false;
-      }
+      if (std::fwrite(output.data(), 1, produced, wav.get()) != produced) return ReportWriteError();
     }
     FinishWavHeader(wav.get(), static_cast<uint32_t>(produced));
     wav.reset();

@@ -1,15 +1,16 @@
-#include "stream_decode.h"
+#include "converter/containers/stream_decode.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "../codecs/ea_adpcm.h"
-#include "../codecs/ima_adpcm.h"
-#include "../codecs/pcm.h"
-#include "../file_io.h"
-#include "../state.h"
-#include "wav.h"
+#include "converter/codecs/ea_adpcm.h"
+#include "converter/codecs/ima_adpcm.h"
+#include "converter/codecs/pcm.h"
+#include "converter/containers/wav.h"
+#include "converter/file_io.h"
+#include "converter/messages.h"
+#include "converter/state.h"
 
 namespace {
 
@@ -22,8 +23,6 @@ constexpr size_t kBlockReadReach = 2 * kMaxBlockField + 4 + 64;
 // single IMA bytes), so memory stays bounded for any payload length.
 constexpr int32_t kPayloadChunkBytes = 15 * 4096;
 constexpr int kTrailerSearchBytes = 128;
-
-bool TagIs(const uint8_t* unit, const char* tag, size_t length) { return std::memcmp(unit, tag, length) == 0; }
 
 bool IsSkippedBlock(const uint8_t* unit) {
   return TagIs(unit, "pQGT", 4) || TagIs(unit, "kVGT", 4) || TagIs(unit, "nTCD", 4) || TagIs(unit, "MAD", 3);
@@ -89,11 +88,30 @@ int32_t ClampUncompOldCount(int32_t count, int32_t dataBytes) {
 }
 
 bool WritePcm(FILE* wav, const uint8_t* pcm, size_t bytes) {
-  if (std::fwrite(pcm, 1, bytes, wav) != bytes) {
-    std::fputs("write error (disk full?)\n", stdout);
-    return false;
-  }
+  if (std::fwrite(pcm, 1, bytes, wav) != bytes) return ReportWriteError();
   return true;
+}
+
+BlockCoding CodingOf(const StreamParams& p) { return BlockCoding{p.codecFlags, p.channels, p.eacsSeen}; }
+
+// EA_ADPCM2 stereo: the two channels' halves, each coded as mono frames
+// behind its own history, interleaved into output.
+uint8_t* DecodeSplitStereo(const uint8_t* data, uint8_t* output, int32_t count, uint8_t* leftEnd) {
+  EaAdpcmState right;
+  right.count = count;
+  right.current1 = GetI16LE(data + count);
+  right.previous1 = GetI16LE(data + count + 2);
+  uint8_t* end = DecodeEaAdpcmMono(data + count + 4, leftEnd, right);
+  const size_t total = static_cast<size_t>(end - output);
+  const size_t pairs = total / 4;
+  const std::vector<uint8_t> halves(output, end);
+  const uint8_t* left = halves.data();
+  const uint8_t* rightSamples = halves.data() + (leftEnd - output);
+  for (size_t i = 0; i < pairs; ++i) {
+    std::memcpy(output + 4 * i, left + 2 * i, 2);
+    std::memcpy(output + 4 * i + 2, rightSamples + 2 * i, 2);
+  }
+  return end;
 }
 
 // Leaves the file at a following "KWK" or "EAC" within 128 bytes.
@@ -130,65 +148,44 @@ bool FindNextDataBlock(FILE* file) {
   return false;
 }
 
-uint8_t* DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, const BlockHeader& header) {
-  StreamParams& p = Params();
-  uint16_t flags = p.codecFlags;
+DecodedBlock DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, const BlockHeader& header,
+                         const BlockCoding& coding) {
+  const uint16_t flags = coding.codecFlags;
+  const bool stereo = coding.channels == 2;
+  DecodedBlock decoded;
   if (flags & IMA_ADPCM) {
-    if (p.eacsSeen) LoadImaState32(header.bytes + 8, count);
-    else LoadImaState16(header.bytes + 8, count);
-    return p.channels == 2 ? DecodeImaStereo(data, output) : DecodeImaMono(data, output);
-  }
-  if (flags & EA_ADPCM2) {
+    ImaState ima = coding.eacsSeen ? LoadImaState32(header.bytes + 8) : LoadImaState16(header.bytes + 8);
+    decoded.end = DecodeIma(data, output, count, coding.channels, ima);
+  } else if (flags & EA_ADPCM2) {
     EaAdpcmState state;
     state.count = count;
     state.current1 = GetI16LE(header.bytes + 16);
     state.previous1 = GetI16LE(header.bytes + 18);
-    uint8_t* end = DecodeEaAdpcmMono(data, output, state);
-    if (p.channels != 2) return end;
-    EaAdpcmState right;
-    right.count = count;
-    right.current1 = GetI16LE(data + count);
-    right.previous1 = GetI16LE(data + count + 2);
-    uint8_t* middle = end;
-    end = DecodeEaAdpcmMono(data + count + 4, middle, right);
-    size_t total = static_cast<size_t>(end - output);
-    size_t pairs = total / 4;
-    uint8_t* scratch = Converter().scratch.data();
-    std::memcpy(scratch, output, total);
-    const uint8_t* left = scratch;
-    const uint8_t* rightSamples = scratch + (middle - output);
-    for (size_t i = 0; i < pairs; ++i) {
-      std::memcpy(output + 4 * i, left + 2 * i, 2);
-      std::memcpy(output + 4 * i + 2, rightSamples + 2 * i, 2);
-    }
-    return end;
-  }
-  if (flags & EA_ADPCM) {
+    decoded.end = DecodeEaAdpcmMono(data, output, state);
+    if (stereo) decoded.end = DecodeSplitStereo(data, output, count, decoded.end);
+  } else if (flags & EA_ADPCM) {
     EaAdpcmState state;
     state.count = count;
     state.current1 = GetI16LE(header.bytes + 8);
     state.previous1 = GetI16LE(header.bytes + 10);
     state.current2 = GetI16LE(header.bytes + 12);
     state.previous2 = GetI16LE(header.bytes + 14);
-    return p.channels == 2 ? DecodeEaAdpcmStereo(data, output, state) : DecodeEaAdpcmMono(data, output, state);
+    decoded.end = stereo ? DecodeEaAdpcmStereo(data, output, state) : DecodeEaAdpcmMono(data, output, state);
+  } else if (flags & (UNCOMP_OLD | UNCOMP_16)) {
+    const size_t units = static_cast<size_t>(std::max(count, 0));
+    decoded.end = CopyPcm16(data, output, (flags & UNCOMP_16) ? units : units * (stereo ? 4 : 2));
+  } else if (flags & UNCOMP_8) {
+    decoded.bitsPerSample = 8;
+    decoded.end = WidenPcm8(data, output, static_cast<size_t>(std::max(count, 0)));
   }
-  if (flags & (UNCOMP_OLD | UNCOMP_16)) {
-    size_t bytes = (flags & UNCOMP_16) ? static_cast<size_t>(std::max(count, 0))
-                                       : static_cast<size_t>(std::max(count, 0)) * (p.channels == 2 ? 4 : 2);
-    return CopyPcm16(data, output, bytes);
-  }
-  if (flags & UNCOMP_8) {
-    p.bitsPerSample = 8;
-    return WidenPcm8(data, output, static_cast<size_t>(std::max(count, 0)));
-  }
-  return nullptr;
+  return decoded;
 }
 
 bool DecodeBlocks(FILE* input, FILE* wav, int forcedMode) {
   std::vector<uint8_t> in(kBlockInputBytes);
   std::vector<uint8_t> out(kBlockOutputBytes);
   StreamParams& p = Params();
-  if (forcedMode >= 0) p.codecFlags = forcedMode < 16 ? static_cast<uint16_t>(1u << forcedMode) : 0;
+  if (forcedMode >= 0) p.codecFlags = ForcedCodecFlags(forcedMode);
 
   long blockNumber = 0;
   uint32_t total = 0;
@@ -206,26 +203,21 @@ bool DecodeBlocks(FILE* input, FILE* wav, int forcedMode) {
     ReadZeroFilled(input, in.data(), static_cast<size_t>(layout.dataBytes));
     int32_t count = layout.count;
     if (layout.uncompOld) count = ClampUncompOldCount(count, layout.dataBytes);
-    uint8_t* end = DecodeBlock(in.data(), out.data(), count, header);
-    if (!end) {
+    const DecodedBlock decoded = DecodeBlock(in.data(), out.data(), count, header, CodingOf(p));
+    if (!decoded.end) {
       std::fputs("decoding error!\n", stdout);
       return false;
     }
-    size_t produced = static_cast<size_t>(end - out.data());
-    if (produced == 0) {
-      std::fputs("decoder returned no data!?\n", stdout);
-      return false;
-    }
+    p.bitsPerSample = static_cast<int16_t>(decoded.bitsPerSample);
+    size_t produced = static_cast<size_t>(decoded.end - out.data());
+    if (produced == 0) return ReportNoData();
     if (!WritePcm(wav, out.data(), produced)) return false;
     total += static_cast<uint32_t>(produced);
   }
 }
 
 bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
-  if (payloadLength < 1) {
-    std::fputs("decoder returned no data!?\n", stdout);
-    return false;
-  }
+  if (payloadLength < 1) return ReportNoData();
   StreamParams& p = Params();
   // Bytes the file does not hold are not decoded: a hostile length must not
   // turn into gigabytes of silence.
@@ -236,10 +228,7 @@ bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
   std::vector<uint8_t> in(static_cast<size_t>(std::min(remaining, kPayloadChunkBytes)) + 64);
   std::vector<uint8_t> out(4 * in.size() + 1000);
   const bool ima = (p.codecFlags & IMA_ADPCM) != 0;
-  if (ima) {
-    const uint8_t zeros[8] = {};
-    LoadImaState16(zeros, 0);
-  }
+  ImaState imaState;
   EaAdpcmState ea;
   uint32_t total = 0;
   bool writeFailed = false;
@@ -250,8 +239,7 @@ bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
     remaining -= chunk;
     uint8_t* end;
     if (ima) {
-      Converter().ima.count = chunk;
-      end = p.channels == 2 ? DecodeImaStereo(in.data(), out.data()) : DecodeImaMono(in.data(), out.data());
+      end = DecodeIma(in.data(), out.data(), chunk, p.channels, imaState);
     } else {
       ea.count = chunk;
       end = DecodeEaAdpcmMono(in.data(), out.data(), ea);
@@ -262,10 +250,7 @@ bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
   }
   if (writeFailed) return false;
   SeekNextPayloadHeader(input);
-  if (total == 0) {
-    std::fputs("decoder returned no data!?\n", stdout);
-    return false;
-  }
+  if (total == 0) return ReportNoData();
   FinishWavHeader(wav, total);
   return true;
 }

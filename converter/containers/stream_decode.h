@@ -24,8 +24,22 @@ bool DecodeBlocks(FILE* input, FILE* wav, int forcedMode);
 // Decodes one payload of payloadLength bytes into the WAV file.
 bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength);
 
-// Decodes one block's data by codecFlags. Returns the end of the PCM
-// written, or nullptr when codecFlags names no codec it can decode.
-// dataSize is the number of valid bytes in data; the input buffer must have
-// room for a whole last frame beyond the count.
-uint8_t* DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, const BlockHeader& header);
+// How a block's data is coded: the stream's codec bits, its channel count,
+// and whether an EACS header announced it (its IMA fields are 32-bit).
+struct BlockCoding {
+  uint16_t codecFlags = 0;
+  int channels = 1;
+  bool eacsSeen = false;
+};
+
+struct DecodedBlock {
+  uint8_t* end = nullptr;  // end of the PCM written; nullptr: no codec decodes it
+  int bitsPerSample = 16;  // of the samples as the block carries them (8: widened)
+};
+
+// Decodes one block's data, count by the codec's unit, by the highest-ranking
+// codec bit (IMA ADPCM, EA_ADPCM2, EA ADPCM, uncompressed). The input must
+// have room for a whole last frame beyond count, and EA_ADPCM2 reads the
+// second channel behind the first.
+DecodedBlock DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, const BlockHeader& header,
+                         const BlockCoding& coding);

@@ -1,19 +1,17 @@
-#include "stream_header.h"
+#include "converter/containers/stream_header.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "../fatal.h"
-#include "../file_io.h"
-#include "../state.h"
+#include "converter/fatal.h"
+#include "converter/file_io.h"
+#include "converter/state.h"
 
 namespace {
 
 constexpr int32_t kSelfSizedPayloadCap = 500000;
 constexpr int kTmplRecordBytes = 32;
 constexpr int kEacsRecordBytes = 28;
-
-bool TagIs(const uint8_t* unit, const char* tag, size_t length) { return std::memcmp(unit, tag, length) == 0; }
 
 // A list byte; the header buffer behaves as if FFh followed its end.
 struct ListReader {

@@ -1,10 +1,10 @@
-#include "wav.h"
+#include "converter/containers/wav.h"
 
 #include <cstring>
 
-#include "../fatal.h"
-#include "../file_io.h"
-#include "../state.h"
+#include "converter/fatal.h"
+#include "converter/file_io.h"
+#include "converter/state.h"
 
 namespace {
 

@@ -34,18 +34,18 @@ void frmMain::LocateGameFolder() {
       GameFolder = saved;
       ShowFolderLabel();
     } else {
-      std::string fileTitle;
-      bool mustExist = true, multiSelect = false, readOnly = false, hideReadOnly = true;
-      std::string filter = "Fifa2001.exe|fifa2001.exe";
-      int32_t filterIndex = 1;
-      std::string initialDir = "C:\\";
-      std::string title = "Please locate the FIFA 2001 folder";
-      std::string defaultExt;
-      intptr_t owner = view_.Hwnd();
-      int32_t flags = 0;
-      if (ShowOpenDialog(platform_.dialogs, GameFolder, fileTitle, mustExist, multiSelect,
-                         readOnly, hideReadOnly, filter, filterIndex, initialDir, title,
-                         defaultExt, owner, flags)) {
+      OpenDialogSettings dialog;
+      dialog.fileName = GameFolder;
+      dialog.fileMustExist = true;
+      dialog.hideReadOnly = true;
+      dialog.filter = "Fifa2001.exe|fifa2001.exe";
+      dialog.filterIndex = 1;
+      dialog.initialDir = "C:\\";
+      dialog.dialogTitle = "Please locate the FIFA 2001 folder";
+      dialog.owner = view_.Hwnd();
+      const bool chosen = ShowOpenDialog(platform_.dialogs, dialog);
+      GameFolder = dialog.fileName;
+      if (chosen) {
         GameFolder = FolderPart(GameFolder);
         if (!GameFolder.empty() && GameFolder.back() == '\\') GameFolder.pop_back();
         ShowFolderLabel();

@@ -92,22 +92,19 @@ uint32_t SaveDialogFlags(bool overwritePrompt, uint32_t flags) {
   return result;
 }
 
-bool ShowOpenDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
-                    bool& fileMustExist, bool& multiSelect, bool& readOnly, bool& hideReadOnly,
-                    std::string& filter, int32_t& filterIndex, std::string& initialDir,
-                    std::string& dialogTitle, std::string& defaultExt, intptr_t& owner,
-                    int32_t& flags) {
-  std::string converted = ConvertFilter(filter);
+bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& s) {
+  std::string converted = ConvertFilter(s.filter);
   FileDialogRequest request = BuildRequest(
-      fileName, fileTitle, converted, filterIndex, initialDir, dialogTitle, defaultExt, owner,
-      OpenDialogFlags(fileMustExist, multiSelect, readOnly, hideReadOnly,
-                      static_cast<uint32_t>(flags)));
+      s.fileName, s.fileTitle, converted, s.filterIndex, s.initialDir, s.dialogTitle, s.defaultExt,
+      s.owner,
+      OpenDialogFlags(s.fileMustExist, s.multiSelect, s.readOnly, s.hideReadOnly,
+                      static_cast<uint32_t>(s.flags)));
   if (!api.GetOpenFileName(request)) {
-    ClearOnCancel(fileName, fileTitle, filter, flags);
+    ClearOnCancel(s.fileName, s.fileTitle, s.filter, s.flags);
     return false;
   }
-  TakeChosenFile(request, converted, fileName, fileTitle, filter, filterIndex, flags);
-  readOnly = (request.flags & OFN_READONLY_FLAG) != 0;
+  TakeChosenFile(request, converted, s.fileName, s.fileTitle, s.filter, s.filterIndex, s.flags);
+  s.readOnly = (request.flags & OFN_READONLY_FLAG) != 0;
   return true;
 }
 

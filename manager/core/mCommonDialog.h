@@ -1,7 +1,7 @@
-// The open and save file dialogs. Every setting is a separate argument
-// passed by reference; a confirmed choice comes back through them. The
-// dialog itself sits behind IFileDialogApi (GetOpenFileNameA and
-// GetSaveFileNameA in the program).
+// The open and save file dialogs. The open dialog takes its settings as one
+// record, the save dialog each as an argument by reference; a confirmed
+// choice comes back through them. The dialog itself sits behind
+// IFileDialogApi (GetOpenFileNameA and GetSaveFileNameA in the program).
 #pragma once
 
 #include <cstdint>
@@ -49,11 +49,26 @@ uint32_t OpenDialogFlags(bool fileMustExist, bool multiSelect, bool readOnly, bo
                          uint32_t flags);
 uint32_t SaveDialogFlags(bool overwritePrompt, uint32_t flags);
 
-bool ShowOpenDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
-                    bool& fileMustExist, bool& multiSelect, bool& readOnly, bool& hideReadOnly,
-                    std::string& filter, int32_t& filterIndex, std::string& initialDir,
-                    std::string& dialogTitle, std::string& defaultExt, intptr_t& owner,
-                    int32_t& flags);
+// What the open dialog is asked for. A confirmed choice hands back fileName,
+// fileTitle, filter (the chosen entry), filterIndex, readOnly and flags; a
+// cancel empties fileName, fileTitle, filter and flags.
+struct OpenDialogSettings {
+  std::string fileName;
+  std::string fileTitle;
+  bool fileMustExist = false;
+  bool multiSelect = false;
+  bool readOnly = false;
+  bool hideReadOnly = false;
+  std::string filter;  // "description|pattern|..."
+  int32_t filterIndex = 0;
+  std::string initialDir;
+  std::string dialogTitle;
+  std::string defaultExt;
+  intptr_t owner = 0;  // -1: no owner
+  int32_t flags = 0;
+};
+
+bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& settings);
 
 bool ShowSaveDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
                     bool& overwritePrompt, std::string& filter, int32_t& filterIndex,

@@ -4,19 +4,11 @@
 #include <cctype>
 
 #include "manager/core/RuntimeError.h"
+#include "manager/core/modStrings.h"
 
 std::string GameFolder;
 std::string SelectedSong;
 
-namespace {
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-}  // namespace
 
 void ToggleCheck(ISongList& list, int16_t index) {
   unsigned state = list.GetItemState(index, LVIS_STATEIMAGEMASK_BITS);
@@ -42,7 +34,7 @@ std::string SongName(const std::string& fileName) {
 
 void SortLikeFileList(std::vector<std::string>& names) {
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    std::string la = Lower(a), lb = Lower(b);
+    std::string la = LowerAscii(a), lb = LowerAscii(b);
     return la != lb ? la < lb : a < b;
   });
 }
@@ -69,9 +61,9 @@ bool ReadSongList(ISongList& list, IFileSystem& fs, bool verifyFiles) {
     if (offset + SongNameBytes > bytes.size()) break;
     std::string raw(reinterpret_cast<const char*>(&bytes[offset]), SongNameBytes);
     std::string name = raw.substr(0, raw.find('\0'));
-    std::string lowerName = Lower(name);
+    std::string lowerName = LowerAscii(name);
     for (int i = 0; i < list.Count(); ++i) {
-      if (Lower(SongName(list.Text(i))) != lowerName) continue;
+      if (LowerAscii(SongName(list.Text(i))) != lowerName) continue;
       if (!verifyFiles || FileExists(fs, MusicFolder() + name + ".str")) {
         ToggleCheck(list, static_cast<int16_t>(i));
       } else {

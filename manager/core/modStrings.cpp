@@ -10,15 +10,11 @@ std::string ReverseText(const std::string& text) {
   return reversed;
 }
 
-namespace {
-
 std::string LowerAscii(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
 }
-
-}  // namespace
 
 int32_t FindLast(const std::string& search, const std::string& find, int32_t& start,
                  int32_t& compare) {

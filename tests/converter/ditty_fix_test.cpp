@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "converter/ditty_fix.h"
+#include "converter/modes/ditty_fix.h"
 #include "converter/file_io.h"
 #include "converter/state.h"
 #include "support/test_files.h"

@@ -385,8 +385,7 @@ TEST_F(EaAdpcmEncoder, MonoAndStereoMatchTheReferenceByteForByte) {
 }
 
 TEST_F(EaAdpcmEncoder, SplitStereoMatchesTheReferenceByteForByte) {
-  Params().channels = 2;
-  Params().codecFlags = EA_ADPCM2 | EA_ADPCM;
+  const EaAdpcmLayout split{2, true};
   for (EaAdpcmKernel kernel : Kernels()) {
     SelectEaAdpcmKernel(kernel);
     SCOPED_TRACE(static_cast<int>(kernel));
@@ -395,7 +394,7 @@ TEST_F(EaAdpcmEncoder, SplitStereoMatchesTheReferenceByteForByte) {
       size_t size = 2 * MonoBytes(c.byteCount / 2);
       EaAdpcmState fast = c.start, slow = c.start;
       Bytes got = Output(size);
-      uint8_t* end = EncodeEaAdpcm(c.pcm.data(), got.data(), fast, c.byteCount);
+      uint8_t* end = EncodeEaAdpcm(c.pcm.data(), got.data(), fast, c.byteCount, split);
       ASSERT_EQ(static_cast<size_t>(end - got.data()), size) << c.name;
       ExpectGuardIntact(got, size);
       Bytes want = Output(size);
@@ -421,11 +420,11 @@ TEST_F(EaAdpcmEncoder, DriverChoosesTheCoderByChannelsAndSplitFlag) {
   };
   for (Setting s : {Setting{1, EA_ADPCM, MonoBytes(count)}, Setting{1, EA_ADPCM2, MonoBytes(count)},
                     Setting{2, EA_ADPCM, StereoBytes(count)}}) {
-    Params().channels = s.channels;
-    Params().codecFlags = s.flags;
+    const EaAdpcmLayout layout{s.channels, (s.flags & EA_ADPCM2) != 0};
     EaAdpcmState viaDriver, direct;
     Bytes got = Output(s.size);
-    ASSERT_EQ(static_cast<size_t>(EncodeEaAdpcm(pcm.data(), got.data(), viaDriver, count) - got.data()), s.size);
+    ASSERT_EQ(static_cast<size_t>(EncodeEaAdpcm(pcm.data(), got.data(), viaDriver, count, layout) - got.data()),
+              s.size);
     got.resize(s.size);
     Bytes want = s.channels == 1 ? EncodeMono(pcm, direct, count) : EncodeStereo(pcm, direct, count);
     EXPECT_EQ(got, want) << s.channels << " " << s.flags;
@@ -433,14 +432,12 @@ TEST_F(EaAdpcmEncoder, DriverChoosesTheCoderByChannelsAndSplitFlag) {
 }
 
 TEST_F(EaAdpcmEncoder, SplitStereoWritesAllLeftFramesThenAllRightFrames) {
-  Params().channels = 2;
-  Params().codecFlags = EA_ADPCM2;
   Pcm pcm = Music(56 * 5 + 10, 2, 12);  // a partial last frame per half
   const int32_t count = BytesOf(pcm);
   EaAdpcmState state{0, 100, 90, -50, -40};
   const size_t half = MonoBytes(count / 2);
   Bytes got = Output(2 * half);
-  EncodeEaAdpcm(pcm.data(), got.data(), state, count);
+  EncodeEaAdpcm(pcm.data(), got.data(), state, count, EaAdpcmLayout{2, true});
 
   Pcm left, right;
   for (size_t i = 0; i + 1 < pcm.size(); i += 2) {
@@ -461,8 +458,6 @@ TEST_F(EaAdpcmEncoder, SplitStereoWritesAllLeftFramesThenAllRightFrames) {
 TEST_F(EaAdpcmEncoder, SplitStereoFromSeveralThreadsAtOnceGivesTheReferenceBytes) {
   // Only one caller at a time gets the helper thread; the others code both
   // halves themselves. Every caller must still get its own right bytes.
-  Params().channels = 2;
-  Params().codecFlags = EA_ADPCM2;
   std::vector<Pcm> songs;
   std::vector<Bytes> want, got;
   for (uint32_t seed = 0; seed < 4; ++seed) {
@@ -478,7 +473,7 @@ TEST_F(EaAdpcmEncoder, SplitStereoFromSeveralThreadsAtOnceGivesTheReferenceBytes
     callers.emplace_back([&, i] {
       for (int repeat = 0; repeat < 3; ++repeat) {
         EaAdpcmState state;
-        EncodeEaAdpcm(songs[i].data(), got[i].data(), state, BytesOf(songs[i]));
+        EncodeEaAdpcm(songs[i].data(), got[i].data(), state, BytesOf(songs[i]), EaAdpcmLayout{2, true});
       }
     });
   }
@@ -489,13 +484,12 @@ TEST_F(EaAdpcmEncoder, SplitStereoFromSeveralThreadsAtOnceGivesTheReferenceBytes
 TEST_F(EaAdpcmEncoder, DriverWithNothingToCodeIsFatal) {
   for (int16_t channels : {1, 2}) {
     for (uint16_t flags : {EA_ADPCM, EA_ADPCM2}) {
-      Params().channels = channels;
-      Params().codecFlags = flags;
+      const EaAdpcmLayout layout{channels, (flags & EA_ADPCM2) != 0};
       EaAdpcmState state;
       uint8_t out[30];
       int16_t pcm[2] = {0, 0};
       try {
-        EncodeEaAdpcm(pcm, out, state, 0);
+        EncodeEaAdpcm(pcm, out, state, 0, layout);
         ADD_FAILURE() << "no fatal error";
       } catch (const FatalError& e) {
         EXPECT_STREQ(e.what(), "encoder returned no data. this is bug!");
@@ -525,13 +519,11 @@ TEST_F(EaAdpcmEncoder, RoundTripsThroughTheDecoderWithHighSnr) {
 }
 
 TEST_F(EaAdpcmEncoder, SplitStereoRoundTripsPerChannel) {
-  Params().channels = 2;
-  Params().codecFlags = EA_ADPCM2;
   Pcm pcm = Tones(56 * 200, 2, 15000);
   EaAdpcmState state;
   const size_t half = MonoBytes(BytesOf(pcm) / 2);
   Bytes coded(2 * half);
-  EncodeEaAdpcm(pcm.data(), coded.data(), state, BytesOf(pcm));
+  EncodeEaAdpcm(pcm.data(), coded.data(), state, BytesOf(pcm), EaAdpcmLayout{2, true});
   for (int channel : {0, 1}) {
     EaAdpcmState decoder;
     decoder.count = static_cast<int32_t>(half);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "converter/codecs/ea_adpcm_encoder.h"
-#include "converter/import/bank_import.h"
+#include "converter/containers/bank_import.h"
 #include "converter/state.h"
 #include "import_test_support.h"
 
@@ -18,14 +18,12 @@ constexpr uint32_t T = kBankDataStart;
 Bytes Filled(size_t size, uint8_t value) { return Bytes(size, value); }
 
 Bytes Coded(const Pcm& pcm, int channels, uint16_t flags = 0) {
-  ResetConverterState();
-  Params().channels = static_cast<int16_t>(channels);
-  Params().codecFlags = flags;
+  const EaAdpcmLayout layout{channels, (flags & EA_ADPCM2) != 0};
   std::vector<int16_t> buffer(pcm);
   buffer.resize(buffer.size() + 112, 0);
   std::vector<uint8_t> out(pcm.size() + 256);
   EaAdpcmState state{};
-  uint8_t* end = EncodeEaAdpcm(buffer.data(), out.data(), state, static_cast<int32_t>(pcm.size() * 2));
+  uint8_t* end = EncodeEaAdpcm(buffer.data(), out.data(), state, static_cast<int32_t>(pcm.size() * 2), layout);
   return Bytes(out.data(), end);
 }
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "converter/file_io.h"
-#include "converter/import/import_command.h"
-#include "converter/import/import_state.h"
+#include "converter/modes/import.h"
+#include "converter/import_state.h"
 #include "converter/state.h"
 #include "import_test_support.h"
 

@@ -6,8 +6,8 @@
 
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/file_io.h"
-#include "converter/import/import_state.h"
-#include "converter/import/stream_import.h"
+#include "converter/import_state.h"
+#include "converter/containers/stream_import.h"
 #include "converter/state.h"
 #include "converter/tonepak.h"
 #include "import_test_support.h"
@@ -77,7 +77,7 @@ std::vector<ExpectedBlock> EncodeBlocks(const Pcm& pcm, int channels, uint16_t f
     e.history[2] = static_cast<int16_t>(state.current2);
     e.history[3] = static_cast<int16_t>(state.previous2);
     std::vector<uint8_t> coded(static_cast<size_t>(f) + 256);
-    uint8_t* end = EncodeEaAdpcm(block.data(), coded.data(), state, f);
+    uint8_t* end = EncodeEaAdpcm(block.data(), coded.data(), state, f, EaAdpcmLayout{channels, (flags & EA_ADPCM2) != 0});
     e.coded.assign(coded.data(), end);
     out.push_back(e);
   }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "converter/file_io.h"
-#include "converter/import/import_state.h"
-#include "converter/import/wave_samples.h"
+#include "converter/import_state.h"
+#include "converter/containers/wave_samples.h"
 #include "converter/state.h"
 #include "import_test_support.h"
 

@@ -34,18 +34,18 @@ TEST(DialogFlags, SaveAlwaysHidesTheReadOnlyBox) {
   EXPECT_EQ(SaveDialogFlags(false, 0x20), 0x4u);
 }
 
-struct OpenArgs {
-  std::string fileName = "start.exe", fileTitle;
-  bool mustExist = true, multi = false, readOnly = false, hideReadOnly = true;
-  std::string filter = "Fifa2001.exe|fifa2001.exe";
-  int32_t filterIndex = 1;
-  std::string initialDir = "C:\\", title = "Pick", defaultExt;
-  intptr_t owner = -1;
-  int32_t flags = 0;
-  bool Show(FakeDialogs& dialogs) {
-    return ShowOpenDialog(dialogs, fileName, fileTitle, mustExist, multi, readOnly, hideReadOnly,
-                          filter, filterIndex, initialDir, title, defaultExt, owner, flags);
+struct OpenArgs : OpenDialogSettings {
+  OpenArgs() {
+    fileName = "start.exe";
+    fileMustExist = true;
+    hideReadOnly = true;
+    filter = "Fifa2001.exe|fifa2001.exe";
+    filterIndex = 1;
+    initialDir = "C:\\";
+    dialogTitle = "Pick";
+    owner = -1;
   }
+  bool Show(FakeDialogs& dialogs) { return ShowOpenDialog(dialogs, *this); }
 };
 
 TEST(ShowOpenDialog, FillsTheRequestRecord) {

@@ -9,8 +9,8 @@
 
 // Codes pcmBytes of WAV audio into the sample the probe found (its data
 // offset in the import state) and writes the whole bank to destination.
-// Returns 1; failures are fatal.
-int ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination);
+// It returns only once the destination is complete; every failure is fatal.
+void ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination);
 
 // Length field for a bank sample of pcmBytes (never negative).
 int32_t NewBankSampleLength(int32_t pcmBytes, int channels);

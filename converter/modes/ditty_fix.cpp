@@ -1,12 +1,12 @@
-#include "ditty_fix.h"
+#include "converter/modes/ditty_fix.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "file_io.h"
-#include "tonepak.h"
+#include "converter/file_io.h"
+#include "converter/messages.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, co
 
   FileHandle archive = OpenFile(archivePath, "rb");
   if (!archive) {
-    std::printf("couldn't open '%s'\n", archivePath);
+    ReportCouldNotOpen(archivePath);
     return -1;
   }
   uint8_t header[16] = {};
@@ -82,7 +82,7 @@ int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, co
   return 0;
 }
 
-bool RunDittyFix() {
+ModeResult RunDittyFix() {
   const char* name = "nhl2k.exe";
   FileHandle file = OpenFile(name, "rb");
   if (!file || FileSize(file.get()) < kMinExecutableBytes) {
@@ -90,9 +90,8 @@ bool RunDittyFix() {
     name = "nhl2k.icd";
     file = OpenFile(name, "rb");
     if (!file) {
-      std::printf("couldn't open '%s'\n", name);
-      PrintUsage();
-      return false;
+      ReportCouldNotOpen(name);
+      return ModeResult::kFailureShowUsage;
     }
   }
   std::vector<uint8_t> image = ReadWholeFile(file.get());
@@ -105,7 +104,7 @@ bool RunDittyFix() {
   const int dittiesResult = PatchOffsetTable(image.data(), imageSize, ditties.c_str(), kDittiesSignature, 8);
   const int hornsResult = PatchOffsetTable(image.data(), imageSize, horns.c_str(), kHornsSignature, 8);
 
-  if (dittiesResult <= 0 && hornsResult <= 0) return dittiesResult == 0 && hornsResult == 0;
+  if (dittiesResult <= 0 && hornsResult <= 0) return ModeResultOf(dittiesResult == 0 && hornsResult == 0);
 
   // The game program is only replaced once the whole new image is on disk,
   // so a full disk or a crash never leaves a broken executable behind.
@@ -115,10 +114,9 @@ bool RunDittyFix() {
                        std::fwrite(image.data(), 1, image.size(), replacement.get()) == image.size() &&
                        replacement.Commit();
   if (!written) {
-    std::printf("couldn't open '%s' for writing\n", name);
-    PrintUsage();
-    return false;
+    ReportCouldNotOpenForWriting(name);
+    return ModeResult::kFailureShowUsage;
   }
   std::printf("'%s' patched\n", name);
-  return true;
+  return ModeResult::kSuccess;
 }

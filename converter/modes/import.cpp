@@ -1,18 +1,19 @@
-#include "import_command.h"
+#include "converter/modes/import.h"
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
+#include "converter/containers/bank_import.h"
 #include "converter/containers/bnk.h"
 #include "converter/containers/stream_header.h"
+#include "converter/containers/stream_import.h"
 #include "converter/containers/wav.h"
+#include "converter/containers/wave_samples.h"
 #include "converter/fatal.h"
 #include "converter/file_io.h"
-#include "converter/import/bank_import.h"
-#include "converter/import/import_state.h"
-#include "converter/import/stream_import.h"
-#include "converter/import/wave_samples.h"
+#include "converter/import_state.h"
+#include "converter/messages.h"
 #include "converter/state.h"
 
 namespace {
@@ -76,12 +77,12 @@ void ProbeOriginal(FILE* original, int slot) {
     p.codecFlags = ORIG_PT;
     ReadHeaderCopy(original, 0);
   } else {
-    if (std::memcmp(tag, "BNK", 3) != 0) Fatal("unknown/unsupported original sound file");
+    if (!TagIs(tag, "BNK", 3)) FatalUnsupportedOriginal();
     p.codecFlags = ORIG_BNK;
     if (slot < 0) return;
     std::memset(st.headerCopy, 0, sizeof st.headerCopy);
     int headerBytes = 0;
-    if (FindBankSample(original, st.headerCopy, slot, nullptr, &headerBytes) != 1) Fatal("Can't find BNK %d", slot);
+    if (FindBankSample(original, st.headerCopy, slot, nullptr, &headerBytes) != 1) FatalNoBankSample(slot);
     if (headerBytes < 0 || headerBytes > kHeaderCopyBytes) headerBytes = kHeaderCopyBytes;
     st.headerCopyBytes = headerBytes;
     st.dataOffset = 0;
@@ -91,15 +92,15 @@ void ProbeOriginal(FILE* original, int slot) {
   std::printf("Original file: channels=%d, frequency=%d\n", p.channels, p.frequency);
 }
 
-bool RunImport(int argc, char** argv) {
-  if (argc < 5) return false;
+ModeResult RunImport(int argc, char** argv) {
+  if (argc < 5) return ModeResult::kFailureShowUsage;
   const char* waveName = argv[2];
   const char* destination = argv[3];
   const char* originalName = argv[4];
   ResetImportState();
 
   FileHandle wav = OpenFile(waveName, "rb");
-  if (!wav) Fatal("couldn't open '%s'\n", waveName);
+  if (!wav) FatalCouldNotOpen(waveName);
   // A song is read in blocks of a few kilobytes; fewer, larger reads.
   std::setvbuf(wav.get(), nullptr, _IOFBF, 1 << 16);
   int32_t waveBytes = UsableWaveBytes(wav.get(), ReadWaveInput(wav.get()));
@@ -114,7 +115,7 @@ bool RunImport(int argc, char** argv) {
     long long number = SampleNumber(argv[5]);
     int slot = number <= INT_MIN ? INT_MIN : static_cast<int>(number - 1);
     // The probe would take a negative slot as a question for the kind only.
-    if (slot < 0) Fatal("Can't find BNK %d", slot);
+    if (slot < 0) FatalNoBankSample(slot);
     std::fseek(original.get(), 0, SEEK_SET);
     ProbeOriginal(original.get(), slot);
   }
@@ -128,5 +129,5 @@ bool RunImport(int argc, char** argv) {
   }
   wav.reset();
   std::printf("encoding successful\n");
-  return true;
+  return ModeResult::kSuccess;
 }

@@ -1,4 +1,4 @@
-#include "wave_samples.h"
+#include "converter/containers/wave_samples.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "converter/file_io.h"
-#include "converter/import/import_state.h"
+#include "converter/import_state.h"
 #include "converter/state.h"
 
 namespace {

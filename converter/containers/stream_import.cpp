@@ -1,4 +1,4 @@
-#include "stream_import.h"
+#include "converter/containers/stream_import.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,23 +7,15 @@
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/containers/stream_decode.h"
 #include "converter/containers/stream_header.h"
+#include "converter/containers/wave_samples.h"
 #include "converter/fatal.h"
-#include "converter/import/import_state.h"
-#include "converter/import/wave_samples.h"
+#include "converter/import_state.h"
+#include "converter/messages.h"
 #include "converter/state.h"
 
 namespace {
 
 int PadTo4(int64_t n) { return static_cast<int>((4 - (n & 3)) & 3); }
-
-void AppendU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void AppendU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 void AppendBytes(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count) {
   out.insert(out.end(), bytes, bytes + count);
@@ -42,31 +34,31 @@ void BuildDataBlock(std::vector<uint8_t>& block, const uint8_t* coded, int32_t g
   block.clear();
   AppendBytes(block, reinterpret_cast<const uint8_t*>("SCDl"), 4);
   if (split && stereo) {
-    AppendU32(block, static_cast<uint32_t>(28 + g + pad));
-    AppendU32(block, static_cast<uint32_t>(14 * static_cast<int64_t>(g) / 15));
-    AppendU32(block, 0);
-    AppendU32(block, static_cast<uint32_t>(g / 2 + 4));
-    AppendU16(block, static_cast<uint32_t>(h.current1));
-    AppendU16(block, static_cast<uint32_t>(h.previous1));
+    AppendU32LE(block, static_cast<uint32_t>(28 + g + pad));
+    AppendU32LE(block, static_cast<uint32_t>(14 * static_cast<int64_t>(g) / 15));
+    AppendU32LE(block, 0);
+    AppendU32LE(block, static_cast<uint32_t>(g / 2 + 4));
+    AppendU16LE(block, static_cast<uint32_t>(h.current1));
+    AppendU16LE(block, static_cast<uint32_t>(h.previous1));
     AppendBytes(block, coded, static_cast<size_t>(g / 2));
-    AppendU16(block, static_cast<uint32_t>(h.current2));
-    AppendU16(block, static_cast<uint32_t>(h.previous2));
+    AppendU16LE(block, static_cast<uint32_t>(h.current2));
+    AppendU16LE(block, static_cast<uint32_t>(h.previous2));
     AppendBytes(block, coded + g / 2, static_cast<size_t>(g - g / 2));
   } else if (split) {
-    AppendU32(block, static_cast<uint32_t>(24 + g + pad));
-    AppendU32(block, static_cast<uint32_t>(28 * static_cast<int64_t>(g) / 15));
-    AppendU32(block, 0);
-    AppendU32(block, static_cast<uint32_t>(g + 4));
-    AppendU16(block, static_cast<uint32_t>(h.current1));
-    AppendU16(block, static_cast<uint32_t>(h.previous1));
+    AppendU32LE(block, static_cast<uint32_t>(24 + g + pad));
+    AppendU32LE(block, static_cast<uint32_t>(28 * static_cast<int64_t>(g) / 15));
+    AppendU32LE(block, 0);
+    AppendU32LE(block, static_cast<uint32_t>(g + 4));
+    AppendU16LE(block, static_cast<uint32_t>(h.current1));
+    AppendU16LE(block, static_cast<uint32_t>(h.previous1));
     AppendBytes(block, coded, static_cast<size_t>(g));
   } else {
-    AppendU32(block, static_cast<uint32_t>(20 + g + pad));
-    AppendU32(block, static_cast<uint32_t>(stereo ? 28 * static_cast<int64_t>(g) / 30 : g));
-    AppendU16(block, static_cast<uint32_t>(h.current1));
-    AppendU16(block, static_cast<uint32_t>(h.previous1));
-    AppendU16(block, stereo ? static_cast<uint32_t>(h.current2) : 0);
-    AppendU16(block, stereo ? static_cast<uint32_t>(h.previous2) : 0);
+    AppendU32LE(block, static_cast<uint32_t>(20 + g + pad));
+    AppendU32LE(block, static_cast<uint32_t>(stereo ? 28 * static_cast<int64_t>(g) / 30 : g));
+    AppendU16LE(block, static_cast<uint32_t>(h.current1));
+    AppendU16LE(block, static_cast<uint32_t>(h.previous1));
+    AppendU16LE(block, stereo ? static_cast<uint32_t>(h.current2) : 0);
+    AppendU16LE(block, stereo ? static_cast<uint32_t>(h.previous2) : 0);
     AppendBytes(block, coded, static_cast<size_t>(g));
   }
   block.insert(block.end(), static_cast<size_t>(pad), 0);
@@ -154,7 +146,7 @@ std::string FormatProgressLine(int64_t bytesRead, int64_t bytesWritten, int64_t 
   return line;
 }
 
-int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
+void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
   RequireCodableChannels();
   const bool schl = Params().codecFlags & ORIG_SCHL;
   std::vector<int32_t> sizes;
@@ -173,22 +165,23 @@ int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* d
   std::vector<uint8_t> head;
   if (schl) {
     AppendBytes(head, reinterpret_cast<const uint8_t*>("SCHl"), 4);
-    AppendU32(head, static_cast<uint32_t>((headerBytes + 11) & ~3));
+    AppendU32LE(head, static_cast<uint32_t>((headerBytes + 11) & ~3));
   }
   AppendBytes(head, Import().headerCopy, static_cast<size_t>(headerBytes));
   head.insert(head.end(), static_cast<size_t>(PadTo4(headerBytes)), 0);
   long blockCountAt = 0;
   if (schl) {
     AppendBytes(head, reinterpret_cast<const uint8_t*>("SCCl"), 4);
-    AppendU32(head, 12);
+    AppendU32LE(head, 12);
     blockCountAt = static_cast<long>(head.size());
-    AppendU32(head, 0);
+    AppendU32LE(head, 0);
   }
   WriteAll(file, head);
 
   std::printf("encoding.... \n");
   const int64_t t0 = ClockTenths();
   EaAdpcmState state{};
+  const EaAdpcmLayout layout{Params().channels, (Params().codecFlags & EA_ADPCM2) != 0};
   // Room behind the largest block for a last frame the encoder completes.
   std::vector<int16_t> pcm((kBlockBufferBytes + 112) / 2, 0);
   std::vector<uint8_t> coded(kBlockBufferBytes);
@@ -210,7 +203,7 @@ int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* d
     bytesRead += take;
 
     const History before{state.current1, state.previous1, state.current2, state.previous2};
-    uint8_t* end = EncodeEaAdpcm(pcm.data(), coded.data(), state, f);
+    uint8_t* end = EncodeEaAdpcm(pcm.data(), coded.data(), state, f, layout);
     const int32_t g = static_cast<int32_t>(end - coded.data());
     if (schl) {
       BuildDataBlock(block, coded.data(), g, before);
@@ -232,7 +225,7 @@ int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* d
   if (schl) {
     std::vector<uint8_t> tail;
     AppendBytes(tail, reinterpret_cast<const uint8_t*>("SCEl"), 4);
-    AppendU32(tail, 8);
+    AppendU32LE(tail, 8);
     WriteAll(file, tail);
     uint8_t count[4];
     PutU32LE(count, blocks);
@@ -240,6 +233,5 @@ int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* d
     std::fwrite(count, 1, 4, file);
   }
   std::printf("\n");
-  if (!out.Commit()) Fatal("write error (disk full?)");
-  return 1;
+  if (!out.Commit()) FatalWriteError();
 }

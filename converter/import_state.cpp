@@ -1,6 +1,6 @@
-#include "import_state.h"
+#include "converter/import_state.h"
 
-#include "converter/fatal.h"
+#include "converter/messages.h"
 #include "converter/state.h"
 
 namespace {
@@ -13,5 +13,5 @@ void ResetImportState() { g_import = ImportState{}; }
 
 void RequireCodableChannels() {
   int channels = Params().channels;
-  if (channels != 1 && channels != 2) Fatal("unknown/unsupported original sound file");
+  if (channels != 1 && channels != 2) FatalUnsupportedOriginal();
 }

@@ -19,8 +19,9 @@ constexpr int32_t kLargestBlockBytes = 99904;
 constexpr size_t kMaxBlockSizes = 100000;
 
 // Writes the destination from pcmBytes of WAV audio and the probed original
-// (closed before the destination is created). Returns 1; failures are fatal.
-int ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination);
+// (closed before the destination is created). It returns only once the
+// destination is complete; every failure is fatal.
+void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination);
 
 // Block sizes, in PCM bytes, of an SCHl original positioned just behind the
 // tag of its first data block: one entry per later block. Empty when none

@@ -3,8 +3,10 @@
 
 #include <cstdio>
 
+#include "converter/modes/mode_result.h"
+
 // argv[1] is "-import"; the caller has checked that argc >= 5.
-bool RunImport(int argc, char** argv);
+ModeResult RunImport(int argc, char** argv);
 
 // Examines the original sound: its kind (codecFlags becomes ORIG_PT,
 // ORIG_SCHL or ORIG_BNK, plus EA_ADPCM2 from the header), channels,

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "converter/modes/mode_result.h"
+
 // Writes the data offsets of the BIGF archive at archivePath into the table
 // that follows signature in image. Returns 1 when at least one table value
 // changed, 0 when the table already matched the archive, -1 when the
@@ -11,7 +13,8 @@
 int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, const uint8_t* signature,
                      int signatureLength);
 
-// The whole "-nhl2kdittyfix" mode, in the current directory. Returns false
-// when it failed or wrote nothing because a table could not be updated;
-// both tables already matching is success.
-bool RunDittyFix();
+// The whole "-nhl2kdittyfix" mode, in the current directory. Fails when a
+// file could not be read or written (and asks for the usage then) or when a
+// table could not be updated and nothing was written; both tables already
+// matching is success.
+ModeResult RunDittyFix();

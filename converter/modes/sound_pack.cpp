@@ -1,4 +1,4 @@
-#include "sound_pack.h"
+#include "converter/modes/sound_pack.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "../fatal.h"
-#include "../file_io.h"
-#include "../state.h"
+#include "converter/fatal.h"
+#include "converter/file_io.h"
+#include "converter/messages.h"
+#include "converter/state.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ int64_t CopyBytes(FILE* source, FILE* destination, int64_t count, std::vector<ui
     const size_t want = static_cast<size_t>(std::min<int64_t>(count - copied, static_cast<int64_t>(buffer.size())));
     const size_t got = std::fread(buffer.data(), 1, want, source);
     if (got == 0) break;
-    if (std::fwrite(buffer.data(), 1, got, destination) != got) Fatal("write error (disk full?)");
+    if (std::fwrite(buffer.data(), 1, got, destination) != got) FatalWriteError();
     copied += static_cast<int64_t>(got);
     if (got < want) break;
   }
@@ -41,17 +42,16 @@ int64_t CopyBytes(FILE* source, FILE* destination, int64_t count, std::vector<ui
 }
 
 void CloseWritten(FILE* file) {
-  if (std::fclose(file) != 0) Fatal("write error (disk full?)");
+  if (std::fclose(file) != 0) FatalWriteError();
 }
 
 }  // namespace
 
-bool UnpackSounds(int argc, char** argv) {
+ModeResult UnpackSounds(int argc, char** argv) {
   char* destination = Converter().destinationDir;
   if (argc == 5) {
     if (std::strlen(argv[4]) > static_cast<size_t>(kDestinationDirChars)) {
-      std::printf("couldn't open '%s'\n", argv[4]);
-      return false;
+      return ModeResultOf(ReportCouldNotOpen(argv[4]));
     }
     std::snprintf(destination, kDestinationDirChars + 1, "%s", argv[4]);
   }
@@ -89,25 +89,25 @@ bool UnpackSounds(int argc, char** argv) {
     ClearReadOnly(path.c_str());
     FileHandle out = OpenFile(path.c_str(), "wb");
     if (!out) Fatal("couldn't open '%s' for writing", path.c_str());
-    if (std::fwrite(buffer.data(), 1, head, out.get()) != head) Fatal("write error (disk full?)");
+    if (std::fwrite(buffer.data(), 1, head, out.get()) != head) FatalWriteError();
     int64_t written = static_cast<int64_t>(head);
     if (written == std::min<int64_t>(size, kCopyChunk)) written += CopyBytes(pack.get(), out.get(), size - written, buffer);
     CloseWritten(out.release());
     std::printf("%d. %s, %ld bytes\n", static_cast<int>(i), path.c_str(), static_cast<long>(written));
   }
   std::printf("operation successfull\n");
-  return true;
+  return ModeResult::kSuccess;
 }
 
-bool PackSounds(int argc, char** argv) {
-  if (argc < 4) return false;
+ModeResult PackSounds(int argc, char** argv) {
+  if (argc < 4) return ModeResult::kFailureShowUsage;
   const char* packName = argv[3];
   ClearReadOnly(packName);
   FileHandle pack = OpenFile(packName, "wb");
   if (!pack) Fatal("couldn't open sound packfile '%s' for writing", packName);
   const std::string prefix = argv[2];
 
-  if (argc < 5) return false;
+  if (argc < 5) return ModeResult::kFailureShowUsage;
   const char* indexName = argv[4];
   std::vector<int32_t> index;
   index.reserve(kMaxPackEntries);
@@ -140,11 +140,11 @@ bool PackSounds(int argc, char** argv) {
   std::vector<uint8_t> indexBytes(index.size() * 4);
   for (size_t i = 0; i < index.size(); ++i) PutU32LE(&indexBytes[4 * i], static_cast<uint32_t>(index[i]));
   if (std::fwrite(indexBytes.data(), 1, indexBytes.size(), indexFile.get()) != indexBytes.size()) {
-    Fatal("write error (disk full?)");
+    FatalWriteError();
   }
   CloseWritten(indexFile.release());
 
   std::printf("new sound packfile '%s' created, size %d bytes, %d entries\n", packName, static_cast<int>(total),
               static_cast<int>(index.size()));
-  return true;
+  return ModeResult::kSuccess;
 }

@@ -1,4 +1,4 @@
-#include "bank_import.h"
+#include "converter/containers/bank_import.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,14 +7,13 @@
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/containers/bnk.h"
 #include "converter/containers/stream_header.h"
+#include "converter/containers/wave_samples.h"
 #include "converter/fatal.h"
-#include "converter/import/import_state.h"
-#include "converter/import/wave_samples.h"
+#include "converter/import_state.h"
+#include "converter/messages.h"
 #include "converter/state.h"
 
 namespace {
-
-constexpr int kBankHeaderBytes = 1000;
 
 struct SampleHeader {
   uint8_t bytes[kBankHeaderBytes];
@@ -79,7 +78,7 @@ void PutHeaderBytes(std::vector<uint8_t>& image, int64_t frontBytes, const Sampl
   if (through < from) return;
   int64_t at = static_cast<int64_t>(header.position) + from;
   int64_t count = through - from + 1;
-  if (header.position < 0 || at + count > frontBytes) Fatal("BNK: this shouldn't happen");
+  if (header.position < 0 || at + count > frontBytes) FatalBankInconsistent();
   std::memcpy(image.data() + at, header.bytes + from, static_cast<size_t>(count));
 }
 
@@ -98,12 +97,12 @@ int32_t NewBankSampleLength(int32_t pcmBytes, int channels) {
   return static_cast<int32_t>(length & ~int64_t{31});
 }
 
-int ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination) {
+void ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination) {
   RequireCodableChannels();
   const int channels = Params().channels;
   const int32_t target = Import().dataOffset;
   const long bankSize = FileSize(bank.get());
-  if (target < 0 || target > bankSize) Fatal("BNK: this shouldn't happen");
+  if (target < 0 || target > bankSize) FatalBankInconsistent();
   pcmBytes = std::max(pcmBytes, 0);
 
   // Whole frames, zero beyond the audio, so the last frame reads nothing
@@ -116,7 +115,8 @@ int ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* d
   std::printf("encoding...");
   std::fflush(stdout);
   EaAdpcmState state{};
-  uint8_t* end = EncodeEaAdpcm(samples.data(), coded.data(), state, pcmBytes);
+  const EaAdpcmLayout layout{static_cast<int16_t>(channels), (Params().codecFlags & EA_ADPCM2) != 0};
+  uint8_t* end = EncodeEaAdpcm(samples.data(), coded.data(), state, pcmBytes, layout);
   std::printf(" ok\n");
   const int64_t codedBytes = end - coded.data();
   const int64_t G = (codedBytes + 3) & ~int64_t{3};
@@ -126,7 +126,7 @@ int ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* d
   int targetSlot = 0;
   for (;; ++targetSlot) {
     int found = ReadSlot(bank.get(), targetSlot, header);
-    if (found < 0) Fatal("BNK: this shouldn't happen");
+    if (found < 0) FatalBankInconsistent();
     if (found == 0) continue;
     int32_t length = 0;
     int32_t dataOffset = 0;
@@ -170,8 +170,7 @@ int ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* d
 
   ClearReadOnly(destination);
   ReplacementFile out(destination);
-  if (!out.Open()) Fatal("couldn't open '%s'\n", destination);
+  if (!out.Open()) FatalCouldNotOpen(destination);
   std::fwrite(image.data(), 1, image.size(), out.get());
-  if (!out.Commit()) Fatal("write error (disk full?)");
-  return 1;
+  if (!out.Commit()) FatalWriteError();
 }

@@ -1,0 +1,82 @@
+// The encoder's lane kernels, chosen once: a table of one entry per kernel,
+// the fastest the CPU runs selected on first use.
+#include "converter/codecs/ea_adpcm_encoder_internal.h"
+#include "converter/codecs/ea_adpcm_encoder_kernel.h"
+#include "converter/codecs/ea_adpcm_encoder_search.h"
+
+namespace {
+
+struct KernelEntry {
+  void (*runLanes)(const ea_kernel::Segment* segments, int count);
+  void (*zeroPredictionCosts)(const double* x, double* costs);
+};
+
+// Indexed by EaAdpcmKernel. A kernel the build lacks gets the scalar entry;
+// SelectEaAdpcmKernel's callers never pick it.
+const KernelEntry kKernels[] = {
+    {ea_kernel::RunLanesScalar, ea_kernel::ZeroPredictionCostsScalar},
+#if defined(__SSE2__)
+    {ea_kernel::RunLanesSse2, ea_kernel::ZeroPredictionCostsSse2},
+#else
+    {ea_kernel::RunLanesScalar, ea_kernel::ZeroPredictionCostsScalar},
+#endif
+#if defined(EA_KERNEL_HAVE_AVX2)
+    {ea_kernel::RunLanesAvx2, ea_kernel::ZeroPredictionCostsAvx2},
+#else
+    {ea_kernel::RunLanesScalar, ea_kernel::ZeroPredictionCostsScalar},
+#endif
+};
+
+EaAdpcmKernel DetectKernel() {
+#if defined(EA_KERNEL_HAVE_AVX2) && defined(__GNUC__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return EaAdpcmKernel::kAvx2;
+#endif
+#if defined(__SSE2__)
+  return EaAdpcmKernel::kSse2;
+#else
+  return EaAdpcmKernel::kScalar;
+#endif
+}
+
+const KernelEntry*& Active() {
+  static const KernelEntry* active = &kKernels[static_cast<int>(DetectKernel())];
+  return active;
+}
+
+bool Wild(double value) { return !(value <= ea_kernel::kHistoryLimit && value >= -ea_kernel::kHistoryLimit); }
+
+}  // namespace
+
+void SelectEaAdpcmKernel(EaAdpcmKernel kernel) { Active() = &kKernels[static_cast<int>(kernel)]; }
+
+EaAdpcmKernel DetectedEaAdpcmKernel() { return DetectKernel(); }
+
+namespace ea_search {
+
+// Histories beyond the lane kernels' exact range come only from a caller's
+// state, never from coding; such frames take the scalar kernel.
+void RunLanes(const ea_kernel::Segment* segments, int count) {
+  bool wild = false;
+  for (int g = 0; g < count; ++g) wild = wild || Wild(segments[g].job->cur) || Wild(segments[g].job->prev);
+  (wild ? kKernels[0] : *Active()).runLanes(segments, count);
+}
+
+void ZeroPredictionCosts(const double* x, double* costs) { Active()->zeroPredictionCosts(x, costs); }
+
+void SetLane(LaneJob& job, int lane, int k, int s) {
+  const int step = 4096 >> s;
+  job.c1[lane] = kEaCoef1[k];
+  job.c2[lane] = kEaCoef2[k];
+  job.step[lane] = step;
+  job.inverse[lane] = 1.0 / step;
+}
+
+void LoadFrame(const int16_t* values, int64_t valueCount, int64_t firstValue, int stride, double* x) {
+  for (int i = 0; i < kFrameSamples; ++i) {
+    int64_t index = firstValue + static_cast<int64_t>(i) * stride;
+    x[i] = index < valueCount ? values[index] : 0;
+  }
+}
+
+}  // namespace ea_search
