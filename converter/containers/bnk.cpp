@@ -45,6 +45,12 @@ int32_t LimitForScratch(int32_t count) {
   return std::min(count, limit);
 }
 
+// Slots may share one sample's data, so a small bank could otherwise write
+// its audio thousands of times over: all the WAV files together hold at most
+// this many PCM bytes per bank byte (no codec makes more than 8 of 1).
+constexpr uint64_t kPcmBytesPerBankByte = 16;
+constexpr uint64_t kPcmBytesBeyondBank = 1 << 20;
+
 struct SampleData {
   std::vector<uint8_t> input;
   int32_t count = 0;  // bytes that exist at the data offset, at most length
@@ -155,6 +161,8 @@ bool ExportBank(FILE* bank, int forcedMode) {
   std::fseek(bank, 0, SEEK_END);
   const long bankSize = std::ftell(bank);
   regions.back() = static_cast<int32_t>(bankSize);
+  const uint64_t pcmBudget = kPcmBytesPerBankByte * static_cast<uint64_t>(std::max(bankSize, 0L)) + kPcmBytesBeyondBank;
+  uint64_t pcmWritten = 0;
 
   for (int slot = 0; slot < slots; ++slot) {
     if (FindBankSample(bank, header, slot, &headerPosition, &headerBytes) == 0) continue;
@@ -180,6 +188,11 @@ bool ExportBank(FILE* bank, int forcedMode) {
     std::vector<uint8_t> output(DecoderOutputBytes(data.count));
     const uint8_t* end = DecodeBlock(data.input.data(), output.data(), data.count, BlockHeader{});
     const size_t produced = end ? static_cast<size_t>(end - output.data()) : 0;
+    pcmWritten += produced;
+    if (pcmWritten > pcmBudget) {
+      std::printf("corrupt input file\n");
+      return false;
+    }
     if (produced > 0) {
       std::printf("%8.8X %d\n", static_cast<unsigned>(produced), static_cast<int>(produced));
       if (std::fwrite(output.data(), 1, produced, wav.get()) != produced) {
