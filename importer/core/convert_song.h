@@ -1,0 +1,58 @@
+// One conversion, from the input file to the new song in the destination
+// folder: read or decode, choose the template, resample, match loudness,
+// write through the converter.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "importer/core/audio.h"
+#include "importer/core/mp3_scanner.h"
+
+namespace tunegrab {
+
+// The platform's MP3 decoder: validated frames in, PCM out (at the MP3's
+// own rate and channels), with the decoder's and the encoder's delay and
+// the padding trimmed.
+class Mp3Decoder {
+ public:
+  virtual ~Mp3Decoder() = default;
+  virtual Outcome Decode(const std::vector<uint8_t>& file, const Mp3Scan& scan, AudioSink& sink) = 0;
+};
+
+struct ConvertRequest {
+  std::string input;              // the WAV or MP3 file
+  std::string destinationFolder;  // the music folder
+  bool matchLoudness = true;
+  Mp3Decoder* mp3 = nullptr;      // none: MP3 files are refused
+  // Called with the percentage done; never from another thread than the caller's.
+  std::function<void(int)> progress;
+};
+
+struct StageTimes {
+  double templateSeconds = 0, decodeSeconds = 0, resampleSeconds = 0, loudnessSeconds = 0, encodeSeconds = 0;
+};
+
+struct ConvertResult {
+  Outcome outcome;
+  std::string songPath;       // the ".asf" written
+  std::string templateName;   // empty: the built-in layout
+  bool matched = false;        // loudness matching was asked for
+  bool songMeasured = false;
+  double songLufs = 0, targetLufs = 0, gainDb = 0;
+  bool peakLimited = false;
+  double seconds = 0;          // length of the new song
+  StageTimes times;
+};
+
+// The produced file's name: the input's name without its last four
+// characters, and ".asf"; empty when nothing would remain.
+std::string ProducedName(const std::string& input);
+
+ConvertResult ConvertSong(const ConvertRequest& request);
+
+// The status line for a result.
+std::string StatusText(const ConvertResult& result);
+
+}  // namespace tunegrab

@@ -1,0 +1,30 @@
+// tunegrab: the importer's entry. Creates the window and runs the message
+// loop; the song manager starts it hidden and drives the window.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "importer/win32/TunegrabWindow.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  // The folder browser needs COM on this thread.
+  OleInitialize(nullptr);
+
+  if (!TunegrabWindow::RegisterWindowClass(instance)) return 1;
+  TunegrabWindow window(instance);
+  if (!window.Create()) return 1;
+  ShowWindow(window.hwnd(), show);
+  SetFocus(GetDlgItem(window.hwnd(), 1008));
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (window.hwnd() && IsDialogMessageA(window.hwnd(), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  OleUninitialize();
+  return 0;
+}

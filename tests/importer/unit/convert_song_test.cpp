@@ -1,0 +1,138 @@
+#include "importer/core/convert_song.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "importer/core/file_ops.h"
+#include "importer/core/loudness.h"
+#include "importer/core/song_template.h"
+#include "importer/core/song_writer.h"
+#include "signal_helpers.h"
+
+namespace {
+
+// A music-like test signal: a few tones and some noise, at a level.
+Audio Music(int rate, int channels, double seconds, double level) {
+  Audio a = Sine(rate, channels, 220, level, seconds);
+  std::mt19937 random(7);
+  std::normal_distribution<float> noise(0.0f, static_cast<float>(level * 0.1));
+  for (int64_t i = 0; i < a.Frames(); ++i)
+    for (int c = 0; c < channels; ++c)
+      a.samples[static_cast<size_t>(i * channels + c)] +=
+          static_cast<float>(level * 0.5 * std::sin(2 * kTestPi * 1500 * i / rate)) + noise(random);
+  return a;
+}
+
+// The converter's export writes an ".asf" song beside itself; a ".str" copy
+// is exported into the temporary folder like every template.
+Audio Decoded(const std::string& song, const std::string& temp) {
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(ReadWholeFile(song, 1 << 26, bytes));
+  const std::string copy = JoinPath(temp, "copy.str");
+  EXPECT_TRUE(WriteWholeFile(copy, bytes));
+  Audio decoded;
+  EXPECT_TRUE(DecodeWithConverter(copy, temp, decoded).ok);
+  RemoveFile(copy);
+  return decoded;
+}
+
+double LoudnessOf(const std::string& song, const std::string& temp) {
+  Audio decoded = Decoded(song, temp);
+  double lufs = -100;
+  EXPECT_TRUE(IntegratedLoudness(decoded, lufs));
+  return lufs;
+}
+
+class ConvertSongTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(MakePrivateTempFolder(music));
+    ASSERT_TRUE(MakePrivateTempFolder(work));
+    // The game's song, quiet, and a song the list leaves out, loud.
+    ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.05), 1.0, BuiltInTemplate(), work, JoinPath(music, "anthem.str")).ok);
+    ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.7), 1.0, BuiltInTemplate(), work, JoinPath(music, "1intro.str")).ok);
+    before = FolderFiles(music);
+    std::sort(before.begin(), before.end());
+  }
+  void TearDown() override {
+    RemoveFolder(music);
+    RemoveFolder(work);
+  }
+  std::vector<std::string> NewFiles() {
+    std::vector<std::string> now = FolderFiles(music), added;
+    std::sort(now.begin(), now.end());
+    std::set_difference(now.begin(), now.end(), before.begin(), before.end(), std::back_inserter(added));
+    return added;
+  }
+  ConvertResult Convert(const std::string& input, bool match = true) {
+    ConvertRequest request;
+    request.input = input;
+    request.destinationFolder = music;
+    request.matchLoudness = match;
+    return ConvertSong(request);
+  }
+  std::string music, work;
+  std::vector<std::string> before;
+};
+
+TEST_F(ConvertSongTest, MatchesTheTemplatesLoudnessAndLengthFromAWav) {
+  const std::string input = JoinPath(work, "My Song.wav");
+  ASSERT_TRUE(WriteWholeFile(input, Pcm16Wav(Music(44100, 2, 5, 0.6), 1.0)));
+  ConvertResult result = Convert(input);
+  ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
+  EXPECT_EQ(result.templateName, "anthem.str");
+  EXPECT_EQ(NewFiles(), std::vector<std::string>{"My Song.asf"});
+
+  Audio decoded = Decoded(JoinPath(music, "My Song.asf"), work);
+  EXPECT_NEAR(static_cast<double>(decoded.Frames()), 5 * 22050, 28);
+  EXPECT_NEAR(LoudnessOf(JoinPath(music, "My Song.asf"), work), LoudnessOf(JoinPath(music, "anthem.str"), work), 0.3);
+  EXPECT_NE(StatusText(result).find("like anthem.str"), std::string::npos);
+
+  // Matching off keeps the input's level.
+  ConvertResult unmatched = Convert(input, false);
+  ASSERT_TRUE(unmatched.outcome.ok) << unmatched.outcome.text;
+  EXPECT_NEAR(LoudnessOf(JoinPath(music, "My Song.asf"), work), unmatched.songLufs, 0.3);
+  EXPECT_GT(unmatched.songLufs, result.targetLufs + 10);
+}
+
+TEST_F(ConvertSongTest, WithoutATemplateTheBuiltInLayoutAndMinus16Lufs) {
+  RemoveFile(JoinPath(music, "anthem.str"));
+  before = FolderFiles(music);
+  std::sort(before.begin(), before.end());
+  const std::string input = JoinPath(work, "quiet.wav");
+  ASSERT_TRUE(WriteWholeFile(input, Pcm16Wav(Music(48000, 1, 4, 0.05), 1.0)));
+  ConvertResult result = Convert(input);
+  ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
+  EXPECT_EQ(result.templateName, "");
+  EXPECT_NEAR(LoudnessOf(JoinPath(music, "quiet.asf"), work), kDefaultTargetLufs, 0.3);
+  std::vector<uint8_t> stream;
+  SongTemplate layout;
+  ASSERT_TRUE(ReadWholeFile(JoinPath(music, "quiet.asf"), 1 << 24, stream));
+  ASSERT_TRUE(ReadSongTemplate(stream, layout));
+  EXPECT_EQ(layout.channels, 2);
+  EXPECT_EQ(layout.rate, 22050);
+}
+
+TEST_F(ConvertSongTest, FailuresLeaveNothingNew) {
+  std::vector<uint8_t> wav = Pcm16Wav(Music(44100, 2, 2, 0.5), 1.0);
+  wav.resize(wav.size() / 2);
+  const std::string truncated = JoinPath(work, "cut.wav");
+  ASSERT_TRUE(WriteWholeFile(truncated, wav));
+  const std::string text = JoinPath(work, "notes.mp3");
+  ASSERT_TRUE(WriteWholeFile(text, std::vector<uint8_t>(3000, 'a')));
+  const std::string shortName = JoinPath(work, ".wav");
+  ASSERT_TRUE(WriteWholeFile(shortName, Pcm16Wav(Music(44100, 2, 1, 0.5), 1.0)));
+
+  for (const std::string& input : {truncated, text, shortName, JoinPath(work, "missing.wav")}) {
+    ConvertResult result = Convert(input);
+    EXPECT_FALSE(result.outcome.ok) << input;
+    EXPECT_FALSE(StatusText(result).empty());
+    EXPECT_EQ(NewFiles(), std::vector<std::string>{}) << input;
+  }
+  EXPECT_EQ(ProducedName(JoinPath(work, "song.mp3")), "song.asf");
+  EXPECT_EQ(ProducedName(JoinPath(work, "song.flac")), "song..asf");
+}
+
+}  // namespace
