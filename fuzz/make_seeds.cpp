@@ -7,6 +7,7 @@
 
 #include "converter/import_test_support.h"
 #include "fuzz_support.h"
+#include "importer/core/mp3_scanner.h"
 #include "support/ea_streams.h"
 
 namespace fs = std::filesystem;
@@ -187,6 +188,48 @@ Bytes Truncated(Bytes bytes, size_t size) {
   return bytes;
 }
 
+// A WAV file with any format chunk: coding tag, channels, rate, bits,
+// extensible sub-format, then data bytes.
+Bytes WavWithFormat(int coding, int channels, int rate, int bits, const Bytes& data, bool extensible = false) {
+  Bytes fmt;
+  AppendU16(fmt, static_cast<uint32_t>(extensible ? 0xFFFE : coding));
+  AppendU16(fmt, static_cast<uint32_t>(channels));
+  AppendU32(fmt, static_cast<uint32_t>(rate));
+  AppendU32(fmt, static_cast<uint32_t>(rate * channels * bits / 8));
+  AppendU16(fmt, static_cast<uint32_t>(channels * bits / 8));
+  AppendU16(fmt, static_cast<uint32_t>(bits));
+  if (extensible) {
+    AppendU16(fmt, 22);
+    AppendU16(fmt, static_cast<uint32_t>(bits));
+    AppendU32(fmt, channels == 2 ? 3 : 4);
+    AppendU16(fmt, static_cast<uint32_t>(coding));
+    Append(fmt, BytesOf({0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}));
+  }
+  Bytes out;
+  AppendText(out, "RIFF");
+  AppendU32(out, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + data.size()));
+  AppendText(out, "WAVEfmt ");
+  AppendU32(out, static_cast<uint32_t>(fmt.size()));
+  Append(out, fmt);
+  AppendText(out, "data");
+  AppendU32(out, static_cast<uint32_t>(data.size()));
+  Append(out, data);
+  return out;
+}
+
+// Small MPEG-2 Layer III frames (8 kb/s, 22,050 Hz, mono): header, filler.
+Bytes Mp3Frames(int count, uint8_t filler) {
+  const uint8_t header[4] = {0xFF, 0xF3, 0x10, 0xC4};
+  tunegrab::Mp3FrameHeader parsed;
+  if (!tunegrab::ParseMp3FrameHeader(header, parsed)) return {};
+  Bytes out;
+  for (int k = 0; k < count; ++k) {
+    Append(out, Bytes(header, header + 4));
+    out.resize(out.size() + static_cast<size_t>(parsed.bytes) - 4, filler);
+  }
+  return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -297,5 +340,44 @@ int main(int argc, char** argv) {
   Seed("song_list_fuzz", "two", SongList({"anthem", "goal"}));
   Seed("song_list_fuzz", "eight_and_empty", SongList({"12345678", "", "ANTHEM", "anthem"}));
   Seed("song_list_fuzz", "short", BytesOf({9, 0, 'c', 'r', 'o'}));
+
+  Seed("importer_wav_fuzz", "pcm16_mono", Truncated(wave, 300));
+  Seed("importer_wav_fuzz", "pcm8_stereo", WavWithFormat(1, 2, 8000, 8, Bytes(64, 0x90)));
+  Seed("importer_wav_fuzz", "float32_stereo", [] {
+    Bytes data;
+    for (uint32_t bits : {0x3F000000u, 0xBF000000u, 0x7F800000u, 0x7FC00000u, 0x40000000u, 0x00000000u})
+      AppendU32(data, bits);
+    return WavWithFormat(3, 2, 44100, 32, data);
+  }());
+  Seed("importer_wav_fuzz", "extensible_24", WavWithFormat(1, 2, 48000, 24, Bytes(60, 0x7F), true));
+  Seed("importer_wav_fuzz", "float64_mono", WavWithFormat(3, 1, 22050, 64, Bytes(32, 0x3F)));
+
+  Seed("mp3_scan_fuzz", "plain_frames", Mp3Frames(6, 0x55));
+  Seed("mp3_scan_fuzz", "id3_junk_frames", [&] {
+    Bytes out = BytesOf({'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20});
+    out.resize(out.size() + 20, 0);
+    Append(out, BytesOf({'j', 'u', 'n', 'k', 0xFF, 0x00}));
+    Append(out, Mp3Frames(4, 0x00));
+    Bytes tag(128, ' ');
+    std::copy_n("TAG", 3, tag.begin());
+    Append(out, tag);
+    return out;
+  }());
+  Seed("mp3_scan_fuzz", "info_frame", [&] {
+    // MPEG-1 Layer III 32 kb/s 32,000 Hz mono frames (144 bytes): the first
+    // carries "Info" and a LAME tag with delay 576 and padding 100.
+    Bytes frame = BytesOf({0xFF, 0xFB, 0x18, 0xC4});
+    frame.resize(144, 0);
+    Bytes first = frame;
+    std::copy_n("Info", 4, first.begin() + 4 + 17);
+    first[4 + 17 + 7] = 0x0F;
+    std::copy_n("LAME3.100", 9, first.begin() + 4 + 17 + 120);
+    first[4 + 17 + 120 + 21] = 576 >> 4;
+    first[4 + 17 + 120 + 22] = static_cast<uint8_t>((576 & 15) << 4);
+    first[4 + 17 + 120 + 23] = 100;
+    Bytes out = first;
+    for (int k = 0; k < 4; ++k) Append(out, frame);
+    return out;
+  }());
   return 0;
 }

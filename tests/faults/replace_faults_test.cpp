@@ -16,10 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "converter/import_test_support.h"
 #include "converter/tonepak.h"
+#include "importer/core/song_template.h"
+#include "importer/core/song_writer.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -53,9 +56,10 @@ struct ChildRun {
   std::string output;
 };
 
-// Runs the converter in a child process in folder, meeting fault; target is
-// the file name a KilledBeforeRename run dies renaming over.
-ChildRun RunWithFault(Fault fault, const fs::path& folder, const std::vector<std::string>& arguments,
+// Runs writer in a child process in folder, meeting fault; target is the
+// file name a KilledBeforeRename run dies renaming over. writer returns the
+// exit status.
+ChildRun RunWithFault(Fault fault, const fs::path& folder, const std::function<int()>& writer,
                       const std::string& target) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {};
@@ -74,12 +78,9 @@ ChildRun RunWithFault(Fault fault, const fs::path& folder, const std::vector<std
     } else if (fault == Fault::KilledBeforeRename) {
       killAtRenameTo = target;
     }
-    std::vector<std::string> texts{"tonepak"};
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts) argv.push_back(text.data());
-    argv.push_back(nullptr);
-    _exit(RunTonepak(static_cast<int>(texts.size()), argv.data()));
+    const int status = writer();
+    std::fflush(stdout);
+    _exit(status);
   }
   close(pipeEnds[1]);
   ChildRun run;
@@ -103,26 +104,39 @@ std::vector<std::string> Temporaries(const fs::path& folder) {
   return names;
 }
 
+std::function<int()> Converter(std::vector<std::string> arguments) {
+  return [arguments]() mutable {
+    std::vector<std::string> texts{"tonepak"};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts) argv.push_back(text.data());
+    argv.push_back(nullptr);
+    return RunTonepak(static_cast<int>(texts.size()), argv.data());
+  };
+}
+
 // One writer under every fault: `replaced` (inside folder) keeps its bytes,
 // the run fails with status 1 (or dies where it is killed), and no
 // temporary stays. A killed run leaves its temporary for the next run of the
 // same command, which replaces the file and leaves none.
-void ExpectEveryFaultLeavesTheFile(const fs::path& folder, const std::vector<std::string>& arguments,
+void ExpectEveryFaultLeavesTheFile(const fs::path& folder, const std::function<int()>& writer,
                                    const std::string& replaced, const std::string& failureMessage) {
   const Bytes before = ReadFileBytes(folder / replaced);
   for (Fault fault : {Fault::DiskFull, Fault::ReadOnlyFolder, Fault::KilledBeforeRename}) {
     SCOPED_TRACE(fault == Fault::DiskFull ? "disk full" : fault == Fault::ReadOnlyFolder ? "read-only" : "killed");
-    ChildRun run = RunWithFault(fault, folder, arguments, replaced);
+    ChildRun run = RunWithFault(fault, folder, writer, replaced);
     EXPECT_EQ(ReadFileBytes(folder / replaced), before);
     if (fault == Fault::KilledBeforeRename) {
       EXPECT_TRUE(run.killed);
-      ChildRun again = RunWithFault(Fault::None, folder, arguments, replaced);
+      ChildRun again = RunWithFault(Fault::None, folder, writer, replaced);
       EXPECT_EQ(again.status, 0) << again.output;
       EXPECT_NE(ReadFileBytes(folder / replaced), before);
       WriteFileBytes(folder / replaced, before);
     } else {
       EXPECT_EQ(run.status, 1);
-      if (fault == Fault::DiskFull) EXPECT_NE(run.output.find(failureMessage), std::string::npos) << run.output;
+      if (fault == Fault::DiskFull) {
+        EXPECT_NE(run.output.find(failureMessage), std::string::npos) << run.output;
+      }
     }
     EXPECT_EQ(Temporaries(folder), std::vector<std::string>{});
   }
@@ -141,9 +155,9 @@ TEST_F(ReplacedFiles, StreamImportKeepsAnExistingDestinationAndTheOriginal) {
   WriteFileBytes("song.wav", wave);
   WriteFileBytes("original.asf", SchlOriginal(list, {300, 300, 300}));
   WriteFileBytes("new.asf", Bytes(100, 0x5A));
-  ExpectEveryFaultLeavesTheFile(dir.path(), {"-import", "song.wav", "new.asf", "original.asf"}, "new.asf",
+  ExpectEveryFaultLeavesTheFile(dir.path(), Converter({"-import", "song.wav", "new.asf", "original.asf"}), "new.asf",
                                 "write error (disk full?)");
-  ExpectEveryFaultLeavesTheFile(dir.path(), {"-import", "song.wav", "original.asf", "original.asf"},
+  ExpectEveryFaultLeavesTheFile(dir.path(), Converter({"-import", "song.wav", "original.asf", "original.asf"}),
                                 "original.asf", "write error (disk full?)");
 }
 
@@ -152,7 +166,7 @@ TEST_F(ReplacedFiles, BankImportKeepsTheBankItReplaces) {
   WriteFileBytes("sounds.bnk", Bank({BankHeader({BankList(1, 22050, 300, kBankDataStart)}),
                                      BankHeader({BankList(1, 22050, 300, kBankDataStart + 256)})},
                                     Bytes(512, 0x11)));
-  ExpectEveryFaultLeavesTheFile(dir.path(), {"-import", "song.wav", "sounds.bnk", "sounds.bnk", "1"}, "sounds.bnk",
+  ExpectEveryFaultLeavesTheFile(dir.path(), Converter({"-import", "song.wav", "sounds.bnk", "sounds.bnk", "1"}), "sounds.bnk",
                                 "write error (disk full?)");
 }
 
@@ -171,7 +185,26 @@ TEST_F(ReplacedFiles, DittyFixKeepsTheGameProgram) {
   AppendText(archive, std::string("a.asf\0", 6));
   fs::create_directories("ditties");
   WriteFileBytes("ditties/ditties.viv", archive);
-  ExpectEveryFaultLeavesTheFile(dir.path(), {"-nhl2kdittyfix"}, "nhl2k.icd", "couldn't open 'nhl2k.icd' for writing");
+  ExpectEveryFaultLeavesTheFile(dir.path(), Converter({"-nhl2kdittyfix"}), "nhl2k.icd",
+                                "couldn't open 'nhl2k.icd' for writing");
+}
+
+TEST_F(ReplacedFiles, ImporterKeepsTheSongItReplaces) {
+  // The importer's own temporary files (the WAV and the layout original)
+  // go to a work folder any user may write; the song is replaced in place.
+  fs::create_directories("work");
+  fs::permissions("work", fs::perms::all);
+  tunegrab::Audio song;
+  song.rate = 22050;
+  song.channels = 2;
+  for (int16_t s : Music(30000, 2, 22050)) song.samples.push_back(static_cast<float>(s) / 32768.0f);
+  WriteFileBytes("anthem.asf", Bytes(1000, 0x42));
+  const std::string work = (dir.path() / "work").string();
+  auto writer = [&] {
+    return tunegrab::WriteWithConverter(song, 1.0, tunegrab::BuiltInTemplate(), work, "anthem.asf").ok ? 0 : 1;
+  };
+  ExpectEveryFaultLeavesTheFile(dir.path(), writer, "anthem.asf", "");
+  EXPECT_EQ(Temporaries(dir.path() / "work"), std::vector<std::string>{});
 }
 
 }  // namespace
