@@ -1,6 +1,7 @@
 // Writes the seed corpus of every fuzz target from the project's own
 // builders: fuzz_make_seeds <corpus folder>. Each seed is small (the
 // fuzzer's mutations do the rest).
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -364,10 +365,10 @@ int main(int argc, char** argv) {
     return out;
   }());
   Seed("mp3_scan_fuzz", "info_frame", [&] {
-    // MPEG-1 Layer III 32 kb/s 32,000 Hz mono frames (144 bytes): the first
+    // MPEG-1 Layer III 64 kb/s 32,000 Hz mono frames (288 bytes): the first
     // carries "Info" and a LAME tag with delay 576 and padding 100.
-    Bytes frame = BytesOf({0xFF, 0xFB, 0x18, 0xC4});
-    frame.resize(144, 0);
+    Bytes frame = BytesOf({0xFF, 0xFB, 0x58, 0xC4});
+    frame.resize(288, 0);
     Bytes first = frame;
     std::copy_n("Info", 4, first.begin() + 4 + 17);
     first[4 + 17 + 7] = 0x0F;
