@@ -13,6 +13,7 @@ packages=(
   wine wine32:i386
   xvfb xauth x11-utils openbox imagemagick
   ffmpeg lame time
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -32,6 +32,9 @@ export WINEPREFIX="$root/out/wineprefix"
 (cd out/win && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j "$jobs") || status=1
 wineserver -k 2>/dev/null || true
 
+echo "== fuzz targets (clang, libFuzzer), 30 s each"
+scripts/fuzz.sh 30 || status=1
+
 if [ $status -ne 0 ]; then
   echo "SOME TESTS FAILED"
 else

@@ -41,6 +41,12 @@ int32_t LimitForScratch(int32_t count) {
   return std::min(count, limit);
 }
 
+// Slots may share one sample's data, so a small bank could otherwise write
+// its audio thousands of times over: all the WAV files together hold at most
+// this many PCM bytes per bank byte (no codec makes more than 8 of 1).
+constexpr uint64_t kPcmBytesPerBankByte = 16;
+constexpr uint64_t kPcmBytesBeyondBank = 1 << 20;
+
 struct SampleData {
   std::vector<uint8_t> input;
   int32_t count = 0;  // bytes that exist at the data offset, at most length
@@ -62,12 +68,49 @@ SampleData ReadSampleData(FILE* bank, long bankSize, int32_t dataOffset, int32_t
   return data;
 }
 
+// The first slot k whose data region [regions[k], regions[k + 1]) holds an
+// offset. Regions are painted in slot order onto the segments between their
+// sorted bounds, so that a lookup is a binary search: a bank of many slots
+// and many lists must not cost slots x lists x slots steps.
+class RegionIndex {
+ public:
+  explicit RegionIndex(const std::vector<int32_t>& regions) : bounds_(regions) {
+    std::sort(bounds_.begin(), bounds_.end());
+    bounds_.erase(std::unique(bounds_.begin(), bounds_.end()), bounds_.end());
+    owner_.assign(bounds_.size(), -1);
+    std::vector<size_t> nextUnpainted(bounds_.size());
+    for (size_t i = 0; i < nextUnpainted.size(); ++i) nextUnpainted[i] = i;
+    auto find = [&](size_t i) {
+      while (nextUnpainted[i] != i) i = nextUnpainted[i] = nextUnpainted[nextUnpainted[i]];
+      return i;
+    };
+    for (size_t k = 0; k + 1 < regions.size(); ++k) {
+      const size_t to = Segment(regions[k + 1]);
+      for (size_t i = find(Segment(regions[k])); regions[k] < regions[k + 1] && i < to; i = find(i)) {
+        owner_[i] = static_cast<int>(k);
+        nextUnpainted[i] = i + 1;
+      }
+    }
+  }
+  int SlotOf(int32_t offset) const {
+    auto above = std::upper_bound(bounds_.begin(), bounds_.end(), offset);
+    if (above == bounds_.begin() || above == bounds_.end()) return -1;
+    return owner_[static_cast<size_t>(above - bounds_.begin()) - 1];
+  }
+
+ private:
+  size_t Segment(int32_t bound) const {
+    return static_cast<size_t>(std::lower_bound(bounds_.begin(), bounds_.end(), bound) - bounds_.begin());
+  }
+  std::vector<int32_t> bounds_;  // sorted, distinct; segment i is [bounds_[i], bounds_[i + 1])
+  std::vector<int> owner_;       // first slot painting each segment, or -1
+};
+
 // Prints "->n" for the first slot whose data region holds each further list's
-// data offset. regions has one entry per slot plus the bank size.
-void PrintCrossReferences(uint8_t* header, int headerBytes, int firstListEnd, const std::vector<int32_t>& regions,
+// data offset.
+void PrintCrossReferences(uint8_t* header, int headerBytes, int firstListEnd, const RegionIndex& regions,
                           int32_t& dataOffset) {
   StreamParams& params = Params();
-  const int slots = static_cast<int>(regions.size()) - 1;
   bool printed = false;
   int position = firstListEnd;
   while (position < kBankHeaderBytes) {
@@ -75,12 +118,10 @@ void PrintCrossReferences(uint8_t* header, int headerBytes, int firstListEnd, co
                                              HeaderFields{&params.channels, &params.frequency, &params.length,
                                                           nullptr, &dataOffset});
     if (end == position) break;
-    for (int k = 0; k < slots; ++k) {
-      if (dataOffset >= regions[k] && dataOffset < regions[k + 1]) {
-        std::printf("->%d", k + 1);
-        printed = true;
-        break;
-      }
+    const int slot = regions.SlotOf(dataOffset);
+    if (slot >= 0) {
+      std::printf("->%d", slot + 1);
+      printed = true;
     }
     position = end;
   }
@@ -151,6 +192,9 @@ bool ExportBank(FILE* bank, int forcedMode) {
   std::fseek(bank, 0, SEEK_END);
   const long bankSize = std::ftell(bank);
   regions.back() = static_cast<int32_t>(bankSize);
+  const RegionIndex regionIndex(regions);
+  const uint64_t pcmBudget = kPcmBytesPerBankByte * static_cast<uint64_t>(std::max(bankSize, 0L)) + kPcmBytesBeyondBank;
+  uint64_t pcmWritten = 0;
 
   for (int slot = 0; slot < slots; ++slot) {
     if (FindBankSample(bank, header, slot, &headerPosition, &headerBytes) == 0) continue;
@@ -178,6 +222,11 @@ bool ExportBank(FILE* bank, int forcedMode) {
                                              BlockCoding{params.codecFlags, params.channels, params.eacsSeen});
     params.bitsPerSample = static_cast<int16_t>(decoded.bitsPerSample);
     const size_t produced = decoded.end ? static_cast<size_t>(decoded.end - output.data()) : 0;
+    pcmWritten += produced;
+    if (pcmWritten > pcmBudget) {
+      std::printf("corrupt input file\n");
+      return false;
+    }
     if (produced > 0) {
       std::printf("%8.8X %d\n", static_cast<unsigned>(produced), static_cast<int>(produced));
       if (std::fwrite(output.data(), 1, produced, wav.get()) != produced) return ReportWriteError();
@@ -185,7 +234,7 @@ bool ExportBank(FILE* bank, int forcedMode) {
     FinishWavHeader(wav.get(), static_cast<uint32_t>(produced));
     wav.reset();
 
-    PrintCrossReferences(header, headerBytes, firstListEnd, regions, dataOffset);
+    PrintCrossReferences(header, headerBytes, firstListEnd, regionIndex, dataOffset);
   }
   return true;
 }

@@ -81,6 +81,15 @@ bool ReadBlockFields(FILE* input, BlockHeader& header, BlockLayout& layout) {
   return true;
 }
 
+// A count never decodes more than the block brought (a stereo EA ADPCM
+// count is in samples, 28 to each 30-byte frame; every other count is in
+// bytes): a hostile count would turn a 20-byte block into 32 KB of silence.
+int32_t JustifiedCount(int32_t count, int32_t dataBytes) {
+  const StreamParams& p = Params();
+  const bool stereoEa = !(p.codecFlags & (IMA_ADPCM | EA_ADPCM2)) && (p.codecFlags & EA_ADPCM) && p.channels == 2;
+  return std::min(count, stereoEa ? (dataBytes + 29) / 30 * 28 : dataBytes);
+}
+
 // The UNCOMP_OLD copy never takes more bytes than the block brought.
 int32_t ClampUncompOldCount(int32_t count, int32_t dataBytes) {
   int bytesPerSample = Params().channels == 2 ? 4 : 2;
@@ -202,7 +211,7 @@ bool DecodeBlocks(FILE* input, FILE* wav, int forcedMode) {
     std::memset(in.data(), 0, kBlockReadReach);
     ReadZeroFilled(input, in.data(), static_cast<size_t>(layout.dataBytes));
     int32_t count = layout.count;
-    if (layout.uncompOld) count = ClampUncompOldCount(count, layout.dataBytes);
+    count = layout.uncompOld ? ClampUncompOldCount(count, layout.dataBytes) : JustifiedCount(count, layout.dataBytes);
     const DecodedBlock decoded = DecodeBlock(in.data(), out.data(), count, header, CodingOf(p));
     if (!decoded.end) {
       std::fputs("decoding error!\n", stdout);

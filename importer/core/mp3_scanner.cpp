@@ -44,7 +44,9 @@ size_t TrimEndTags(const std::vector<uint8_t>& b, size_t begin, size_t end) {
     }
     if (end >= begin + 32 && std::memcmp(&b[end - 32], "APETAGEX", 8) == 0) {
       const uint8_t* footer = &b[end - 32];
-      uint64_t size = U32LE(footer + 12);  // items and footer
+      // Items and footer: never less than the footer itself, or a size of 0
+      // would trim nothing and loop for ever.
+      uint64_t size = std::max<uint64_t>(U32LE(footer + 12), 32);
       if (U32LE(footer + 20) & 0x80000000u) size += 32;  // a header precedes the items
       end = size >= end - begin ? begin : end - static_cast<size_t>(size);
       changed = true;

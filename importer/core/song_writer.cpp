@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "converter/tonepak.h"
 #include "importer/core/byte_source.h"
@@ -80,9 +79,9 @@ Outcome WriteWithConverter(const Audio& song, double gain, const SongTemplate& t
                            const std::string& destination) {
   const std::string wav = JoinPath(tempFolder, "song.wav");
   const std::string layout = JoinPath(tempFolder, "layout.str");
-  char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".tunegrab-%u.tmp", ProcessNumber());
-  const std::string temporary = destination + suffix;
+  // One fixed name beside the destination: a run that was killed before its
+  // rename leaves this file, and the next run for the same song replaces it.
+  const std::string temporary = destination + ".tunegrab.tmp";
 
   Outcome result;
   if (!WriteWholeFile(wav, Pcm16Wav(song, gain)) || !WriteWholeFile(layout, BuildLayoutOriginal(t, song.Frames()))) {

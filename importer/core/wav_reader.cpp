@@ -62,12 +62,14 @@ float SampleAt(const uint8_t* p, const WavLayout& layout) {
       uint32_t bits = U32LE(p);
       float f;
       std::memcpy(&f, &bits, 4);
-      return f == f ? f : 0.0f;  // NaN is silence
+      // NaN is silence; values beyond full scale (infinities included)
+      // are clipped, as every later stage expects -1..1.
+      return f == f ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
     }
     uint64_t bits = static_cast<uint64_t>(U32LE(p)) | static_cast<uint64_t>(U32LE(p + 4)) << 32;
     double d;
     std::memcpy(&d, &bits, 8);
-    return d == d ? static_cast<float>(d) : 0.0f;
+    return d == d ? static_cast<float>(std::clamp(d, -1.0, 1.0)) : 0.0f;
   }
   switch (layout.bits) {
     case 8: return (static_cast<int>(p[0]) - 128) * (1.0f / 128);

@@ -149,3 +149,42 @@ TEST(HostileInputTest, MutatedBanksAndArchivesEndCleanly) {
   RunMutations(SmallBank(), 21, {"1", "."});
   RunMutations(SmallBig(), 22);
 }
+
+TEST(HostileInputTest, OutputStaysWithinWhatTheFileHolds) {
+  ScopedWorkDir dir;
+  std::string output;
+  // Stereo EA ADPCM blocks without data that announce the largest count:
+  // only the frames the blocks brought are decoded (none), so the run fails
+  // with the empty-block message instead of writing 32 KB of silence each.
+  SchlHeaderOptions stereo;
+  stereo.channels = 2;
+  Bytes blocks = SchlHeader(stereo);
+  for (int k = 0; k < 100; ++k) Append(blocks, ScdEaBlock(8000, {}));
+  WriteFileBytes("blocks.asf", blocks);
+  EXPECT_EQ(RunConverter({"blocks.asf"}, &output), 1);
+  EXPECT_NE(output.find("decoder returned no data!?\n"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes("blocks.wav").size(), 44u);
+
+  // 500 slots that all lead to one header naming the whole bank as data: the
+  // export stops once the WAV files hold 16 times the bank and 1 MB.
+  Bytes bank;
+  AppendText(bank, "BNKl");
+  AppendU16(bank, 2);
+  AppendU16(bank, 500);
+  AppendU32(bank, 0);
+  const uint32_t headerAt = 12 + 4 * 500;
+  for (uint32_t k = 0; k < 500; ++k) AppendU32(bank, headerAt - (12 + 4 * k));
+  Append(bank, BytesOf({'P', 'T', 0, 0, 0xFD}));
+  Append(bank, PtField(0x85, 8000, 4));
+  Append(bank, PtField(0x88, 0, 4));
+  Append(bank, BytesOf({0x8A, 0, 0xFF}));
+  bank.resize(8000, 0x21);
+  WriteFileBytes("shared.bnk", bank);
+  EXPECT_EQ(RunConverter({"shared.bnk"}, &output), 1);
+  EXPECT_TRUE(output.ends_with("corrupt input file\n"));
+  uint64_t written = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    if (entry.path().extension() == ".wav") written += entry.file_size();
+  EXPECT_LE(written, 16u * bank.size() + (1u << 20) + 30000u);
+  EXPECT_GT(written, 16u * bank.size());
+}

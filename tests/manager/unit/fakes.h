@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 #include <functional>
 #include <map>
@@ -30,6 +31,9 @@ class FakeFileSystem : public IFileSystem {
   std::set<std::string> readOnly;
   long failWriteWith = 0;    // error number WriteAll throws
   long failReplaceWith = 0;  // error number ReplaceWith throws
+  // A disk that fills up: WriteAll keeps only this many bytes of a longer
+  // file and then fails with "Disk full".
+  size_t diskRoomBytes = SIZE_MAX;
   std::vector<std::string> writesOrder;  // every path written, in order
 
   struct ShellCall {
@@ -96,6 +100,10 @@ class FakeFileSystem : public IFileSystem {
     writesOrder.push_back(path);
     if (failWriteWith) throw RuntimeError(failWriteWith);
     if (readOnly.count(Key(path))) throw RuntimeError(ErrPermissionDenied);
+    if (bytes.size() > diskRoomBytes) {
+      files[Key(path)].assign(bytes.begin(), bytes.begin() + static_cast<long>(diskRoomBytes));
+      throw RuntimeError(ErrDiskFull);
+    }
     files[Key(path)] = bytes;
   }
 

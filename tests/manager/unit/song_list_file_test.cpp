@@ -149,6 +149,19 @@ TEST_F(WritingSongList, AFailedWriteKeepsTheOldFileAndReportsTheError) {
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
 }
 
+TEST_F(WritingSongList, ADiskFillingUpMidFileKeepsTheOldFileAndLeavesNoTemporary) {
+  const std::vector<uint8_t> old = Entries(1, {"old"});
+  fs.AddFile(Inf, old);
+  fs.readOnly.insert(Inf);
+  fs.diskRoomBytes = 5;
+  FakeSongList list({"anthem.str", "goal.str"});
+  list.Check({0, 1});
+  Save(list);
+  EXPECT_EQ(fs.At(Inf), old);
+  EXPECT_FALSE(fs.Has(Music + "music.inf.tmp"));
+  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Error n\xB0 61\r\nDisk full"}));
+}
+
 TEST_F(WritingSongList, AFailedRenameRemovesTheTemporaryFile) {
   const std::vector<uint8_t> old = Entries(1, {"old"});
   fs.AddFile(Inf, old);
