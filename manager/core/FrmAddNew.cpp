@@ -111,17 +111,14 @@ void FrmAddNew::Command1_Click() {
 }
 
 void FrmAddNew::Command2_Click() {
-  std::string fileName, fileTitle;
-  bool mustExist = true, multiSelect = false, readOnly = false, hideReadOnly = true;
-  std::string filter = "Audio files (*.wav; *.mp3)|*.wav;*.mp3";
-  int32_t filterIndex = 1;
-  std::string initialDir, title = "Please select an audio file", defaultExt;
-  intptr_t owner = view_.Hwnd();
-  int32_t flags = 0;
-  if (ShowOpenDialog(platform_.dialogs, fileName, fileTitle, mustExist, multiSelect, readOnly,
-                     hideReadOnly, filter, filterIndex, initialDir, title, defaultExt, owner,
-                     flags))
-    view_.SetText1(fileName);
+  OpenDialogSettings dialog;
+  dialog.fileMustExist = true;
+  dialog.hideReadOnly = true;
+  dialog.filter = "Audio files (*.wav; *.mp3)|*.wav;*.mp3";
+  dialog.filterIndex = 1;
+  dialog.dialogTitle = "Please select an audio file";
+  dialog.owner = view_.Hwnd();
+  if (ShowOpenDialog(platform_.dialogs, dialog)) view_.SetText1(dialog.fileName);
 }
 
 void FrmAddNew::RebuildMainList() {
