@@ -21,6 +21,11 @@ build out/asan -DCMAKE_BUILD_TYPE=Debug -DKICKORA_SANITIZE=ON
 echo "== Windows build (mingw-w64 i686)"
 build out/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake"
 
+echo "== Windows release ZIP"
+(cd out/win && cpack -G ZIP >/dev/null)
+cp out/win/kickora-music-manager-*-win32.zip out/
+ls -l out/kickora-music-manager-*-win32.zip
+
 status=0
 echo "== native tests"
 (cd out/native && ctest --output-on-failure -j "$jobs") || status=1

@@ -2,6 +2,21 @@
 
 #include "manager/core/RuntimeError.h"
 
+std::string CommandLineFolder(const std::string& commandLine) {
+  auto trimBlanks = [](std::string text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.back())) text.pop_back();
+    size_t start = 0;
+    while (start < text.size() && blank(text[start])) ++start;
+    return text.substr(start);
+  };
+  std::string folder = trimBlanks(commandLine);
+  // A shortcut passes a folder with blanks inside one pair of quotes.
+  if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
+    folder = trimBlanks(folder.substr(1, folder.size() - 2));
+  return folder;
+}
+
 void frmMain::ShowFolderLabel() { view_.SetLabel2("Fifa 2001's folder is: " + GameFolder); }
 
 void frmMain::DisableSongCommands() {
@@ -19,10 +34,10 @@ void frmMain::LocateGameFolder() {
   registry.ValueKey = "Path";
   GameFolder = RegistryValueText(registry.Value());
 
-  if (!platform_.commandLine.empty()) {
-    GameFolder = platform_.commandLine;
-    platform_.messages.Show("Fifa 2001 folder is: " + platform_.commandLine,
-                            MessageIcon::Information);
+  const std::string given = CommandLineFolder(platform_.commandLine);
+  if (!given.empty()) {
+    GameFolder = given;
+    platform_.messages.Show("Fifa 2001 folder is: " + given, MessageIcon::Information);
   }
 
   if (!GameFolder.empty()) {

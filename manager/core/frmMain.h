@@ -72,6 +72,10 @@ constexpr const char* GameAppPathKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe";
 constexpr const char* MakerWebSite = "https://kickora.example/";
 
+// The game folder a command line gives: without the blanks around it and
+// without one pair of double quotes around it; "" when it gives none.
+std::string CommandLineFolder(const std::string& commandLine);
+
 class frmMain {
  public:
   frmMain(IMainView& view, Platform& platform) : view_(view), platform_(platform) {}

@@ -3,17 +3,32 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <ole2.h>
+#include <objbase.h>
 
 #include "manager/core/frmMain.h"
 #include "manager/win32/frmMain.h"
 #include "manager/win32/platform/Win32Platform.h"
 
+namespace {
+
+// COM for this thread, the window's, from start-up to the end of WinMain:
+// Windows loads the list's picture background given by address through it.
+struct ComApartment {
+  HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  ComApartment() = default;
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (SUCCEEDED(result)) CoUninitialize();
+  }
+};
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  // The list's picture background is loaded through OLE.
-  OleInitialize(nullptr);
+  const ComApartment com;
 
   if (!frmMainWindow::RegisterWindowClass(instance)) return 1;
   frmMainWindow window(instance);
@@ -42,6 +57,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  OleUninitialize();
   return 0;
 }

@@ -121,6 +121,19 @@ TEST_F(StartupSources, CommandLineFolderIsAnnouncedThenItsSongsAreListed) {
   EXPECT_FALSE(program->HasExited());
 }
 
+TEST_F(StartupSources, QuotedCommandLineFolderWithBlanksIsUsedWithoutItsQuotes) {
+  // As a Start-menu shortcut passes it.
+  const std::string folder = root_ + "\\EA SPORTS\\FIFA 2001";
+  CreateDirectoryA((root_ + "\\EA SPORTS").c_str(), nullptr);
+  MakeGame(folder, {"anthem.str", "goal.str"}, {"goal"});
+  auto program = Start("\"" + folder + "\"");
+  ExpectMessage(*program, "Fifa 2001 folder is: " + folder, BoxIcon::Information);
+  HWND main = program->WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(driver::WindowText(Control(main, IDC_LABEL2)), "Fifa 2001's folder is: " + folder);
+  EXPECT_EQ(Songs(main), (std::vector<ListItem>{{"anthem.str", false}, {"goal.str", true}}));
+}
+
 TEST_F(StartupSources, RegistryFolderIsUsedWithoutAMessage) {
   MakeGame(game, {"anthem.str", "goal.str"}, {"anthem"});
   ASSERT_EQ(driver::Run("reg.exe add \"" + AppPathKey + "\" /v Path /d " + game + "\\ /f"), 0u);

@@ -111,6 +111,30 @@ TEST_F(GameFolderSources, CommandLineWinsOverTheRegistryAndIsAnnouncedFirst) {
   EXPECT_EQ(settings.saves, 0);
 }
 
+TEST(CommandLineFolder, LosesBlanksAndOnePairOfQuotes) {
+  EXPECT_EQ(CommandLineFolder("\"C:\\Program Files\\EA SPORTS\\FIFA 2001\""),
+            "C:\\Program Files\\EA SPORTS\\FIFA 2001");
+  EXPECT_EQ(CommandLineFolder("  \" D:\\FIFA 2001 \"\t"), "D:\\FIFA 2001");
+  EXPECT_EQ(CommandLineFolder("D:\\FIFA"), "D:\\FIFA");
+  EXPECT_EQ(CommandLineFolder("\"\"D:\\FIFA\"\""), "\"D:\\FIFA\"") << "one pair only";
+  EXPECT_EQ(CommandLineFolder("\"D:\\FIFA"), "\"D:\\FIFA") << "no closing quote";
+  EXPECT_EQ(CommandLineFolder(" \"\" "), "");
+}
+
+TEST_F(GameFolderSources, QuotedCommandLineFolderIsUsedWithoutItsQuotes) {
+  platform.commandLine = "\"D:\\Program Files\\FIFA 2001\" ";
+  AddGame("D:\\Program Files\\FIFA 2001", {"anthem.str"});
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(GameFolder, "D:\\Program Files\\FIFA 2001");
+  EXPECT_EQ(messages.shown[0].text, "Fifa 2001 folder is: D:\\Program Files\\FIFA 2001");
+  EXPECT_TRUE(Shown());
+  // Quotes and blanks alone give no folder: the registry's stays.
+  RegistryFolder("C:\\Other");
+  platform.commandLine = " \"\" ";
+  frmMain(view, platform).LocateGameFolder();
+  EXPECT_EQ(GameFolder, "C:\\Other");
+}
+
 TEST_F(GameFolderSources, SavedSettingIsUsedWithoutDialogAndNotSavedAgain) {
   settings.values[SettingId] = "E:\\FIFA 2001";
   AddGame("E:\\FIFA 2001", {});

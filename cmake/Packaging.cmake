@@ -1,0 +1,14 @@
+# The release: one program folder "Kickora Music Manager" in a ZIP, with
+# the three programs, the help file and the licence, and nothing else.
+set(KICKORA_PROGRAM_FOLDER "Kickora Music Manager")
+install(TARGETS tunedeck tonepak tunegrab RUNTIME DESTINATION ${KICKORA_PROGRAM_FOLDER})
+install(FILES ${PROJECT_SOURCE_DIR}/manager/readme.txt ${PROJECT_SOURCE_DIR}/manager/licence.txt
+  DESTINATION ${KICKORA_PROGRAM_FOLDER})
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME "kickora-music-manager")
+set(CPACK_PACKAGE_VERSION "1.10.15")
+set(CPACK_PACKAGE_FILE_NAME "kickora-music-manager-1.10.15-win32")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
