@@ -133,6 +133,7 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
   ChosenTemplate chosen = ChooseTemplate(request.destinationFolder, temp);
   result.times.templateSeconds = Since(start);
   result.templateName = chosen.name;
+  result.templateMeasured = chosen.measured;
   result.targetLufs = chosen.measured ? chosen.lufs : kDefaultTargetLufs;
   result.matched = request.matchLoudness;
   Report(request, 10);
@@ -174,9 +175,11 @@ std::string StatusText(const ConvertResult& result) {
   } else if (!result.songMeasured) {
     std::snprintf(text, sizeof text, "Made %s (%.1f s); it is silent, so its level was kept.", songName.c_str(), result.seconds);
   } else {
-    std::snprintf(text, sizeof text, "Made %s (%.1f s) at %+.1f dB: %.1f LUFS like %s%s.", songName.c_str(), result.seconds,
-                  result.gainDb, result.songLufs + result.gainDb,
-                  result.templateName.empty() ? "the default level" : result.templateName.c_str(),
+    std::string target = result.templateMeasured ? "like " + result.templateName
+                         : result.templateName.empty() ? std::string("the default level")
+                                                       : "the default level (" + result.templateName + " is silent)";
+    std::snprintf(text, sizeof text, "Made %s (%.1f s) at %+.1f dB: %.1f LUFS, %s%s.", songName.c_str(), result.seconds,
+                  result.gainDb, result.songLufs + result.gainDb, target.c_str(),
                   result.peakLimited ? ", held down to keep peaks below -1 dBFS" : "");
   }
   return text;

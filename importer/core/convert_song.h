@@ -41,6 +41,7 @@ struct ConvertResult {
   Outcome outcome;
   std::string songPath;       // the ".asf" written
   std::string templateName;   // empty: the built-in layout
+  bool templateMeasured = false;  // the template has a loudness (not silent)
   bool matched = false;        // loudness matching was asked for
   bool songMeasured = false;
   double songLufs = 0, targetLufs = 0, gainDb = 0;

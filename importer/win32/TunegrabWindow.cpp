@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cctype>
+
 #include "importer/win32/acm_mp3_decoder.h"
 #include "importer/win32/resource.h"
 
@@ -235,6 +237,23 @@ void TunegrabWindow::Close_Click() {
     return;
   }
   DestroyWindow(hwnd_);
+}
+
+bool TunegrabWindow::Label_Mnemonic(const MSG& message) {
+  if (message.message != WM_SYSCHAR || busy_) return false;
+  const struct {
+    char key;
+    int target;
+  } labels[] = {{'a', IDC_INPUT}, {'d', IDC_FOLDER}};
+  const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(message.wParam)));
+  for (const auto& label : labels) {
+    if (key != label.key) continue;
+    HWND edit = GetDlgItem(hwnd_, label.target);
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    return true;
+  }
+  return false;
 }
 
 void TunegrabWindow::OnProgress(int percent) { SendDlgItemMessageA(hwnd_, IDC_PROGRESS, PBM_SETPOS, percent, 0); }

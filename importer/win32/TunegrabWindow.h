@@ -19,6 +19,9 @@ class TunegrabWindow {
   static bool RegisterWindowClass(HINSTANCE instance);
   bool Create();
   HWND hwnd() const { return hwnd_; }
+  // Alt and a label's underlined letter move to the box the label names
+  // (Wine's IsDialogMessage does this for dialogs only). True when used.
+  bool Label_Mnemonic(const MSG& message);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -21,7 +21,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (window.hwnd() && IsDialogMessageA(window.hwnd(), &message)) continue;
+    if (window.hwnd() && (window.Label_Mnemonic(message) || IsDialogMessageA(window.hwnd(), &message))) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -113,6 +113,22 @@ TEST_F(ConvertSongTest, WithoutATemplateTheBuiltInLayoutAndMinus16Lufs) {
   ASSERT_TRUE(ReadSongTemplate(stream, layout));
   EXPECT_EQ(layout.channels, 2);
   EXPECT_EQ(layout.rate, 22050);
+  EXPECT_NE(StatusText(result).find("-16.0 LUFS, the default level."), std::string::npos) << StatusText(result);
+
+  // A silent song of the game gives its layout but no loudness.
+  Audio silence;
+  silence.rate = 22050;
+  silence.channels = 1;
+  silence.samples.assign(3 * 22050, 0.0f);
+  SongTemplate mono = BuiltInTemplate();
+  mono.header[7] = 1;
+  mono.channels = 1;
+  ASSERT_TRUE(WriteWithConverter(silence, 1.0, mono, work, JoinPath(music, "calm.str")).ok);
+  ConvertResult silent = Convert(input);
+  ASSERT_TRUE(silent.outcome.ok) << silent.outcome.text;
+  EXPECT_EQ(silent.templateName, "calm.str");
+  EXPECT_NEAR(LoudnessOf(JoinPath(music, "quiet.asf"), work), kDefaultTargetLufs, 0.3);
+  EXPECT_NE(StatusText(silent).find("the default level (calm.str is silent)"), std::string::npos) << StatusText(silent);
 }
 
 TEST_F(ConvertSongTest, FailuresLeaveNothingNew) {
