@@ -5,6 +5,8 @@ install(TARGETS tunedeck tonepak tunegrab RUNTIME DESTINATION ${KICKORA_PROGRAM_
 install(FILES ${PROJECT_SOURCE_DIR}/manager/readme.txt ${PROJECT_SOURCE_DIR}/manager/licence.txt
   DESTINATION ${KICKORA_PROGRAM_FOLDER})
 
+# cpack installs what is built; the demo builds only the packaged programs.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME "kickora-music-manager")
 set(CPACK_PACKAGE_VERSION "1.10.15")

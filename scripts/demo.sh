@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
 # The main job on a fresh Debian machine: sets up, builds the converter and
-# the Windows programs, exports the bundled demo song with tonepak (Linux and
-# tonepak.exe under Wine), then starts the song manager on a demo FIFA 2001
-# game folder under Wine.
-#   scripts/demo.sh            runs the manager until its window is closed
-#   scripts/demo.sh 20         closes the manager after 20 seconds
+# the Windows release ZIP, shows tonepak's export in both builds, then plays
+# the release acceptance flow for a person: the ZIP unpacked into a fresh
+# Wine prefix's "C:\Program Files", a demo FIFA 2001 installed beside it,
+# and the manager worked from outside step by step (start from a shortcut
+# and from the registry, tick and save, export, make two new songs, About
+# and help, and nothing left behind).
+#   scripts/demo.sh                 the windows on the X display in DISPLAY
+#                                   (a hidden Xvfb when there is none), a
+#                                   pause of 3 s between the steps
+#   scripts/demo.sh --pace 6        a longer pause
+#   scripts/demo.sh --unattended    no pauses, as the tests run it
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
+pace=3
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --unattended) pace=0 ;;
+    --pace) pace="${2:?--pace needs seconds}"; shift ;;
+    *) echo "usage: scripts/demo.sh [--unattended | --pace <seconds>]" >&2; exit 2 ;;
+  esac
+  shift
+done
 
 scripts/setup.sh
 cmake -S . -B out/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build out/native -j "$jobs" --target tonepak
 cmake -S . -B out/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null
-cmake --build out/win -j "$jobs" --target tonepak tunedeck
+cmake --build out/win -j "$jobs" --target tonepak tunedeck tunegrab release_flow
+(cd out/win && cpack -G ZIP >/dev/null)
+zip=$(ls out/win/kickora-music-manager-*-win32.zip)
+cp "$zip" out/
+echo "== the release: $zip ($(stat -c %s "$zip") bytes)"
 
 export WINEPREFIX="${WINEPREFIX:-$root/out/wineprefix}"
 mkdir -p out/demo/linux out/demo/windows
@@ -24,6 +43,7 @@ echo
 echo "== tonepak.exe under Wine: demo/kickoff.str -> out/demo/windows/000.wav"
 cmake/wine-run out/win/converter/tonepak.exe demo/kickoff.str out/demo/windows | tr '\r' ' '
 echo
+wineserver -k 2>/dev/null || true
 if cmp -s out/demo/linux/000.wav out/demo/windows/000.wav; then
   echo "both builds wrote the same $(stat -c %s out/demo/linux/000.wav) bytes"
 else
@@ -31,6 +51,7 @@ else
   exit 1
 fi
 
-echo "== Kickora Music Manager on a demo game folder"
-cp out/win/converter/tonepak.exe out/win/manager/ 2>/dev/null || true
-exec scripts/demo-manager.sh out/win ${1:+"$1"}
+echo "== Kickora Music Manager from the ZIP, on a game under C:\\Program Files"
+[ -n "${DISPLAY:-}" ] || echo "(no DISPLAY: the windows open on a hidden Xvfb screen)"
+RELEASE_WORK=out/demo/release exec tests/release/run-release-test.sh \
+  "$zip" out/native/converter/tonepak out/win/tests/release/release_flow.exe "$pace"

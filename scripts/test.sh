@@ -23,8 +23,9 @@ build out/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/min
 
 echo "== Windows release ZIP"
 (cd out/win && cpack -G ZIP >/dev/null)
-cp out/win/kickora-music-manager-*-win32.zip out/
-ls -l out/kickora-music-manager-*-win32.zip
+zip=$(ls out/win/kickora-music-manager-*-win32.zip)
+cp "$zip" out/
+ls -l "out/$(basename "$zip")"
 
 status=0
 echo "== native tests"
@@ -36,6 +37,10 @@ echo "== Windows tests under Wine"
 export WINEPREFIX="$root/out/wineprefix"
 (cd out/win && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j "$jobs") || status=1
 wineserver -k 2>/dev/null || true
+
+echo "== release acceptance test from the ZIP alone, in a fresh Wine prefix"
+RELEASE_WORK=out/release-test tests/release/run-release-test.sh \
+  "out/$(basename "$zip")" out/native/converter/tonepak out/win/tests/release/release_flow.exe || status=1
 
 echo "== fuzz targets (clang, libFuzzer), 30 s each"
 scripts/fuzz.sh 30 || status=1

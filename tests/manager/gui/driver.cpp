@@ -113,7 +113,7 @@ std::vector<uint32_t> ScreenPixels(HWND window) {
 
 }  // namespace
 
-Program::Program(const std::string& exe, const std::string& arguments) {
+Program::Program(const std::string& exe, const std::string& arguments, const std::string& folder) {
   std::string commandLine = "\"" + exe + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
@@ -122,8 +122,8 @@ Program::Program(const std::string& exe, const std::string& arguments) {
   startup.hStdInput = NulHandle(GENERIC_READ);
   startup.hStdOutput = NulHandle(GENERIC_WRITE);
   startup.hStdError = NulHandle(GENERIC_WRITE);
-  CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                 &info_);
+  CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                 folder.empty() ? nullptr : folder.c_str(), &startup, &info_);
   CloseHandle(startup.hStdInput);
   CloseHandle(startup.hStdOutput);
   CloseHandle(startup.hStdError);

@@ -23,8 +23,9 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 class Program {
  public:
   // Starts the program with arguments appended to its quoted path, and
-  // NUL standard handles so that no test pipe is held open.
-  Program(const std::string& exe, const std::string& arguments);
+  // NUL standard handles so that no test pipe is held open; in folder
+  // when one is given (a shortcut's "Start in"), else in ours.
+  Program(const std::string& exe, const std::string& arguments, const std::string& folder = "");
   ~Program();  // ends the program if it is still running
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -1,0 +1,349 @@
+// The release as a player meets it, driven from outside: the programs
+// unpacked from the ZIP into "C:\Program Files\Kickora Music Manager", a
+// game installed and registered at "C:\Program Files\EA SPORTS\FIFA 2001".
+// The steps run in order on one running tunedeck.exe and share its state;
+// run-release-test.sh lays out the prefix and passes the paths.
+//
+//   release_flow.exe --program=<folder> --game=<folder> --wav=<file>
+//     --mp3=<file> --export-to=<file> --reference=<file> [--pace=<seconds>]
+//
+// --pace pauses between steps and actions so that a person can follow.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "manager/win32/FrmAddNew.h"
+#include "manager/win32/resource.h"
+#include "support/wav_reading.h"
+#include "tests/manager/gui/driver.h"
+
+namespace {
+
+using driver::BoxIcon;
+using driver::ListItem;
+using driver::Program;
+
+struct Paths {
+  std::string program, game, wav, mp3, exportTo, reference;
+  double pace = 0;
+};
+Paths given;
+
+const std::string Title = "Kickora Music Manager";
+const std::string SongMp3 = "Canci\xF3n";  // "Canción", code page 1252
+
+// One file under a folder: its size and a hash of its bytes.
+struct FileMark {
+  unsigned long long size = 0;
+  unsigned long long hash = 0;
+  bool operator==(const FileMark&) const = default;
+};
+using Listing = std::map<std::string, FileMark>;
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+unsigned long long Fnv1a(const std::string& bytes) {
+  unsigned long long hash = 1469598103934665603ull;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
+}
+
+// Every file under folder, by its path relative to folder (ANSI calls, so
+// that names outside ASCII come back as the programs see them).
+void ListInto(const std::string& folder, const std::string& prefix, bool withBytes, Listing& out) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string path = folder + "\\" + name;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      out[prefix + name + "\\"] = {};
+      ListInto(path, prefix + name + "\\", withBytes, out);
+    } else {
+      FileMark mark{(static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow, 0};
+      if (withBytes) mark.hash = Fnv1a(ReadBytes(path));
+      out[prefix + name] = mark;
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+Listing List(const std::string& folder, bool withBytes) {
+  Listing listing;
+  ListInto(folder, "", withBytes, listing);
+  return listing;
+}
+
+std::vector<std::string> Names(const Listing& listing) {
+  std::vector<std::string> names;
+  for (const auto& entry : listing) names.push_back(entry.first);
+  return names;
+}
+
+std::string TempFolder() {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);
+  return temp;
+}
+
+// music.inf as the manager writes it: the count, a zero, 8-byte names.
+std::string SongList(const std::vector<std::string>& names) {
+  std::string bytes{static_cast<char>(names.size()), '\0'};
+  for (const std::string& name : names) bytes += name + std::string(8 - name.size(), '\0');
+  return bytes;
+}
+
+// The narration goes to the Unix terminal that runs Wine, which reads UTF-8.
+void Narrate(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                  static_cast<int>(wide.size())));
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                                  static_cast<int>(utf8.size()), nullptr, nullptr));
+  std::printf("%s\n", utf8.c_str());
+  std::fflush(stdout);
+}
+
+// A pause a person can follow; none when unattended.
+void Beat(double share = 0.5) {
+  if (given.pace > 0) Sleep(static_cast<DWORD>(given.pace * share * 1000));
+}
+
+// What the whole flow shares: the running manager and what was there before.
+struct Flow {
+  std::unique_ptr<Program> program;
+  HWND main = nullptr;
+  Listing programBefore, gameBefore, tempBefore;
+  std::string Music() const { return given.game + "\\data\\audio\\music\\"; }
+  std::string Exe() const { return given.program + "\\tunedeck.exe"; }
+  HWND List() const { return GetDlgItem(main, IDC_LISTVIEW1); }
+};
+Flow flow;
+
+class Release : public ::testing::Test {
+ protected:
+  void SetUp() override { Beat(1.0); }
+
+  static void ExpectMessage(Program& program, const std::string& text, BoxIcon icon) {
+    HWND box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "no message box for: " << text;
+    EXPECT_EQ(driver::MessageBoxText(box), text);
+    EXPECT_EQ(driver::WindowText(box), Title);
+    EXPECT_EQ(driver::MessageBoxIcon(box), icon);
+    Beat();
+    driver::Press(box, IDOK);
+    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(box); }));
+  }
+  static void Tick(int index) {
+    driver::ClickCheckBox(flow.List(), index);
+    Beat(0.3);
+  }
+  static void Save() {
+    driver::Click(GetDlgItem(flow.main, IDC_COMMAND2));
+    ExpectMessage(*flow.program, "Changes saved!", BoxIcon::Information);
+  }
+  static std::vector<ListItem> Songs() { return driver::ReadList(flow.List()); }
+  static void CloseDialog(HWND dialog, int closeButton) {
+    Beat();
+    driver::Click(GetDlgItem(dialog, closeButton));
+    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(dialog); }));
+  }
+};
+
+const std::vector<ListItem> Installed = {{"anthem.str", true},  {"crowd.str", false},   {"goal.str", true},
+                                         {"halftime.str", false}, {"kickoff.str", false}, {"Stadium.str", false}};
+
+TEST_F(Release, Step1_StartsFromTheShortcutsCommandLineAndFromTheRegistryAlone) {
+  Narrate("1. tunedeck.exe from the shortcut's command line, the game folder in double quotes");
+  {
+    Program shortcut(flow.Exe(), "\"" + given.game + "\"", given.program);
+    ExpectMessage(shortcut, "Fifa 2001 folder is: " + given.game, BoxIcon::Information);
+    HWND main = shortcut.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(driver::WindowText(GetDlgItem(main, IDC_LABEL2)), "Fifa 2001's folder is: " + given.game);
+    EXPECT_EQ(driver::ReadList(GetDlgItem(main, IDC_LISTVIEW1)), Installed);
+    Beat();
+    driver::Click(GetDlgItem(main, IDC_COMMAND4));
+    EXPECT_TRUE(shortcut.WaitForExit());
+  }
+  Narrate("   and without a command line: the game's App Paths entry alone");
+  flow.program = std::make_unique<Program>(flow.Exe(), "", given.program);
+  flow.main = flow.program->WaitForMainWindow();
+  ASSERT_NE(flow.main, nullptr);
+  EXPECT_EQ(flow.program->Windows(), std::vector<HWND>{flow.main}) << "no message";
+  EXPECT_EQ(driver::WindowText(GetDlgItem(flow.main, IDC_LABEL2)), "Fifa 2001's folder is: " + given.game);
+  EXPECT_EQ(Songs(), Installed);
+  EXPECT_EQ(driver::ReadSetting(Title, "Settings", "Fifapath"), "") << "a found folder is not saved";
+}
+
+TEST_F(Release, Step2_TicksAndUnticksSongsAndSavesTheSongList) {
+  ASSERT_NE(flow.main, nullptr);
+  Narrate("2. untick anthem, tick crowd and kickoff, save");
+  Tick(0);
+  Tick(1);
+  Tick(4);
+  EXPECT_EQ(Songs(), (std::vector<ListItem>{{"anthem.str", false}, {"crowd.str", true}, {"goal.str", true},
+                                            {"halftime.str", false}, {"kickoff.str", true},
+                                            {"Stadium.str", false}}));
+  Save();
+  EXPECT_EQ(ReadBytes(flow.Music() + "music.inf"), SongList({"crowd", "goal", "kickoff"}));
+}
+
+TEST_F(Release, Step3_ExportsASongAsTheNativeConverterDoes) {
+  ASSERT_NE(flow.main, nullptr);
+  Narrate("3. export kickoff.str to a " + std::to_string(given.exportTo.size()) + "-character path");
+  driver::Select(flow.List(), 4);
+  Beat(0.3);
+  driver::Click(GetDlgItem(flow.main, IDC_COMMAND6));
+  HWND dialog = flow.program->WaitForDialog("Kickora Music Manager - Export song from game...");
+  ASSERT_NE(dialog, nullptr);
+  driver::SetText(GetDlgItem(dialog, IDC_EXPORT_TEXT1), given.exportTo);
+  Beat();
+  driver::Click(GetDlgItem(dialog, IDC_EXPORT_COMMAND1));
+  ExpectMessage(*flow.program,
+                "Song exported succesfully! You can now listen to it by using a multimedia player (i.e. Winamp).",
+                BoxIcon::Information);
+  const std::string exported = ReadBytes(given.exportTo), reference = ReadBytes(given.reference);
+  EXPECT_GT(reference.size(), 44u);
+  EXPECT_TRUE(exported == reference) << exported.size() << " bytes exported, the native converter wrote "
+                                     << reference.size();
+  CloseDialog(dialog, IDC_EXPORT_COMMAND3);
+}
+
+// tonepak.exe from the program folder, run by hand on a song: its length
+// in seconds and its loudness as an RMS of 16-bit samples.
+double ExportedSeconds(const std::string& song, double& rms) {
+  const std::string scratch = "C:\\users\\Public\\release check";
+  CreateDirectoryA(scratch.c_str(), nullptr);
+  driver::RunIn("\"" + given.program + "\\tonepak.exe\" \"" + flow.Music() + song + "\"", scratch);
+  const std::string bytes = ReadBytes(scratch + "\\000.wav");
+  DeleteFileA((scratch + "\\000.wav").c_str());
+  RemoveDirectoryA(scratch.c_str());
+  ParsedWav wav = ParseWav(Bytes(bytes.begin(), bytes.end()));
+  if (wav.channels == 0 || wav.rate == 0 || wav.samples.empty()) return 0;
+  double sum = 0;
+  for (int16_t v : wav.samples) sum += double(v) * v;
+  rms = std::sqrt(sum / wav.samples.size());
+  return double(wav.samples.size()) / wav.channels / wav.rate;
+}
+
+TEST_F(Release, Step4_MakesNewSongsFromAWavAndAnMp3) {
+  ASSERT_NE(flow.main, nullptr);
+  Narrate("4. make kickwav from \"" + given.wav + "\"");
+  driver::Click(GetDlgItem(flow.main, IDC_COMMAND1));
+  HWND dialog = flow.program->WaitForDialog("Kickora Music Manager - Make new song...");
+  ASSERT_NE(dialog, nullptr);
+  auto make = [&](const std::string& input, const std::string& name) {
+    driver::SetText(GetDlgItem(dialog, IDC_ADDNEW_TEXT1), input);
+    driver::SetText(GetDlgItem(dialog, IDC_ADDNEW_TEXT2), name);
+    Beat();
+    driver::Click(GetDlgItem(dialog, IDC_ADDNEW_COMMAND1));
+    ExpectMessage(*flow.program, "Song converted succesfully!", BoxIcon::Information);
+  };
+  make(given.wav, "kickwav");
+  Narrate("   and " + SongMp3 + " from a " + std::to_string(given.mp3.size()) + "-character MP3 path");
+  make(given.mp3, SongMp3);
+  CloseDialog(dialog, IDC_ADDNEW_COMMAND3);
+  EXPECT_EQ(Songs(), (std::vector<ListItem>{{"anthem.str", false}, {SongMp3 + ".str", false},
+                                            {"crowd.str", true}, {"goal.str", true}, {"halftime.str", false},
+                                            {"kickoff.str", true}, {"kickwav.str", false},
+                                            {"Stadium.str", false}}));
+  Narrate("   tick " + SongMp3 + ", save");
+  Tick(1);
+  Save();
+  EXPECT_EQ(ReadBytes(flow.Music() + "music.inf"), SongList({SongMp3, "crowd", "goal", "kickoff"}));
+  for (const std::string& song : {std::string("kickwav.str"), SongMp3 + ".str"}) {
+    SCOPED_TRACE(song);
+    double rms = 0;
+    EXPECT_NEAR(ExportedSeconds(song, rms), 2.0, 0.010);
+    EXPECT_GT(rms, 300.0) << "the tone, not silence";
+  }
+}
+
+// The top-level window of a program started by the shell, found by class.
+HWND WaitForWindowOfClass(const char* windowClass) {
+  HWND found = nullptr;
+  driver::WaitFor([&] { return (found = FindWindowA(windowClass, nullptr)) != nullptr; });
+  return found;
+}
+
+TEST_F(Release, Step5_OpensAndClosesTheAboutBoxAndTheHelpFile) {
+  ASSERT_NE(flow.main, nullptr);
+  Narrate("5. the About box, then the help file");
+  driver::Click(GetDlgItem(flow.main, IDC_COMMAND3));
+  HWND about = flow.program->WaitForDialog("About Kickora Music Manager");
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(driver::WindowText(GetDlgItem(about, IDC_ABOUT_LBLVERSION)), "Version 1.10.15");
+  CloseDialog(about, IDC_ABOUT_CMDOK);
+
+  driver::Click(GetDlgItem(flow.main, IDC_COMMAND5));
+  HWND notepad = WaitForWindowOfClass("Notepad");
+  ASSERT_NE(notepad, nullptr) << "the help file did not open";
+  EXPECT_NE(driver::WindowText(notepad).find("readme"), std::string::npos) << driver::WindowText(notepad);
+  Beat();
+  PostMessageA(notepad, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(driver::WaitFor([] { return driver::CountProcesses("notepad.exe") == 0; }));
+}
+
+TEST_F(Release, Step6_LeavesNothingBehind) {
+  ASSERT_NE(flow.main, nullptr);
+  Narrate("6. exit; nothing written to the program folder, nothing running, no temporary files");
+  driver::Click(GetDlgItem(flow.main, IDC_COMMAND4));
+  EXPECT_TRUE(flow.program->WaitForExit());
+  for (const char* exe : {"tunedeck.exe", "tonepak.exe", "tunegrab.exe", "notepad.exe"})
+    EXPECT_TRUE(driver::WaitFor([&] { return driver::CountProcesses(exe) == 0; }, std::chrono::seconds(10)))
+        << exe;
+  EXPECT_EQ(List(given.program, true), flow.programBefore);
+  EXPECT_EQ(Names(flow.programBefore),
+            (std::vector<std::string>{"licence.txt", "readme.txt", "tonepak.exe", "tunedeck.exe", "tunegrab.exe"}));
+  EXPECT_EQ(Names(List(TempFolder(), false)), Names(flow.tempBefore));
+  Listing expectedGame = flow.gameBefore;
+  for (const std::string& made : {SongMp3 + ".str", std::string("kickwav.str")})
+    expectedGame["data\\audio\\music\\" + made] = {};
+  EXPECT_EQ(Names(List(given.game, false)), Names(expectedGame)) << "only the two new songs";
+}
+
+bool Take(const char* argument, const char* name, std::string& value) {
+  const size_t length = std::strlen(name);
+  if (std::strncmp(argument, name, length) != 0) return false;
+  value = argument + length;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  std::string pace;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (!(Take(a, "--program=", given.program) || Take(a, "--game=", given.game) || Take(a, "--wav=", given.wav) ||
+          Take(a, "--mp3=", given.mp3) || Take(a, "--export-to=", given.exportTo) ||
+          Take(a, "--reference=", given.reference) || Take(a, "--pace=", pace))) {
+      std::fprintf(stderr, "unknown argument %s\n", a);
+      return 2;
+    }
+  }
+  if (!pace.empty()) given.pace = std::atof(pace.c_str());
+  flow.programBefore = List(given.program, true);
+  flow.gameBefore = List(given.game, false);
+  flow.tempBefore = List(TempFolder(), false);
+  return RUN_ALL_TESTS();
+}
