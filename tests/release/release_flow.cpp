@@ -159,6 +159,20 @@ class Release : public ::testing::Test {
     driver::Click(GetDlgItem(flow.main, IDC_COMMAND2));
     ExpectMessage(*flow.program, "Changes saved!", BoxIcon::Information);
   }
+  // Picks path in the file dialog that the "..." button opens; the path
+  // must then stand in the dialog's text box.
+  static void Choose(HWND dialog, int browseButton, const std::string& title, const std::string& path,
+                     int textBox) {
+    driver::Click(GetDlgItem(dialog, browseButton));
+    HWND chooser = flow.program->WaitForDialog(title);
+    ASSERT_NE(chooser, nullptr) << title;
+    ASSERT_TRUE(driver::SetFileName(chooser, path));
+    Beat();
+    driver::Press(chooser, IDOK);
+    EXPECT_TRUE(driver::WaitFor([&] { return !IsWindow(chooser); }));
+    EXPECT_EQ(driver::WindowText(GetDlgItem(dialog, textBox)), path);
+    Beat(0.3);
+  }
   static std::vector<ListItem> Songs() { return driver::ReadList(flow.List()); }
   static void CloseDialog(HWND dialog, int closeButton) {
     Beat();
@@ -208,14 +222,13 @@ TEST_F(Release, Step2_TicksAndUnticksSongsAndSavesTheSongList) {
 
 TEST_F(Release, Step3_ExportsASongAsTheNativeConverterDoes) {
   ASSERT_NE(flow.main, nullptr);
-  Narrate("3. export kickoff.str to a " + std::to_string(given.exportTo.size()) + "-character path");
+  Narrate("3. export kickoff.str, choosing a " + std::to_string(given.exportTo.size()) + "-character path in the save dialog");
   driver::Select(flow.List(), 4);
   Beat(0.3);
   driver::Click(GetDlgItem(flow.main, IDC_COMMAND6));
   HWND dialog = flow.program->WaitForDialog("Kickora Music Manager - Export song from game...");
   ASSERT_NE(dialog, nullptr);
-  driver::SetText(GetDlgItem(dialog, IDC_EXPORT_TEXT1), given.exportTo);
-  Beat();
+  Choose(dialog, IDC_EXPORT_COMMAND2, "Save exported song as...", given.exportTo, IDC_EXPORT_TEXT1);
   driver::Click(GetDlgItem(dialog, IDC_EXPORT_COMMAND1));
   ExpectMessage(*flow.program,
                 "Song exported succesfully! You can now listen to it by using a multimedia player (i.e. Winamp).",
@@ -251,14 +264,17 @@ TEST_F(Release, Step4_MakesNewSongsFromAWavAndAnMp3) {
   HWND dialog = flow.program->WaitForDialog("Kickora Music Manager - Make new song...");
   ASSERT_NE(dialog, nullptr);
   auto make = [&](const std::string& input, const std::string& name) {
-    driver::SetText(GetDlgItem(dialog, IDC_ADDNEW_TEXT1), input);
+    if (input == given.mp3)
+      Choose(dialog, IDC_ADDNEW_COMMAND2, "Please select an audio file", input, IDC_ADDNEW_TEXT1);
+    else
+      driver::SetText(GetDlgItem(dialog, IDC_ADDNEW_TEXT1), input);
     driver::SetText(GetDlgItem(dialog, IDC_ADDNEW_TEXT2), name);
     Beat();
     driver::Click(GetDlgItem(dialog, IDC_ADDNEW_COMMAND1));
     ExpectMessage(*flow.program, "Song converted succesfully!", BoxIcon::Information);
   };
   make(given.wav, "kickwav");
-  Narrate("   and " + SongMp3 + " from a " + std::to_string(given.mp3.size()) + "-character MP3 path");
+  Narrate("   and " + SongMp3 + " from a " + std::to_string(given.mp3.size()) + "-character MP3 path chosen in the open dialog");
   make(given.mp3, SongMp3);
   CloseDialog(dialog, IDC_ADDNEW_COMMAND3);
   EXPECT_EQ(Songs(), (std::vector<ListItem>{{"anthem.str", false}, {SongMp3 + ".str", false},
