@@ -41,55 +41,6 @@ Bytes With(std::initializer_list<int> lead, const Bytes& rest) {
   return out;
 }
 
-Bytes MonoSchl() {
-  SchlHeaderOptions options;
-  options.length = 56;
-  Bytes file = SchlHeader(options);
-  Append(file, SccBlock(2));
-  Bytes frame{0x21};
-  frame.resize(15, 0x3C);
-  Append(file, ScdEaBlock(15, frame, 100, 90));
-  Append(file, ScdEaBlock(30, Bytes(30, 0x99)));
-  Append(file, SceBlock());
-  return file;
-}
-
-Bytes SplitStereoSchl() {
-  SchlHeaderOptions options;
-  options.channels = 2;
-  options.eaAdpcm2 = true;
-  Bytes file = SchlHeader(options);
-  Append(file, ScdEa2Block(Bytes(30, 0x17), Bytes(30, 0x71), 56));
-  return file;
-}
-
-Bytes KwkStream() {
-  Bytes file;
-  AppendText(file, "KWK\x01TMpl");
-  Bytes record(32, 0);
-  record[2] = 2;
-  record[8] = 16;
-  Append(file, record);
-  Append(file, Bytes(16, 0x5A));
-  return file;
-}
-
-Bytes OneSnhStream() {
-  Bytes file;
-  AppendText(file, "1SNh");
-  AppendU32(file, 40);
-  AppendText(file, "EACS");
-  Bytes record(28, 0);
-  record[5] = 1;
-  Append(file, record);
-  AppendText(file, "1SNd");
-  AppendU32(file, 32);
-  AppendU32(file, 4);
-  Append(file, Bytes(16, 0));
-  Append(file, Bytes(4, 0x88));
-  return file;
-}
-
 Bytes SelfSizedPt() {
   Bytes file;
   AppendText(file, std::string("PT\0\x02", 4));

@@ -10,18 +10,8 @@ set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:?usage: screenshot-importer.sh <windows-build-dir> [out.png]}" && pwd)"
 out="${2:-$here/../docs/tunegrab.png}"
-for tool in Xvfb openbox xwininfo xprop import xdotool ffmpeg lame; do
-  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
-done
-export WINEPREFIX="${WINEPREFIX:-$build/wine-prefixes/demo}"
-work="$(mktemp -d)"
-pids=""
-cleanup() {
-  for pid in $pids; do kill "$pid" 2>/dev/null || true; done
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
+. "$here/screenshot-screen.sh"
+screen_start xdotool ffmpeg lame
 
 sh "$here/demo-game-folder.sh" "$work/FIFA 2001"
 cp "$here/../demo/kickoff.str" "$work/FIFA 2001/data/audio/music/kickoff.str"
@@ -30,16 +20,8 @@ ffmpeg -loglevel error -f lavfi -i "aevalsrc=$tone|$tone:s=44100:d=30" "$work/so
 lame --quiet -V 2 "$work/source.wav" "$work/Summer Anthem.mp3"
 win() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids="$pids $!"
-i=0
-while [ ! -s "$work/display" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
-openbox >/dev/null 2>&1 &
-pids="$pids $!"
 sh "$here/../cmake/wine-run" "$build/importer/tunegrab.exe" >"$work/tunegrab.log" 2>&1 &
-pids="$pids $!"
+screen_track $!
 
 window=""
 i=0
@@ -61,15 +43,5 @@ i=0
 while [ ! -f "$work/FIFA 2001/data/audio/music/Summer Anthem.asf" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
 sleep 2
 
-eval "$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {print "x=" $NF} /Absolute upper-left Y/ {print "y=" $NF} /Width:/ {print "w=" $NF} /Height:/ {print "h=" $NF}')"
-extents=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
-left=0 right=0 top=0 bottom=0
-if [ -n "$extents" ]; then
-  IFS=, read -r left right top bottom <<EOT
-$extents
-EOT
-fi
-mkdir -p "$(dirname "$out")"
-import -window root -crop "$((w + left + right))x$((h + top + bottom))+$((x - left))+$((y - top))" +repage "$out"
 ls "$work/FIFA 2001/data/audio/music"
-echo "screenshot: $out"
+shoot_window "$window" "$out"

@@ -31,3 +31,14 @@ Bytes ScdEaBlock(uint32_t count, const Bytes& data, int16_t curL = 0, int16_t pr
                  int16_t prevR = 0);
 // "SCDl" block of the EA_ADPCM2 row; stereo when right is not empty.
 Bytes ScdEa2Block(const Bytes& left, const Bytes& right, uint32_t sampleCount);
+
+// Small valid files of each stream kind the export reads: the seeds of the
+// fuzzers and the starting points of the mutation tests.
+// A mono EA ADPCM "SCHl" stream of two data blocks (one with history).
+Bytes MonoSchl();
+// A stereo EA_ADPCM2 "SCHl" stream, one block of split channels.
+Bytes SplitStereoSchl();
+// A "KWK" stream with one "TMpl" record.
+Bytes KwkStream();
+// A "1SNh" stream with an "EACS" header and one "1SNd" block.
+Bytes OneSnhStream();
