@@ -1,4 +1,4 @@
-// BNK banks: the sample lookup and the export of every sample to a WAV file.
+// BNK banks: the export of every sample to a WAV file.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "converter/state.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
+#include "bank_builder.h"
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
@@ -19,102 +20,7 @@ using ::testing::Not;
 
 namespace {
 
-// One "PT" list of a sample header: the sound sub-list closed by 8Ah, then
-// FEh when another list follows or FFh after the last.
-struct SampleList {
-  int channels = 1;
-  int frequency = 22050;
-  uint32_t length = 0;
-  std::optional<uint32_t> dataOffset;  // absent: the list has no 88h field
-  bool eaAdpcm2 = false;
-};
-
-Bytes SampleHeader(const std::vector<SampleList>& lists) {
-  Bytes out;
-  AppendText(out, std::string("PT\0\0", 4));
-  for (size_t i = 0; i < lists.size(); ++i) {
-    const SampleList& list = lists[i];
-    if (list.eaAdpcm2) Append(out, BytesOf({0x0B, 0x01, 0x00}));
-    out.push_back(0xFD);
-    Append(out, PtField(0x82, static_cast<uint32_t>(list.channels), 1));
-    Append(out, PtField(0x84, static_cast<uint32_t>(list.frequency), 2));
-    Append(out, PtField(0x85, list.length, 4));
-    if (list.dataOffset) Append(out, PtField(0x88, *list.dataOffset, 4));
-    Append(out, BytesOf({0x8A, 0x00, i + 1 < lists.size() ? 0xFE : 0xFF}));
-  }
-  return out;
-}
-
-// A bank laid out as the game's: magic, version, slot count, table, then
-// the headers, then the audio. A slot without a header is empty. Each
-// sample's first list gets the absolute offset of its data.
-struct BankSample {
-  std::vector<SampleList> lists;
-  Bytes data;
-};
-
-struct Bank {
-  Bytes bytes;
-  std::vector<uint32_t> headerPositions;
-  std::vector<uint32_t> dataOffsets;
-};
-
-Bank BuildBank(int version, const std::vector<std::optional<BankSample>>& slots) {
-  const size_t tableStart = version == 4 ? 20 : 12;
-  Bank bank;
-  bank.headerPositions.assign(slots.size(), 0);
-  bank.dataOffsets.assign(slots.size(), 0);
-
-  // Header sizes do not depend on the offset values, so one pass places them.
-  size_t position = tableStart + 4 * slots.size();
-  for (size_t i = 0; i < slots.size(); ++i) {
-    if (!slots[i]) continue;
-    bank.headerPositions[i] = static_cast<uint32_t>(position);
-    std::vector<SampleList> lists = slots[i]->lists;
-    if (!lists[0].dataOffset) lists[0].dataOffset = 0;
-    position += SampleHeader(lists).size();
-  }
-  for (size_t i = 0; i < slots.size(); ++i) {
-    if (!slots[i]) continue;
-    bank.dataOffsets[i] = static_cast<uint32_t>(position);
-    position += slots[i]->data.size();
-  }
-
-  AppendText(bank.bytes, "BNKl");
-  AppendU16(bank.bytes, static_cast<uint32_t>(version));
-  AppendU16(bank.bytes, static_cast<uint32_t>(slots.size()));
-  bank.bytes.resize(tableStart, 0);
-  for (size_t i = 0; i < slots.size(); ++i) {
-    const uint32_t entryPosition = static_cast<uint32_t>(tableStart + 4 * i);
-    AppendU32(bank.bytes, slots[i] ? bank.headerPositions[i] - entryPosition : 0);
-  }
-  for (size_t i = 0; i < slots.size(); ++i) {
-    if (!slots[i]) continue;
-    std::vector<SampleList> lists = slots[i]->lists;
-    if (!lists[0].dataOffset) lists[0].dataOffset = bank.dataOffsets[i];
-    Append(bank.bytes, SampleHeader(lists));
-  }
-  for (const auto& slot : slots) {
-    if (slot) Append(bank.bytes, slot->data);
-  }
-  return bank;
-}
-
-// Audio bytes that differ from sample to sample, so a wrong data offset shows.
-// As EA ADPCM they are valid frames of small steps (coefficient index 0-3,
-// shift row 8-15), so the decoder neither clips nor reports corruption.
-Bytes Pattern(size_t size, int seed) {
-  Bytes out(size);
-  for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(((seed * 37 + i * 11) & 0x37) | 0x08);
-  return out;
-}
-
-BankSample Sample(uint32_t length, Bytes data, int channels = 1) {
-  BankSample sample;
-  sample.lists.push_back(SampleList{channels, 22050, length, std::nullopt, false});
-  sample.data = std::move(data);
-  return sample;
-}
+using namespace bank_builder;
 
 Bytes WavData(const fs::path& path) {
   Bytes wav = ReadFileBytes(path);
@@ -134,102 +40,6 @@ class BankTest : public ::testing::Test {
   ScopedWorkDir dir;
   std::string output;
 };
-
-// --- FindBankSample -------------------------------------------------------
-
-class FindBankSampleTest : public BankTest {
- protected:
-  int Find(const Bytes& bytes, int slot, int32_t* position = nullptr, int* headerBytes = nullptr) {
-    WriteFileBytes("bank.bnk", bytes);
-    FileHandle file = OpenFile("bank.bnk", "rb");
-    return FindBankSample(file.get(), header, slot, position, headerBytes);
-  }
-  uint8_t header[kBankHeaderBytes];
-};
-
-TEST_F(FindBankSampleTest, ReturnsTheHeaderOfAFilledSlotAndItsPosition) {
-  Bank bank = BuildBank(2, {Sample(10, Pattern(10, 1)), Sample(20, Pattern(20, 2))});
-  int32_t position = 0;
-  int headerBytes = 0;
-  ASSERT_EQ(Find(bank.bytes, 1, &position, &headerBytes), 1);
-  EXPECT_EQ(static_cast<uint32_t>(position), bank.headerPositions[1]);
-  EXPECT_EQ(headerBytes, static_cast<int>(bank.bytes.size() - bank.headerPositions[1]));
-  EXPECT_TRUE(std::equal(header, header + headerBytes, bank.bytes.begin() + bank.headerPositions[1]));
-  // What the file does not hold reads as the end of a list.
-  EXPECT_EQ(header[headerBytes], 0xFF);
-  EXPECT_EQ(header[kBankHeaderBytes - 1], 0xFF);
-}
-
-TEST_F(FindBankSampleTest, TableEntriesCountFromTheirOwnPosition) {
-  Bank bank = BuildBank(4, {std::nullopt, Sample(10, Pattern(10, 1))});
-  int32_t position = 0;
-  ASSERT_EQ(Find(bank.bytes, 1, &position), 1);
-  // Version 4 puts the table at 20: slot 1's entry stands at 24.
-  EXPECT_EQ(static_cast<uint32_t>(position), 24 + U32At(bank.bytes, 24));
-  EXPECT_EQ(header[0], 'P');
-}
-
-TEST_F(FindBankSampleTest, VersionDecidesWhereTheTableStarts) {
-  Bank bank = BuildBank(4, {Sample(10, Pattern(10, 1))});
-  // The same bytes read as version 2 take the table from offset 12, which
-  // holds zeros here: an empty slot.
-  Bytes asVersion2 = bank.bytes;
-  asVersion2[4] = 2;
-  EXPECT_EQ(Find(bank.bytes, 0), 1);
-  EXPECT_EQ(Find(asVersion2, 0), 0);
-}
-
-TEST_F(FindBankSampleTest, EmptySlotsAndSlotsOutsideTheTable) {
-  Bank bank = BuildBank(2, {Sample(10, Pattern(10, 1)), std::nullopt});
-  EXPECT_EQ(Find(bank.bytes, 1), 0);
-  EXPECT_EQ(Find(bank.bytes, 2), -1);
-  EXPECT_EQ(Find(bank.bytes, -1), -1);
-}
-
-TEST_F(FindBankSampleTest, BadMagicAndUnknownVersionsAreFatal) {
-  Bank bank = BuildBank(2, {Sample(10, Pattern(10, 1))});
-  Bytes wrongMagic = bank.bytes;
-  wrongMagic[2] = 'X';
-  try {
-    Find(wrongMagic, 0);
-    FAIL() << "no error";
-  } catch (const FatalError& error) {
-    EXPECT_STREQ(error.what(), "No BNK id-string");
-  }
-  Bytes version3 = bank.bytes;
-  version3[4] = 3;
-  try {
-    Find(version3, 0);
-    FAIL() << "no error";
-  } catch (const FatalError& error) {
-    EXPECT_STREQ(error.what(), "unknown 3");
-  }
-}
-
-TEST_F(FindBankSampleTest, HeaderOutsideTheFileReadsAsAnEmptyList) {
-  Bytes bytes;
-  AppendText(bytes, "BNKl");
-  AppendU16(bytes, 2);
-  AppendU16(bytes, 2);
-  AppendU32(bytes, 0);
-  AppendU32(bytes, 0x7FFFFFF0);  // far behind the end
-  AppendU32(bytes, 0x80000000);  // before the start
-  int headerBytes = -1;
-  EXPECT_EQ(Find(bytes, 0, nullptr, &headerBytes), 1);
-  EXPECT_EQ(headerBytes, 0);
-  EXPECT_EQ(header[0], 0xFF);
-  EXPECT_EQ(Find(bytes, 1, nullptr, &headerBytes), 1);
-  EXPECT_EQ(headerBytes, 0);
-}
-
-TEST_F(FindBankSampleTest, TableCutShortReadsAsEmptySlots) {
-  Bytes bytes;
-  AppendText(bytes, "BNKl");
-  AppendU16(bytes, 2);
-  AppendU16(bytes, 0x7FFF);
-  AppendU32(bytes, 0);
-  EXPECT_EQ(Find(bytes, 30000), 0);
-}
 
 // --- Export: files, names and messages ----------------------------------
 
