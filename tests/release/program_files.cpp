@@ -5,12 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-namespace program_files {
+#include "tests/manager/gui/gui_files.h"
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace program_files {
 
 namespace {
 
@@ -35,7 +32,7 @@ void ListInto(const std::string& folder, const std::string& prefix, bool withByt
       ListInto(path, prefix + name + "\\", withBytes, out);
     } else {
       FileMark mark{(static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow, 0};
-      if (withBytes) mark.hash = Fnv1a(ReadBytes(path));
+      if (withBytes) mark.hash = Fnv1a(gui_files::ReadBytes(path));
       out[prefix + name] = mark;
     }
   } while (FindNextFileA(search, &found));

@@ -17,7 +17,6 @@ struct FileMark {
 // By path relative to the folder; folders end with a backslash.
 using Listing = std::map<std::string, FileMark>;
 
-std::string ReadBytes(const std::string& path);
 // Every file and folder under folder (ANSI calls, so that names outside
 // ASCII come back as the programs see them); hashes only withBytes.
 Listing List(const std::string& folder, bool withBytes);

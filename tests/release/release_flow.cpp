@@ -28,9 +28,11 @@
 #include "program_files.h"
 #include "support/wav_reading.h"
 #include "tests/manager/gui/driver.h"
+#include "tests/manager/gui/gui_files.h"
 
 namespace {
 
+using namespace gui_files;
 using namespace program_files;
 using driver::BoxIcon;
 using driver::ListItem;
@@ -42,15 +44,7 @@ struct Paths {
 };
 Paths given;
 
-const std::string Title = "Kickora Music Manager";
 const std::string SongMp3 = "Canci\xF3n";  // "Canción", code page 1252
-
-// music.inf as the manager writes it: the count, a zero, 8-byte names.
-std::string SongList(const std::vector<std::string>& names) {
-  std::string bytes{static_cast<char>(names.size()), '\0'};
-  for (const std::string& name : names) bytes += name + std::string(8 - name.size(), '\0');
-  return bytes;
-}
 
 // The narration goes to the Unix terminal that runs Wine, which reads UTF-8.
 void Narrate(const std::string& text) {
@@ -178,7 +172,7 @@ TEST_F(Release, Step2_TicksAndUnticksSongsAndSavesTheSongList) {
                                             {"halftime.str", false}, {"kickoff.str", true},
                                             {"Stadium.str", false}}));
   Save();
-  EXPECT_EQ(ReadBytes(flow.Music() + "music.inf"), SongList({"crowd", "goal", "kickoff"}));
+  EXPECT_EQ(ReadBytes(flow.Music() + "music.inf"), SongListFile({"crowd", "goal", "kickoff"}));
 }
 
 TEST_F(Release, Step3_ExportsASongAsTheNativeConverterDoes) {
@@ -245,7 +239,7 @@ TEST_F(Release, Step4_MakesNewSongsFromAWavAndAnMp3) {
   Narrate("   tick " + SongMp3 + ", save");
   Tick(1);
   Save();
-  EXPECT_EQ(ReadBytes(flow.Music() + "music.inf"), SongList({SongMp3, "crowd", "goal", "kickoff"}));
+  EXPECT_EQ(ReadBytes(flow.Music() + "music.inf"), SongListFile({SongMp3, "crowd", "goal", "kickoff"}));
   for (const std::string& song : {std::string("kickwav.str"), SongMp3 + ".str"}) {
     SCOPED_TRACE(song);
     double rms = 0;

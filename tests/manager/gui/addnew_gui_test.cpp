@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "driver.h"
+#include "gui_files.h"
 #ifdef TUNEGRAB_PROGRAM
 #include "support/wav_reading.h"
 #endif
@@ -21,25 +22,12 @@
 
 namespace {
 
+using namespace gui_files;
 using driver::BoxIcon;
 using driver::ListItem;
 using driver::Program;
 
-const std::string AppPathKey =
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe";
-const std::string Title = "Kickora Music Manager";
 const std::string Caption = "Kickora Music Manager - Make new song...";
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class MakeNewSongGui : public ::testing::Test {
  protected:

@@ -15,45 +15,27 @@
 #include <set>
 
 #include "driver.h"
+#include "gui_files.h"
 #include "support/ea_streams.h"
 #include "manager/win32/resource.h"
 #include "support/wav_reading.h"
 
 namespace program_folder_gui {
 
+using namespace gui_files;
 using driver::BoxIcon;
 using driver::Program;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-const std::string AppPathKey =
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe";
-const std::string SettingsKey = "HKCU\\Software\\VB and VBA Program Settings\\Kickora Music Manager";
 // Wine looks file types up in HKCR only; the tests' own prefix has no
 // association for .txt, so the tests add one and remove it again.
 const std::string TextClassKey = "HKCR\\.txt";
 const std::string TextHandlerKey = "HKCR\\KickoraTestText";
-const std::string Title = "Kickora Music Manager";
 const std::string ExportTitle = "Kickora Music Manager - Export song from game...";
 const std::string Succeeded =
     "Song exported succesfully! You can now listen to it by using a multimedia player (i.e. Winamp).";
 const std::string Failed = "An error occurred while exporting the song.";
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string Backslashed(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A mono EA ADPCM song whose frames vary with seed, so that two songs
 // decode to different, non-silent samples.

@@ -12,39 +12,18 @@
 #include <memory>
 
 #include "driver.h"
+#include "gui_files.h"
 #include "manager/win32/resource.h"
 
 namespace {
 
+using namespace gui_files;
 using driver::BoxIcon;
 using driver::ListItem;
 using driver::Program;
 
-const std::string AppPathKey =
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe";
-const std::string SettingsKey = "HKCU\\Software\\VB and VBA Program Settings\\Kickora Music Manager";
-const std::string Title = "Kickora Music Manager";
 const std::string DesktopKey = "HKCU\\Control Panel\\Desktop";
 
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// music.inf bytes for the names given.
-std::string SongListFile(const std::vector<std::string>& names) {
-  std::string bytes{static_cast<char>(names.size()), '\0'};
-  for (std::string name : names) {
-    name.resize(8, '\0');
-    bytes += name;
-  }
-  return bytes;
-}
 
 class TunedeckGui : public ::testing::Test {
  protected:
