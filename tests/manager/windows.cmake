@@ -1,6 +1,24 @@
 # Windows build only (included by CMakeLists.txt beside this file).
 kickora_program_path(TUNEDECK_PROGRAM tunedeck)
 
+# gui_tests(<driver target> <group>...): one test per group of the driver.
+# The groups share a Wine prefix of their own and take turns: the driver
+# tells message box icons apart by their colour on the shared screen, where
+# another group's windows could cover them. Each group runs under Xvfb when
+# no display is set and stops the prefix's wineserver when it ends.
+function(gui_tests driver)
+  foreach(group ${ARGN})
+    add_test(NAME tunedeck_gui_${group}
+      COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+        ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
+        ${PROJECT_SOURCE_DIR}/cmake/wine-run
+        $<TARGET_FILE:${driver}> --gtest_filter=${group}.*)
+    set_tests_properties(tunedeck_gui_${group} PROPERTIES
+      TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
+  endforeach()
+endfunction()
+
+
 # The platform layer against the real Win32 calls.
 file(GLOB TUNEDECK_WIN32_TEST_SOURCES CONFIGURE_DEPENDS win32/*.cpp)
 add_executable(tunedeck_win32_tests ${TUNEDECK_WIN32_TEST_SOURCES})
@@ -18,19 +36,7 @@ target_include_directories(tunedeck_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(tunedeck_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
 add_dependencies(tunedeck_gui_tests tunedeck)
 
-# The groups share a Wine prefix of their own and take turns: the driver
-# tells message box icons apart by their colour on the shared screen, where
-# another group's windows could cover them. Each group runs under Xvfb when
-# no display is set and stops the prefix's wineserver when it ends.
-foreach(group StartupSources SongListCommands MainWindowLook)
-  add_test(NAME tunedeck_gui_${group}
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
-      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
-      ${PROJECT_SOURCE_DIR}/cmake/wine-run
-      $<TARGET_FILE:tunedeck_gui_tests> --gtest_filter=${group}.*)
-  set_tests_properties(tunedeck_gui_${group} PROPERTIES
-    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
-endforeach()
+gui_tests(tunedeck_gui_tests StartupSources SongListCommands MainWindowLook)
 
 # The export dialog, the help file and the About box end to end, with the
 # real converter beside the program and a stand-in for slow or odd programs.
@@ -46,15 +52,7 @@ target_compile_definitions(tunedeck_export_gui_tests PRIVATE
 target_include_directories(tunedeck_export_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(tunedeck_export_gui_tests PRIVATE test_support GTest::gtest_main comctl32 advapi32 gdi32 user32)
 add_dependencies(tunedeck_export_gui_tests tunedeck tonepak tunedeck_stand_in)
-foreach(group ExportDialog AboutAndHelp)
-  add_test(NAME tunedeck_gui_${group}
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
-      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
-      ${PROJECT_SOURCE_DIR}/cmake/wine-run
-      $<TARGET_FILE:tunedeck_export_gui_tests> --gtest_filter=${group}.*)
-  set_tests_properties(tunedeck_gui_${group} PROPERTIES
-    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
-endforeach()
+gui_tests(tunedeck_export_gui_tests ExportDialog AboutAndHelp)
 
 # Not a test: measures tunedeck's processor time while it waits for a
 # ten-second converter (see the program's header).
@@ -89,15 +87,7 @@ target_compile_definitions(addnew_gui_tests PRIVATE
 target_include_directories(addnew_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(addnew_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
 add_dependencies(addnew_gui_tests tunedeck tunegrab_standin tunegrab_nowindow)
-foreach(group MakeNewSong)
-  add_test(NAME tunedeck_gui_${group}
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
-      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
-      ${PROJECT_SOURCE_DIR}/cmake/wine-run
-      $<TARGET_FILE:addnew_gui_tests> --gtest_filter=${group}.*)
-  set_tests_properties(tunedeck_gui_${group} PROPERTIES
-    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
-endforeach()
+gui_tests(addnew_gui_tests MakeNewSong)
 target_compile_definitions(tunedeck_win32_tests PRIVATE
   TUNEGRAB_STANDIN="Z:$<TARGET_FILE:tunegrab_standin>"
   TUNEGRAB_HANG="Z:$<TARGET_FILE:tunegrab_hang>")
@@ -120,11 +110,6 @@ if(TARGET tunegrab)
   add_test(NAME tunedeck_gui_addnew_inputs
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/make-addnew-inputs.sh ${PROJECT_SOURCE_DIR}/scripts ${ADDNEW_INPUTS})
   set_tests_properties(tunedeck_gui_addnew_inputs PROPERTIES FIXTURES_SETUP addnew_inputs)
-  add_test(NAME tunedeck_gui_MakeNewSongWithTunegrab
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
-      ${CMAKE_BINARY_DIR}/wine-prefixes/tunedeck-gui
-      ${PROJECT_SOURCE_DIR}/cmake/wine-run
-      $<TARGET_FILE:addnew_gui_tests> --gtest_filter=MakeNewSongWithTunegrab.*)
-  set_tests_properties(tunedeck_gui_MakeNewSongWithTunegrab PROPERTIES
-    TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui FIXTURES_REQUIRED addnew_inputs)
+  gui_tests(addnew_gui_tests MakeNewSongWithTunegrab)
+  set_tests_properties(tunedeck_gui_MakeNewSongWithTunegrab PROPERTIES FIXTURES_REQUIRED addnew_inputs)
 endif()
