@@ -79,14 +79,7 @@ class Release : public ::testing::Test {
   void SetUp() override { Beat(1.0); }
 
   static void ExpectMessage(Program& program, const std::string& text, BoxIcon icon) {
-    HWND box = program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr) << "no message box for: " << text;
-    EXPECT_EQ(driver::MessageBoxText(box), text);
-    EXPECT_EQ(driver::WindowText(box), Title);
-    EXPECT_EQ(driver::MessageBoxIcon(box), icon);
-    Beat();
-    driver::Press(box, IDOK);
-    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(box); }));
+    ExpectMessageBox(program, text, icon, Title, [](HWND) { Beat(); });
   }
   static void Tick(int index) {
     driver::ClickCheckBox(flow.List(), index);

@@ -78,15 +78,7 @@ class MakeNewSongGui : public ::testing::Test {
     SetText(dialog, IDC_ADDNEW_TEXT2, text2);
     driver::Click(GetDlgItem(dialog, IDC_ADDNEW_COMMAND1));
   }
-  void ExpectMessage(const std::string& text, BoxIcon icon) {
-    HWND box = program->WaitForMessageBox();
-    ASSERT_NE(box, nullptr) << "no message box for: " << text;
-    EXPECT_EQ(driver::MessageBoxText(box), text);
-    EXPECT_EQ(driver::WindowText(box), Title);
-    EXPECT_EQ(driver::MessageBoxIcon(box), icon);
-    driver::Press(box, IDOK);
-    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(box); }));
-  }
+  void ExpectMessage(const std::string& text, BoxIcon icon) { ExpectMessageBox(*program, text, icon); }
   std::vector<ListItem> Songs() const { return driver::ReadList(GetDlgItem(main, IDC_LISTVIEW1)); }
   static bool NoImporterLeft() {
     return driver::WaitFor([] { return driver::CountProcesses("tunegrab.exe") == 0; }, std::chrono::seconds(10));

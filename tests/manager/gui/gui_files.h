@@ -4,11 +4,16 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <functional>
 #include <vector>
+
+#include "driver.h"
 
 namespace gui_files {
 
@@ -44,6 +49,22 @@ inline std::string SongListFile(const std::vector<std::string>& names) {
     bytes += name;
   }
   return bytes;
+}
+
+// Waits for the program's message box, checks its text, caption and icon,
+// runs beforeOk on it (further checks, a pause), presses OK and waits for
+// the box to close.
+inline void ExpectMessageBox(driver::Program& program, const std::string& text, driver::BoxIcon icon,
+                             const std::string& title = Title,
+                             const std::function<void(HWND)>& beforeOk = {}) {
+  HWND box = program.WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << "no message box for: " << text;
+  EXPECT_EQ(driver::MessageBoxText(box), text);
+  EXPECT_EQ(driver::WindowText(box), title);
+  EXPECT_EQ(driver::MessageBoxIcon(box), icon);
+  if (beforeOk) beforeOk(box);
+  driver::Press(box, IDOK);
+  ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(box); }));
 }
 
 }  // namespace gui_files

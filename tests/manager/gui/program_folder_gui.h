@@ -129,14 +129,8 @@ class ProgramFolderGui : public ::testing::Test {
   }
 
   void ExpectMessage(const std::string& text, BoxIcon icon, const std::string& title = Title) {
-    HWND box = program->WaitForMessageBox();
-    ASSERT_NE(box, nullptr) << "no message box for: " << text;
-    EXPECT_EQ(driver::MessageBoxText(box), text);
-    EXPECT_EQ(driver::WindowText(box), title);
-    EXPECT_EQ(driver::MessageBoxIcon(box), icon);
-    EXPECT_FALSE(driver::HasButton(box, IDCANCEL));
-    driver::Press(box, IDOK);
-    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(box); }));
+    ExpectMessageBox(*program, text, icon, title,
+                     [](HWND box) { EXPECT_FALSE(driver::HasButton(box, IDCANCEL)); });
   }
 
   // What tonepak.exe writes for the song when run by hand in a folder of its own.

@@ -62,15 +62,10 @@ class TunedeckGui : public ::testing::Test {
   // Answers the next message box with OK after checking what it says.
   void ExpectMessage(Program& program, const std::string& text, BoxIcon icon,
                      const std::string& title = Title) {
-    HWND box = program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr) << "no message box for: " << text;
-    EXPECT_EQ(driver::MessageBoxText(box), text);
-    EXPECT_EQ(driver::WindowText(box), title);
-    EXPECT_EQ(driver::MessageBoxIcon(box), icon);
-    EXPECT_TRUE(driver::HasButton(box, IDOK));
-    EXPECT_FALSE(driver::HasButton(box, IDCANCEL));
-    driver::Press(box, IDOK);
-    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(box); }));
+    ExpectMessageBox(program, text, icon, title, [](HWND box) {
+      EXPECT_TRUE(driver::HasButton(box, IDOK));
+      EXPECT_FALSE(driver::HasButton(box, IDCANCEL));
+    });
   }
 
   static HWND Control(HWND main, int id) { return GetDlgItem(main, id); }
