@@ -28,6 +28,8 @@ cp "$zip" out/
 ls -l "out/$(basename "$zip")"
 
 status=0
+echo "== set-up script against stand-in package tools"
+tests/setup/setup_test.sh || status=1
 echo "== native tests"
 (cd out/native && ctest --output-on-failure -j "$jobs") || status=1
 echo "== sanitizer tests"
