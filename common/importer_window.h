@@ -1,0 +1,32 @@
+// What the song manager expects of the importer's window, and the one rule
+// both programs use to name the file a conversion produces. tunedeck starts
+// tunegrab.exe hidden, types into its two boxes, sends convert and reads
+// the reason control when no song was produced; tunegrab implements it.
+#pragma once
+
+#include <string>
+
+namespace importer_window {
+
+constexpr const char* ProgramName = "tunegrab.exe";
+constexpr const char* Title = "Tunegrab Importer";
+
+// Control identifiers of the importer's window.
+constexpr int InputEdit = 1008;       // edit box: the input music file's full path
+constexpr int FolderEdit = 1014;      // edit box: the destination folder
+constexpr int ConvertCommand = 1010;  // returns when the song is complete (or has failed)
+constexpr int CloseCommand = 1000;    // ends the importer
+// Static text: empty before a conversion and after one that made a song;
+// after a failed one, why, in a sentence a player understands.
+constexpr int ReasonText = 1016;
+
+// The produced file's name for an input file name (no folder): the name up
+// to its last dot, or all of it when it has none, followed by ".asf".
+// "" when nothing is left before the dot (".wav").
+inline std::string ProducedSongName(const std::string& inputFileName) {
+  const size_t dot = inputFileName.find_last_of('.');
+  const std::string base = dot == std::string::npos ? inputFileName : inputFileName.substr(0, dot);
+  return base.empty() ? std::string() : base + ".asf";
+}
+
+}  // namespace importer_window
