@@ -5,6 +5,7 @@
 
 #include "importer/core/convert_song.h"
 #include "importer/win32/acm_mp3_decoder.h"
+#include "importer/win32/mf_decoder.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -12,7 +13,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   AcmMp3Decoder mp3;
+  MfDecoder media;
   tunegrab::ConvertRequest request;
+  request.media = &media;
   request.input = argv[1];
   request.destinationFolder = argv[2];
   request.mp3 = &mp3;

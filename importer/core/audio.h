@@ -1,5 +1,5 @@
 // Decoded audio as the importer's stages pass it on: interleaved samples in
-// the range -1..1, one or two channels.
+// the range -1..1, one or two channels (more only before the downmix).
 #pragma once
 
 #include <cstddef>
@@ -42,11 +42,16 @@ class CollectingSink : public AudioSink {
   Audio& into_;
 };
 
+// Why a conversion failed, in the terms a player is told (failure_reason.h
+// has the sentences). Specific: the status line's own sentence says it.
+enum class Failure { None, Specific, NotReadableHere, Damaged, InputUnreadable, DiskFull, CannotWrite };
+
 // What a stage reports: success, or the sentence the status line shows.
 struct Outcome {
   bool ok = true;
   std::string text;
-  static Outcome Fail(std::string why) { return Outcome{false, std::move(why)}; }
+  Failure kind = Failure::None;
+  static Outcome Fail(std::string why, Failure kind = Failure::Specific) { return Outcome{false, std::move(why), kind}; }
 };
 
 }  // namespace tunegrab

@@ -1,13 +1,20 @@
 #include "importer/core/convert_song.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+
+#include "common/importer_window.h"
 
 #include "importer/core/async_sink.h"
 #include "importer/core/byte_source.h"
+#include "importer/core/failure_reason.h"
 #include "importer/core/file_ops.h"
 #include "importer/core/loudness.h"
+#include "importer/core/media_input.h"
 #include "importer/core/resampler.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
@@ -64,33 +71,34 @@ class TimedSink : public AudioSink {
   double& seconds_;
 };
 
-Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times) {
+Outcome ReadWavInput(FileSource& source, Audio& song, StageTimes& times) {
   Clock::time_point start = Clock::now();
-  FileSource source;
-  if (!source.Open(request.input.c_str())) return Outcome::Fail("The input file cannot be opened.");
-  if (LooksLikeWav(source)) {
-    WavLayout layout;
-    Outcome found = ReadWavLayout(source, layout);
-    if (!found.ok) return found;
-    Resampler resampler(layout.rate, layout.channels, song);
-    TimedSink timed(resampler, times.resampleSeconds);
-    AsyncSink async(timed, layout.channels);
-    Outcome read = ReadWavSamples(source, layout, async);
-    times.decodeSeconds = Since(start);
-    async.Finish();
-    Clock::time_point finish = Clock::now();
-    resampler.Finish();
-    times.resampleSeconds += Since(finish);
-    times.readSeconds = Since(start);
-    return read;
-  }
-  if (source.Size() > kMaxMp3Bytes) return Outcome::Fail("The file is neither a WAV file nor an MP3 file of at most 256 MB.");
+  WavLayout layout;
+  Outcome found = ReadWavLayout(source, layout);
+  if (!found.ok) return found;
+  Resampler resampler(layout.rate, layout.channels, song);
+  TimedSink timed(resampler, times.resampleSeconds);
+  AsyncSink async(timed, layout.channels);
+  Outcome read = ReadWavSamples(source, layout, async);
+  times.decodeSeconds = Since(start);
+  async.Finish();
+  Clock::time_point finish = Clock::now();
+  resampler.Finish();
+  times.resampleSeconds += Since(finish);
+  times.readSeconds = Since(start);
+  return read;
+}
+
+Outcome ReadMp3Input(const ConvertRequest& request, FileSource& source, Audio& song, StageTimes& times) {
+  Clock::time_point start = Clock::now();
+  if (source.Size() > kMaxMp3Bytes) return Outcome::Fail("The MP3 file is larger than 256 MB.");
   std::vector<uint8_t> bytes(static_cast<size_t>(source.Size()));
-  if (!source.ReadExactAt(0, bytes.data(), bytes.size())) return Outcome::Fail("The input file cannot be read.");
+  if (!source.ReadExactAt(0, bytes.data(), bytes.size()))
+    return Outcome::Fail("The input file cannot be read.", Failure::InputUnreadable);
   Mp3Scan scan;
   Outcome scanned = ScanMp3(bytes, scan);
   if (!scanned.ok) return scanned;
-  if (!request.mp3) return Outcome::Fail("MP3 files need the MPEG Layer-3 codec of Windows.");
+  if (!request.mp3) return Outcome::Fail("MP3 files need the MPEG Layer-3 codec of Windows.", Failure::NotReadableHere);
   Resampler resampler(scan.first.rate, scan.first.channels, song);
   TimedSink timed(resampler, times.resampleSeconds);
   AsyncSink async(timed, scan.first.channels);
@@ -104,24 +112,71 @@ Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times)
   return decoded;
 }
 
+Outcome ReadMediaInput(const ConvertRequest& request, const std::vector<uint8_t>& head, Audio& song, StageTimes& times) {
+  if (!request.media) return MediaFoundationMissing(LooksLikeMediaFile(head.data(), head.size()));
+  Clock::time_point start = Clock::now();
+  MediaRead read = ReadThroughMediaDecoder(*request.media, request.input, head, song);
+  times.decodeSeconds = read.decodeSeconds;
+  times.resampleSeconds = read.resampleSeconds;
+  times.readSeconds = Since(start);
+  return read.outcome;
+}
+
+bool HasExtension(const std::string& path, const char* extension) {
+  const size_t n = std::strlen(extension);
+  if (path.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (std::tolower(static_cast<unsigned char>(path[path.size() - n + i])) != extension[i]) return false;
+  return true;
+}
+
+// An ID3 tag or an MPEG audio frame header at the very start.
+bool StartsLikeMp3(const std::vector<uint8_t>& head) {
+  Mp3FrameHeader header;
+  return (head.size() >= 3 && std::memcmp(head.data(), "ID3", 3) == 0) ||
+         (head.size() >= 4 && ParseMp3FrameHeader(head.data(), header));
+}
+
+// WAV files through the importer's own reader; MP3 files through the
+// MPEG Layer-3 codec, and through the media decoder when the codec cannot
+// take them; everything else through the media decoder, and an MP3 file
+// under another name through the codec when that decoder cannot.
+Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times) {
+  FileSource source;
+  if (!source.Open(request.input.c_str())) return Outcome::Fail("The input file cannot be opened.", Failure::InputUnreadable);
+  if (LooksLikeWav(source)) return ReadWavInput(source, song, times);
+  std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(source.Size(), 64)));
+  if (!source.ReadExactAt(0, head.data(), head.size()))
+    return Outcome::Fail("The input file cannot be read.", Failure::InputUnreadable);
+  if (HasExtension(request.input, ".mp3")) {
+    Outcome mp3 = ReadMp3Input(request, source, song, times);
+    if (mp3.ok || !request.media || mp3.kind == Failure::Specific || mp3.kind == Failure::InputUnreadable) return mp3;
+    song.samples.clear();
+    Outcome media = ReadMediaInput(request, head, song, times);
+    return media.ok || media.kind != Failure::NotReadableHere ? media : mp3;
+  }
+  Outcome media = ReadMediaInput(request, head, song, times);
+  if (media.ok || media.kind != Failure::NotReadableHere || !StartsLikeMp3(head)) return media;
+  song.samples.clear();
+  Outcome mp3 = ReadMp3Input(request, source, song, times);
+  return mp3.ok ? mp3 : media;
+}
+
 void Report(const ConvertRequest& request, int percent) {
   if (request.progress) request.progress(percent);
 }
 
 }  // namespace
 
-std::string ProducedName(const std::string& input) {
-  std::string name = FileNameOf(input);
-  if (name.size() <= 4) return "";
-  return name.substr(0, name.size() - 4) + ".asf";
-}
+std::string ProducedName(const std::string& input) { return importer_window::ProducedSongName(FileNameOf(input)); }
 
 ConvertResult ConvertSong(const ConvertRequest& request) {
   ConvertResult result;
   const std::string produced = ProducedName(request.input);
-  if (!FileExists(request.input)) return result.outcome = Outcome::Fail("Cannot find the input file."), result;
+  if (!FileExists(request.input))
+    return result.outcome = Outcome::Fail("Cannot find the input file.", Failure::InputUnreadable), result;
   if (produced.empty())
-    return result.outcome = Outcome::Fail("The input file's name is too short: it needs a name before its extension."), result;
+    return result.outcome = Outcome::Fail("The input file's name needs a name before its extension."), result;
   if (!FolderExists(request.destinationFolder))
     return result.outcome = Outcome::Fail("Cannot find the destination folder."), result;
 
@@ -144,7 +199,7 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
   result.outcome = ReadInput(request, song, result.times);
   Report(request, 55);
 
-  if (result.outcome.ok && song.Frames() == 0) result.outcome = Outcome::Fail("The input file holds no audio.");
+  if (result.outcome.ok && song.Frames() == 0) result.outcome = Outcome::Fail("The input file holds no audio.", Failure::Damaged);
   if (result.outcome.ok) {
     start = Clock::now();
     result.songMeasured = IntegratedLoudness(song, result.songLufs);
@@ -164,6 +219,8 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
   Report(request, 100);
   return result;
 }
+
+std::string ReasonText(const ConvertResult& result) { return ReasonSentence(result.outcome); }
 
 std::string StatusText(const ConvertResult& result) {
   if (!result.outcome.ok) return result.outcome.text;

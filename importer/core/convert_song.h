@@ -1,6 +1,7 @@
 // One conversion, from the input file to the new song in the destination
-// folder: read or decode, choose the template, resample, match loudness,
-// write through the converter.
+// folder: read or decode (WAV: own reader; MP3: the platform's MPEG
+// Layer-3 codec; anything else: the platform's media decoder), choose the
+// template, downmix and resample, match loudness, write through the converter.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "importer/core/audio.h"
+#include "importer/core/media_decoder.h"
 #include "importer/core/mp3_scanner.h"
 
 namespace tunegrab {
@@ -22,10 +24,11 @@ class Mp3Decoder {
 };
 
 struct ConvertRequest {
-  std::string input;              // the WAV or MP3 file
+  std::string input;              // the music file
   std::string destinationFolder;  // the music folder
   bool matchLoudness = true;
-  Mp3Decoder* mp3 = nullptr;      // none: MP3 files are refused
+  Mp3Decoder* mp3 = nullptr;      // none: MP3 files go to the media decoder
+  MediaDecoder* media = nullptr;  // none: only WAV and MP3 files are read
   // Called with the percentage done; never from another thread than the caller's.
   std::function<void(int)> progress;
 };
@@ -50,13 +53,15 @@ struct ConvertResult {
   StageTimes times;
 };
 
-// The produced file's name: the input's name without its last four
-// characters, and ".asf"; empty when nothing would remain.
+// The produced file's name: the input's name up to its last dot, and
+// ".asf"; empty when nothing would remain.
 std::string ProducedName(const std::string& input);
 
 ConvertResult ConvertSong(const ConvertRequest& request);
 
 // The status line for a result.
 std::string StatusText(const ConvertResult& result);
+// Empty for a success; otherwise why no song was made, in a player's words.
+std::string ReasonText(const ConvertResult& result);
 
 }  // namespace tunegrab

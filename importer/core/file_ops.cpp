@@ -8,6 +8,7 @@
 #else
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <cstdlib>
 #endif
@@ -60,6 +61,12 @@ bool RenameReplacing(const std::string& from, const std::string& to) {
 
 unsigned ProcessNumber() { return static_cast<unsigned>(GetCurrentProcessId()); }
 
+bool DiskHasRoom(const std::string& folder, uint64_t bytes) {
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExA(JoinPath(folder, "").c_str(), &available, nullptr, nullptr)) return true;
+  return available.QuadPart >= bytes;
+}
+
 bool MakePrivateTempFolder(std::string& path) {
   char base[MAX_PATH + 1];
   DWORD n = GetTempPathA(sizeof base, base);
@@ -111,6 +118,12 @@ bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0
 bool RenameReplacing(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
 
 unsigned ProcessNumber() { return static_cast<unsigned>(getpid()); }
+
+bool DiskHasRoom(const std::string& folder, uint64_t bytes) {
+  struct statvfs s;
+  if (statvfs(folder.c_str(), &s) != 0) return true;
+  return static_cast<uint64_t>(s.f_bavail) * s.f_frsize >= bytes;
+}
 
 bool MakePrivateTempFolder(std::string& path) {
   const char* base = std::getenv("TMPDIR");

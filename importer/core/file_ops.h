@@ -18,6 +18,9 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 bool RemoveFile(const std::string& path);
 // Renames from over to, replacing a file of that name.
 bool RenameReplacing(const std::string& from, const std::string& to);
+// False only when the disk that holds the folder is known to have less
+// than bytes free (true when that cannot be told).
+bool DiskHasRoom(const std::string& folder, uint64_t bytes);
 // A new, empty, private folder under the user's temporary folder.
 bool MakePrivateTempFolder(std::string& path);
 // Removes a folder and the files in it.

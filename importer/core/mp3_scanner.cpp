@@ -136,7 +136,7 @@ Outcome ScanMp3(const std::vector<uint8_t>& b, Mp3Scan& scan) {
   size_t at = 0;
   Mp3FrameHeader h;
   if (!FindFirstFrame(b, audio, at, h))
-    return Outcome::Fail("The file is not an MP3 file: it holds no MPEG Layer III audio.");
+    return Outcome::Fail("The file is not an MP3 file: it holds no MPEG Layer III audio.", Failure::Damaged);
   scan.first = h;
   bool firstFrame = true;
   while (at + 4 <= audio.end) {
@@ -157,7 +157,7 @@ Outcome ScanMp3(const std::vector<uint8_t>& b, Mp3Scan& scan) {
     firstFrame = false;
     at += static_cast<size_t>(next.bytes);
   }
-  if (scan.frames.empty()) return Outcome::Fail("The MP3 file holds no complete audio frame.");
+  if (scan.frames.empty()) return Outcome::Fail("The MP3 file holds no complete audio frame.", Failure::Damaged);
   if (Mp3EncodedSamples(scan) > kMaxSongSeconds * scan.first.rate) return Outcome::Fail("The song is longer than 30 minutes.");
   return Outcome{};
 }

@@ -24,6 +24,11 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
   PutU16(out, v >> 16);
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::string name = FileNameOf(path);
+  return path.substr(0, path.size() - name.size());
+}
+
 int RunConverter(std::vector<std::string> arguments) {
   arguments.insert(arguments.begin(), "tonepak");
   std::vector<char*> argv;
@@ -83,13 +88,19 @@ Outcome WriteWithConverter(const Audio& song, double gain, const SongTemplate& t
   // rename leaves this file, and the next run for the same song replaces it.
   const std::string temporary = destination + ".tunegrab.tmp";
 
+  // What the song takes at most on disk: its samples as 16-bit PCM.
+  const uint64_t songBytes = static_cast<uint64_t>(song.samples.size()) * 2 + (1u << 16);
   Outcome result;
   if (!WriteWholeFile(wav, Pcm16Wav(song, gain)) || !WriteWholeFile(layout, BuildLayoutOriginal(t, song.Frames()))) {
-    result = Outcome::Fail("The temporary folder is full or not writable.");
+    result = DiskHasRoom(tempFolder, songBytes)
+                 ? Outcome::Fail("The temporary folder is not writable.", Failure::CannotWrite)
+                 : Outcome::Fail("The disk of the temporary folder is full.", Failure::DiskFull);
   } else if (RunConverter({"-import", wav, temporary, layout}) != 0 || !FileExists(temporary)) {
-    result = Outcome::Fail("The song could not be written into the destination folder.");
+    result = DiskHasRoom(FolderOf(destination), songBytes / 3)
+                 ? Outcome::Fail("The song could not be written into the destination folder.", Failure::CannotWrite)
+                 : Outcome::Fail("The disk of the destination folder is full.", Failure::DiskFull);
   } else if (!RenameReplacing(temporary, destination)) {
-    result = Outcome::Fail("The new song could not be given its name in the destination folder.");
+    result = Outcome::Fail("The new song could not be given its name in the destination folder.", Failure::CannotWrite);
   }
   RemoveFile(temporary);
   RemoveFile(wav);

@@ -20,7 +20,7 @@ const uint8_t kSubtypeTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                   0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 Outcome ParseFormat(const uint8_t* fmt, uint32_t size, WavLayout& layout) {
-  if (size < 16) return Outcome::Fail(std::string(kDamaged) + "its format chunk is too short.");
+  if (size < 16) return Outcome::Fail(std::string(kDamaged) + "its format chunk is too short.", Failure::Damaged);
   uint16_t tag = U16LE(fmt);
   layout.channels = U16LE(fmt + 2);
   uint32_t rate = U32LE(fmt + 4);
@@ -28,12 +28,12 @@ Outcome ParseFormat(const uint8_t* fmt, uint32_t size, WavLayout& layout) {
   layout.bits = U16LE(fmt + 14);
   if (tag == kFormatExtensible) {
     if (size < 40 || U16LE(fmt + 16) < 22)
-      return Outcome::Fail(std::string(kDamaged) + "its extensible format chunk is too short.");
+      return Outcome::Fail(std::string(kDamaged) + "its extensible format chunk is too short.", Failure::Damaged);
     uint16_t valid = U16LE(fmt + 18);
     if (std::memcmp(fmt + 26, kSubtypeTail, sizeof kSubtypeTail) != 0)
       return Outcome::Fail("The WAV file's coding is not supported (only PCM and floating point are).");
     tag = U16LE(fmt + 24);
-    if (valid > layout.bits) return Outcome::Fail(std::string(kDamaged) + "its sample width is inconsistent.");
+    if (valid > layout.bits) return Outcome::Fail(std::string(kDamaged) + "its sample width is inconsistent.", Failure::Damaged);
   }
   if (tag == kFormatPcm) {
     layout.coding = WavCoding::Pcm;
@@ -46,13 +46,13 @@ Outcome ParseFormat(const uint8_t* fmt, uint32_t size, WavLayout& layout) {
   } else {
     return Outcome::Fail("The WAV file's coding is not supported (only PCM and floating point are).");
   }
-  if (layout.channels == 0) return Outcome::Fail(std::string(kDamaged) + "it announces no channels.");
+  if (layout.channels == 0) return Outcome::Fail(std::string(kDamaged) + "it announces no channels.", Failure::Damaged);
   if (layout.channels > 2) return Outcome::Fail("The WAV file has more than two channels; only mono and stereo are supported.");
   if (rate < static_cast<uint32_t>(kMinRate) || rate > static_cast<uint32_t>(kMaxRate))
     return Outcome::Fail("The WAV file's sample rate is outside 8,000 to 192,000 Hz.");
   layout.rate = static_cast<int>(rate);
   if (layout.blockAlign != layout.channels * layout.bits / 8)
-    return Outcome::Fail(std::string(kDamaged) + "its frame size does not match its sample width.");
+    return Outcome::Fail(std::string(kDamaged) + "its frame size does not match its sample width.", Failure::Damaged);
   return Outcome{};
 }
 
@@ -103,16 +103,16 @@ Outcome ReadWavLayout(ByteSource& source, WavLayout& layout) {
     if (std::memcmp(chunk, "fmt ", 4) == 0) {
       uint8_t fmt[40] = {};
       uint32_t want = size < sizeof fmt ? size : static_cast<uint32_t>(sizeof fmt);
-      if (!source.ReadExactAt(body, fmt, want)) return Outcome::Fail(std::string(kDamaged) + "its format chunk is cut off.");
+      if (!source.ReadExactAt(body, fmt, want)) return Outcome::Fail(std::string(kDamaged) + "its format chunk is cut off.", Failure::Damaged);
       Outcome parsed = ParseFormat(fmt, size, layout);
       if (!parsed.ok) return parsed;
       haveFormat = true;
     } else if (std::memcmp(chunk, "data", 4) == 0) {
-      if (!haveFormat) return Outcome::Fail(std::string(kDamaged) + "its audio comes before its format.");
+      if (!haveFormat) return Outcome::Fail(std::string(kDamaged) + "its audio comes before its format.", Failure::Damaged);
       uint64_t available = fileSize - body;
       uint64_t bytes = size;
       if (size == kUnknownSize || (size == 0 && available > 0)) bytes = available;
-      if (bytes > available) return Outcome::Fail(std::string(kDamaged) + "its audio data ends early (the file is truncated).");
+      if (bytes > available) return Outcome::Fail(std::string(kDamaged) + "its audio data ends early (the file is truncated).", Failure::Damaged);
       layout.dataOffset = body;
       layout.dataBytes = bytes / static_cast<uint64_t>(layout.blockAlign) * static_cast<uint64_t>(layout.blockAlign);
       if (layout.dataBytes / layout.blockAlign > static_cast<uint64_t>(kMaxSongSeconds) * layout.rate)
@@ -123,8 +123,8 @@ Outcome ReadWavLayout(ByteSource& source, WavLayout& layout) {
     // byte that follows an odd size.
     at = body + size + (size & 1);
   }
-  if (!haveFormat) return Outcome::Fail(std::string(kDamaged) + "it has no format chunk.");
-  return Outcome::Fail(std::string(kDamaged) + "it has no audio data.");
+  if (!haveFormat) return Outcome::Fail(std::string(kDamaged) + "it has no format chunk.", Failure::Damaged);
+  return Outcome::Fail(std::string(kDamaged) + "it has no audio data.", Failure::Damaged);
 }
 
 Outcome ReadWavSamples(ByteSource& source, const WavLayout& layout, AudioSink& sink) {

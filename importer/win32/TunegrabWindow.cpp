@@ -5,10 +5,20 @@
 
 #include <cctype>
 
+#include "common/importer_window.h"
 #include "importer/win32/acm_mp3_decoder.h"
+#include "importer/win32/mf_decoder.h"
 #include "importer/win32/resource.h"
 
 using namespace tunegrab;
+
+namespace {
+constexpr int IDC_CLOSE = importer_window::CloseCommand;
+constexpr int IDC_INPUT = importer_window::InputEdit;
+constexpr int IDC_CONVERT = importer_window::ConvertCommand;
+constexpr int IDC_FOLDER = importer_window::FolderEdit;
+constexpr int IDC_REASON = importer_window::ReasonText;
+}  // namespace
 
 namespace {
 
@@ -56,7 +66,7 @@ bool TunegrabWindow::Create() {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame{0, 0, Px(ClientWidth), Px(ClientHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-  hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, TUNEGRAB_WINDOW_CLASS, ProgramTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
+  hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, TUNEGRAB_WINDOW_CLASS, importer_window::Title, style, CW_USEDEFAULT, CW_USEDEFAULT,
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   return hwnd_ != nullptr;
 }
@@ -113,7 +123,8 @@ void TunegrabWindow::Form_Load() {
   // Creation order is the tab order; each label names the box after it.
   const DWORD edit = ChildStyle | WS_TABSTOP | ES_AUTOHSCROLL;
   const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
-  AddControl("STATIC", "&Audio file to import (WAV or MP3):", ChildStyle, IDC_INPUT_LABEL, 12, 12, 420, 16);
+  AddControl("STATIC", "&Audio file to import (WAV, MP3, M4A, FLAC, Ogg, AIFF, ...):", ChildStyle, IDC_INPUT_LABEL, 12, 12,
+             420, 16);
   AddControl("EDIT", "", edit, IDC_INPUT, 12, 30, 412, 23, WS_EX_CLIENTEDGE);
   AddControl("BUTTON", "&Browse...", button, IDC_BROWSE_INPUT, 432, 29, 88, 25);
   AddControl("STATIC", "&Destination folder (the game's music folder):", ChildStyle, IDC_FOLDER_LABEL, 12, 64, 420, 16);
@@ -125,6 +136,9 @@ void TunegrabWindow::Form_Load() {
   AddControl(PROGRESS_CLASSA, "", ChildStyle, IDC_PROGRESS, 12, 146, 508, 16);
   AddControl("STATIC", "Choose an audio file and the folder for the new song, then press Convert.",
              ChildStyle | SS_LEFT | SS_NOPREFIX, IDC_STATUS, 12, 170, 508, 36);
+  // Why the last conversion made no song, for the song manager to read;
+  // the status line above shows the same failure to a person.
+  AddControl("STATIC", "", (ChildStyle & ~WS_VISIBLE) | SS_LEFT | SS_NOPREFIX, IDC_REASON, 12, 206, 300, 16);
   AddControl("BUTTON", "&Convert", button | BS_DEFPUSHBUTTON, IDC_CONVERT, 336, 214, 88, 27);
   AddControl("BUTTON", "Close", button, IDC_CLOSE, 432, 214, 88, 27);
   SendDlgItemMessageA(hwnd_, IDC_PROGRESS, PBM_SETRANGE32, 0, 100);
@@ -186,18 +200,22 @@ void TunegrabWindow::Convert_Click() {
     request.destinationFolder.pop_back();
   request.matchLoudness = IsDlgButtonChecked(hwnd_, IDC_MATCH_LOUDNESS) == BST_CHECKED;
   AcmMp3Decoder mp3;
+  MfDecoder media;
   request.mp3 = &mp3;
+  request.media = &media;
   HWND window = hwnd_;
   request.progress = [window](int percent) { PostMessageA(window, WM_APP_PROGRESS, static_cast<WPARAM>(percent), 0); };
 
   SetBusy(true);
   OnProgress(0);
   SetDlgItemTextA(hwnd_, IDC_STATUS, "Converting...");
+  SetDlgItemTextA(hwnd_, IDC_REASON, "");
   ConvertResult result;
   RunConversionWaiting(request, result);
   SetBusy(false);
   OnProgress(result.outcome.ok ? 100 : 0);
   SetDlgItemTextA(hwnd_, IDC_STATUS, StatusText(result).c_str());
+  SetDlgItemTextA(hwnd_, IDC_REASON, ReasonText(result).c_str());
   if (closeWhenDone_) DestroyWindow(hwnd_);
 }
 
@@ -208,7 +226,9 @@ void TunegrabWindow::BrowseInput_Click() {
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = hwnd_;
-  dialog.lpstrFilter = "Audio files (*.wav; *.mp3)\0*.wav;*.mp3\0All files (*.*)\0*.*\0";
+  dialog.lpstrFilter =
+      "Audio files\0*.wav;*.mp3;*.m4a;*.aac;*.mp4;*.flac;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.wma\0"
+      "All files (*.*)\0*.*\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path;
   dialog.nMaxFile = sizeof path;

@@ -1,5 +1,5 @@
 // The importer's window: input file and destination folder, the loudness
-// switch, a progress bar and a status line. Convert runs the conversion on
+// switch, a progress bar, a status line and the hidden reason text. Convert runs the conversion on
 // a worker thread and returns only when it has ended, so that a program
 // that sends the command knows the song is complete when the call returns.
 #pragma once
@@ -9,8 +9,6 @@
 #include <string>
 
 #include "importer/core/convert_song.h"
-
-constexpr char ProgramTitle[] = "Tunegrab Importer";
 
 class TunegrabWindow {
  public:

@@ -138,7 +138,7 @@ int Mp3DecoderDelay(MpegVersion version) { return version == MpegVersion::Mpeg1 
 Outcome AcmMp3Decoder::Decode(const std::vector<uint8_t>& file, const Mp3Scan& scan, AudioSink& sink) {
   AcmStream stream;
   if (!stream.Open(scan.first))
-    return Outcome::Fail("Windows' MPEG Layer-3 codec is not available, or refuses this MP3 file.");
+    return Outcome::Fail("Windows' MPEG Layer-3 codec is not available, or refuses this MP3 file.", Failure::NotReadableHere);
   const int64_t skip = Mp3DecoderDelay(scan.first.version) + scan.encoderDelay;
   const int64_t keep = scan.hasLameTag ? Mp3EncodedSamples(scan) : INT64_MAX;
   TrimmingSink trimmed(sink, scan.first.channels, skip, keep);
@@ -154,9 +154,9 @@ Outcome AcmMp3Decoder::Decode(const std::vector<uint8_t>& file, const Mp3Scan& s
       pending += scan.frames[next].bytes;
       ++next;
     }
-    if (!stream.Convert(pending, trimmed, false)) return Outcome::Fail("The MP3 file could not be decoded.");
-    if (next == before && pending == pendingBefore) return Outcome::Fail("The MP3 file could not be decoded.");
+    if (!stream.Convert(pending, trimmed, false)) return Outcome::Fail("The MP3 file could not be decoded.", Failure::Damaged);
+    if (next == before && pending == pendingBefore) return Outcome::Fail("The MP3 file could not be decoded.", Failure::Damaged);
   }
-  if (!stream.Convert(pending, trimmed, true)) return Outcome::Fail("The MP3 file could not be decoded.");
+  if (!stream.Convert(pending, trimmed, true)) return Outcome::Fail("The MP3 file could not be decoded.", Failure::Damaged);
   return Outcome{};
 }

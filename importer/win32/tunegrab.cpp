@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "common/importer_window.h"
 #include "importer/win32/TunegrabWindow.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -17,7 +18,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   TunegrabWindow window(instance);
   if (!window.Create()) return 1;
   ShowWindow(window.hwnd(), show);
-  SetFocus(GetDlgItem(window.hwnd(), 1008));
+  SetFocus(GetDlgItem(window.hwnd(), importer_window::InputEdit));
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -148,7 +148,9 @@ TEST_F(ConvertSongTest, FailuresLeaveNothingNew) {
     EXPECT_EQ(NewFiles(), std::vector<std::string>{}) << input;
   }
   EXPECT_EQ(ProducedName(JoinPath(work, "song.mp3")), "song.asf");
-  EXPECT_EQ(ProducedName(JoinPath(work, "song.flac")), "song..asf");
+  EXPECT_EQ(ProducedName(JoinPath(work, "song.flac")), "song.asf");
+  EXPECT_EQ(ProducedName(JoinPath(work, "My.Song.m4a")), "My.Song.asf");
+  EXPECT_EQ(ProducedName(JoinPath(work, ".wav")), "");
 }
 
 }  // namespace
