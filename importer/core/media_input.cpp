@@ -46,6 +46,7 @@ class SongReceiver : public MediaReceiver {
       return Refuse("The input file's sample rate is outside 8,000 to 192,000 Hz.");
     if (format.duration > kMaxSongSeconds * 10000000LL) return Refuse("The song is longer than 30 minutes.");
     channels_ = format.channels;
+    rate_ = format.rate;
     limit_ = kMaxSongSeconds * static_cast<int64_t>(format.rate);
     window_ = std::make_unique<GaplessWindow>(format.rate, format.duration);
     resampler_ = std::make_unique<Resampler>(format.rate, std::min(channels_, 2), song_);
@@ -61,20 +62,20 @@ class SongReceiver : public MediaReceiver {
 
   bool Push(int64_t time, const float* interleaved, size_t frames) override {
     if (!async_ || tooLong_) return false;
-    size_t skip = 0, keep = 0;
-    window_->Take(time, frames, skip, keep);
-    kept_ += static_cast<int64_t>(keep);
-    if (kept_ > limit_) {
-      tooLong_ = true;
-      return false;
+    const size_t values = frames * static_cast<size_t>(channels_);
+    if (chunks_++ == 0) {  // held back until the second one shows where the music begins
+      held_.assign(interleaved, interleaved + values);
+      heldTime_ = time;
+      return true;
     }
-    async_->Push(interleaved + skip * static_cast<size_t>(channels_), keep);
-    return true;
+    if (chunks_ == 2 && !ForwardHeld(FirstChunkFrames(heldTime_, HeldFrames(), time, rate_))) return false;
+    return Forward(time, interleaved, frames);
   }
 
   // Ends the input: the end filled, every stage finished.
   void Finish() {
     if (!async_) return;
+    if (chunks_ == 1) ForwardHeld(HeldFrames());
     const int64_t fill = tooLong_ ? 0 : window_->EndFill();
     if (fill > 0) {
       std::vector<float> silence(static_cast<size_t>(fill) * static_cast<size_t>(channels_), 0.0f);
@@ -91,6 +92,25 @@ class SongReceiver : public MediaReceiver {
   bool Began() const { return async_ != nullptr; }
 
  private:
+  size_t HeldFrames() const { return held_.size() / static_cast<size_t>(channels_); }
+  bool ForwardHeld(size_t frames) {
+    bool more = Forward(heldTime_, held_.data(), frames);
+    held_.clear();
+    return more;
+  }
+
+  bool Forward(int64_t time, const float* interleaved, size_t frames) {
+    size_t skip = 0, keep = 0;
+    window_->Take(time, frames, skip, keep);
+    kept_ += static_cast<int64_t>(keep);
+    if (kept_ > limit_) {
+      tooLong_ = true;
+      return false;
+    }
+    async_->Push(interleaved + skip * static_cast<size_t>(channels_), keep);
+    return true;
+  }
+
   bool Refuse(const char* why) {
     refusal_ = Outcome::Fail(why);
     return false;
@@ -98,8 +118,10 @@ class SongReceiver : public MediaReceiver {
 
   Audio& song_;
   double& resampleSeconds_;
-  int channels_ = 0;
-  int64_t limit_ = 0, kept_ = 0;
+  int channels_ = 0, rate_ = 0;
+  int64_t limit_ = 0, kept_ = 0, chunks_ = 0;
+  std::vector<float> held_;
+  int64_t heldTime_ = 0;
   bool tooLong_ = false;
   Outcome refusal_;
   std::unique_ptr<GaplessWindow> window_;
@@ -128,6 +150,14 @@ void GaplessWindow::Take(int64_t time, size_t frames, size_t& skip, size_t& keep
   skip = static_cast<size_t>(from);
   keep = static_cast<size_t>(count);
   position_ += n;
+}
+
+size_t FirstChunkFrames(int64_t firstTime, size_t firstFrames, int64_t nextTime, int rate) {
+  if (firstTime == 0 && nextTime == 0) return firstFrames;
+  const int64_t apart = nextTime - firstTime;
+  if (apart < 0) return 0;
+  const int64_t frames = (apart * rate + 5000000) / 10000000;
+  return frames < static_cast<int64_t>(firstFrames) ? static_cast<size_t>(frames) : firstFrames;
 }
 
 int64_t GaplessWindow::EndFill() const {

@@ -34,6 +34,12 @@ class GaplessWindow {
   bool started_ = false;
 };
 
+// How many frames of the first chunk to keep when the second is stamped
+// earlier than the first one's end: the second one wins (a decoder's
+// leftover of its priming comes stamped where the music begins). All of
+// them when the chunks do not overlap or carry no stamps (both at 0).
+size_t FirstChunkFrames(int64_t firstTime, size_t firstFrames, int64_t nextTime, int rate);
+
 struct MediaRead {
   Outcome outcome;
   double decodeSeconds = 0, resampleSeconds = 0;

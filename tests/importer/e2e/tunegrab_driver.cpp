@@ -1,12 +1,13 @@
 // Drives tunegrab.exe from outside the way the song manager does, and
 // compares WAV files for the end-to-end checks.
 //
-//   tunegrab_driver convert <tunegrab.exe> <input> <folder> <ok|fail> <song.asf> <export folder> <tonepak.exe>
+//   tunegrab_driver convert <tunegrab.exe> <input> <folder> <ok|fail> <song.asf> <export folder> <tonepak.exe> [reason]
 //     Starts the importer, types the input file and the folder into edits
 //     1008 and 1014 with WM_CHAR, sends command 1010 and then 1000, and
 //     checks: the importer ended; the folder holds exactly the files it
-//     held before plus, when ok, the song; then exports the song with
-//     tonepak.exe into the export folder as 000.wav.
+//     held before plus, when ok, the song; the reason text 1016 is empty
+//     after a success and, after a failure, holds the given words; then
+//     exports the song with tonepak.exe into the export folder as 000.wav.
 //   tunegrab_driver compare <reference.wav> <export.wav>
 //     Duration difference and SNR after gain and delay alignment.
 #include <windows.h>
@@ -96,6 +97,7 @@ int Convert(char** argv) {
   const std::string importer = argv[2], input = argv[3], folder = argv[4], song = argv[6], exportFolder = argv[7],
                     tonepak = argv[8];
   const bool expectOk = std::string(argv[5]) == "ok";
+  const std::string expectedReason = argv[9] ? argv[9] : "";
   const std::set<std::string> before = FilesIn(folder);
 
   HANDLE process = nullptr;
@@ -116,6 +118,14 @@ int Convert(char** argv) {
     char status[512] = {};
     GetWindowTextA(GetDlgItem(window, 1040), status, sizeof status);
     std::printf("status: %s\n", status);
+    char reason[512] = {};
+    SendMessageA(GetDlgItem(window, 1016), WM_GETTEXT, sizeof reason, reinterpret_cast<LPARAM>(reason));
+    std::printf("reason: %s\n", reason);
+    if (!GetDlgItem(window, 1016)) ok = Fail("no reason control 1016");
+    if (expectOk && reason[0]) ok = Fail("a reason after a success");
+    if (!expectOk && !reason[0]) ok = Fail("no reason after a failure");
+    if (!expectOk && !expectedReason.empty() && std::string(reason).find(expectedReason) == std::string::npos)
+      ok = Fail("the reason does not say what was expected");
     // The song must be complete when the command returns: look before closing.
     std::set<std::string> after = FilesIn(folder);
     std::set<std::string> expected = before;
@@ -214,7 +224,7 @@ int Compare(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 9 && std::string(argv[1]) == "convert") return Convert(argv);
+  if ((argc == 9 || argc == 10) && std::string(argv[1]) == "convert") return Convert(argv);
   if (argc == 4 && std::string(argv[1]) == "compare") return Compare(argv);
   std::printf("usage: tunegrab_driver convert ... | compare <reference.wav> <export.wav>\n");
   return 2;

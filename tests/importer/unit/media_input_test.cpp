@@ -86,6 +86,12 @@ TEST(GaplessWindow, TrimsPrimingAndPaddingAndFillsAShortEnd) {
   shortEnd.Take(5000000, 1950, skip, keep);  // a positive first stamp starts at 0
   EXPECT_EQ(skip, 0u);
   EXPECT_EQ(shortEnd.EndFill(), 50);
+  // A first chunk stamped where the second begins is a leftover.
+  EXPECT_EQ(FirstChunkFrames(232199, 1, 232199, 44100), 0u);
+  EXPECT_EQ(FirstChunkFrames(0, 1024, 232199, 44100), 1024u);
+  EXPECT_EQ(FirstChunkFrames(0, 1024, 0, 44100), 1024u);  // no stamps at all
+  EXPECT_EQ(FirstChunkFrames(-232199, 2048, 0, 44100), 1024u);
+
   GaplessWindow farShort(1000, 20000000);
   farShort.Take(0, 1000, skip, keep);
   EXPECT_EQ(farShort.EndFill(), 0);  // a second missing is no padding left off
