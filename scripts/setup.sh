@@ -27,7 +27,7 @@ packages=(
   wine wine32:i386
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-libav:i386
   xvfb xauth x11-utils openbox imagemagick
-  ffmpeg lame time libstb-dev
+  ffmpeg lame time
   clang libclang-rt-14-dev
 )
 

@@ -18,7 +18,6 @@
 #include "importer/core/resampler.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
-#include "importer/core/vorbis_decoder.h"
 #include "importer/core/wav_reader.h"
 
 namespace tunegrab {
@@ -123,21 +122,6 @@ Outcome ReadMediaInput(const ConvertRequest& request, const std::vector<uint8_t>
   return read.outcome;
 }
 
-// Ogg Vorbis where the platform cannot decode it; unreadable: what the
-// platform said.
-Outcome ReadVorbisInput(const ConvertRequest& request, const std::vector<uint8_t>& head, const Outcome& unreadable,
-                        Audio& song, StageTimes& times) {
-  Clock::time_point start = Clock::now();
-  VorbisDecoder vorbis;
-  MediaRead read = ReadThroughMediaDecoder(vorbis, request.input, head, song);
-  times.decodeSeconds = read.decodeSeconds;
-  times.resampleSeconds = read.resampleSeconds;
-  times.readSeconds = Since(start);
-  if (read.outcome.ok || read.outcome.kind == Failure::Specific) return read.outcome;
-  if (read.outcome.kind == Failure::NotReadableHere) return unreadable;
-  return Outcome::Fail("The Ogg Vorbis file is damaged.", Failure::Damaged);
-}
-
 bool HasExtension(const std::string& path, const char* extension) {
   const size_t n = std::strlen(extension);
   if (path.size() < n) return false;
@@ -155,9 +139,8 @@ bool StartsLikeMp3(const std::vector<uint8_t>& head) {
 
 // WAV files through the importer's own reader; MP3 files through the
 // MPEG Layer-3 codec, and through the media decoder when the codec cannot
-// take them; everything else through the media decoder, and when that
-// cannot, Ogg Vorbis through stb_vorbis and an MP3 file under another name
-// through the codec.
+// take them; everything else through the media decoder, and an MP3 file
+// under another name through the codec when that decoder cannot.
 Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times) {
   FileSource source;
   if (!source.Open(request.input.c_str())) return Outcome::Fail("The input file cannot be opened.", Failure::InputUnreadable);
@@ -173,10 +156,8 @@ Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times)
     return media.ok || media.kind != Failure::NotReadableHere ? media : mp3;
   }
   Outcome media = ReadMediaInput(request, head, song, times);
-  if (media.ok || media.kind != Failure::NotReadableHere) return media;
+  if (media.ok || media.kind != Failure::NotReadableHere || !StartsLikeMp3(head)) return media;
   song.samples.clear();
-  if (LooksLikeOggVorbis(head)) return ReadVorbisInput(request, head, media, song, times);
-  if (!StartsLikeMp3(head)) return media;
   Outcome mp3 = ReadMp3Input(request, source, song, times);
   return mp3.ok ? mp3 : media;
 }
