@@ -20,6 +20,13 @@ double Since(Clock::time_point start) { return std::chrono::duration<double>(Clo
 
 constexpr int kMaxMediaChannels = 8;
 
+// Stamps far outside any song (a day) are held there, so that no product
+// with a rate overflows.
+int64_t Bounded(int64_t time) {
+  constexpr int64_t kDay = 24LL * 3600 * 10000000;
+  return time < -kDay ? -kDay : time > kDay ? kDay : time;
+}
+
 class TimedSink : public AudioSink {
  public:
   TimedSink(AudioSink& inner, double& seconds) : inner_(inner), seconds_(seconds) {}
@@ -137,6 +144,7 @@ GaplessWindow::GaplessWindow(int rate, int64_t duration100ns)
     : rate_(rate), end_(duration100ns > 0 ? (duration100ns * rate + 5000000) / 10000000 : -1) {}
 
 void GaplessWindow::Take(int64_t time, size_t frames, size_t& skip, size_t& keep) {
+  time = Bounded(time);
   if (!started_) {
     started_ = true;
     // Only a stamp before 0 is trusted: it marks priming to leave out.
@@ -153,6 +161,8 @@ void GaplessWindow::Take(int64_t time, size_t frames, size_t& skip, size_t& keep
 }
 
 size_t FirstChunkFrames(int64_t firstTime, size_t firstFrames, int64_t nextTime, int rate) {
+  firstTime = Bounded(firstTime);
+  nextTime = Bounded(nextTime);
   if (firstTime == 0 && nextTime == 0) return firstFrames;
   const int64_t apart = nextTime - firstTime;
   if (apart < 0) return 0;

@@ -91,6 +91,10 @@ TEST(GaplessWindow, TrimsPrimingAndPaddingAndFillsAShortEnd) {
   EXPECT_EQ(FirstChunkFrames(0, 1024, 232199, 44100), 1024u);
   EXPECT_EQ(FirstChunkFrames(0, 1024, 0, 44100), 1024u);  // no stamps at all
   EXPECT_EQ(FirstChunkFrames(-232199, 2048, 0, 44100), 1024u);
+  EXPECT_EQ(FirstChunkFrames(INT64_MIN, 10, INT64_MAX, 192000), 10u);  // hostile stamps
+  GaplessWindow hostile(192000, 10000000);
+  hostile.Take(INT64_MIN, 100, skip, keep);
+  EXPECT_EQ(keep, 0u);
 
   GaplessWindow farShort(1000, 20000000);
   farShort.Take(0, 1000, skip, keep);
