@@ -7,6 +7,7 @@
 #include <map>
 
 #include "fakes.h"
+#include "common/importer_window.h"
 #include "manager/core/FrmAddNew.h"
 
 namespace {
@@ -33,6 +34,7 @@ class FakeImporter : public IImporter {
   int looksWithoutWindow = 0;  // -1: the window never appears
   bool convertHangs = false;
   bool closeEndsIt = true;
+  std::string reason;  // what control 1016 holds after convert
   std::function<void(const std::string& input, const std::string& folder)> onConvert;
 
   int starts = 0;
@@ -76,6 +78,12 @@ class FakeImporter : public IImporter {
       }
       return true;
     }
+    bool GetTextBounded(intptr_t target, size_t maxLength, uint32_t ms, std::string& text) override {
+      f_.sent.push_back({target, WM_GETTEXT_MESSAGE, maxLength, 0, ms});
+      EXPECT_EQ(target & 0xFFFF, ImporterReasonText);
+      text = f_.reason.substr(0, maxLength);
+      return true;
+    }
     void BringWindowToTop(intptr_t window) override {
       EXPECT_EQ(window, Window);
       f_.calls.push_back("top");
@@ -111,11 +119,16 @@ class FakeImporter : public IImporter {
 class FakeAddNewView : public IAddNewView {
  public:
   std::string text1 = Input, text2 = "newsong";
+  int text2Sets = 0;
   std::vector<std::string> calls;
   intptr_t Hwnd() override { return 0x77; }
   std::string Text1() override { return text1; }
   void SetText1(const std::string& text) override { text1 = text; }
   std::string Text2() override { return text2; }
+  void SetText2(const std::string& text) override {
+    text2 = text;
+    ++text2Sets;
+  }
   void SetHourglass(bool on) override { calls.push_back(on ? "hourglass" : "arrow"); }
   void DoEvents() override { calls.push_back("DoEvents"); }
   void Unload() override { calls.push_back("Unload"); }
@@ -156,8 +169,7 @@ class MakeNewSong : public ::testing::Test {
     fs.AddFile(Input, Bytes("ID3"));
     // A working importer: convert writes <base>.asf, a new file each time.
     importer.onConvert = [this](const std::string& input, const std::string& folder) {
-      std::string name = FileNamePart(input);
-      std::string produced = AddBackslash(folder) + name.substr(0, name.size() - 4) + ".asf";
+      std::string produced = AddBackslash(folder) + importer_window::ProducedSongName(FileNamePart(input));
       fs.AddFile(produced, Bytes("SCHl"));
       importer.stamps[produced] = {true, ++writes, 4};
     };
@@ -273,12 +285,12 @@ TEST_F(MakeNewSong, MissingImporterAndShortInputNamesAreReported) {
   form.Command1_Click();
   ExpectOneMessage("An error occurred during the operation.", MessageIcon::Critical);
 
-  // A name the produced file's rule cannot cut four characters from, and
+  // A name with nothing before its last dot, and
   // song names no file (or one outside the music folder) could take.
   importer.startAs = ImporterStart::Started;
-  fs.AddFile("D:\\a.w");
+  fs.AddFile("D:\\.wav");
   for (const auto& [text1, text2] : std::vector<std::pair<std::string, std::string>>{
-           {"D:\\a.w", "newsong"}, {Input, "..\\..\\x"}, {Input, "a?b"}, {Input, "a:b"}}) {
+           {"D:\\.wav", "newsong"}, {Input, "..\\..\\x"}, {Input, "a?b"}, {Input, "a:b"}}) {
     view.text1 = text1;
     view.text2 = text2;
     messages.shown.clear();
@@ -384,15 +396,180 @@ TEST_F(MakeNewSong, BrowseFillsText1OnlyWhenConfirmedAndHelpOpensTheReadme) {
   const FileDialogRequest& r = dialogs.requests[1];
   EXPECT_FALSE(dialogs.wasSave[1]);
   EXPECT_EQ(r.title, "Please select an audio file");
-  EXPECT_EQ(r.filter, std::string("Audio files (*.wav; *.mp3)") + '\0' + "*.wav;*.mp3" + '\0' + '\0');
+  // Every extension the importer reads in the first entry, then all files.
+  const std::string patterns = "*.wav;*.mp3;*.m4a;*.aac;*.mp4;*.flac;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.wma";
+  std::string described = patterns;
+  for (size_t at = 0; (at = described.find(';', at)) != std::string::npos; at += 2) described.insert(at + 1, " ");
+  EXPECT_EQ(r.filter, "Music files (" + described + ")" + '\0' + patterns + '\0' + "All files (*.*)" + '\0' +
+                          "*.*" + '\0' + '\0');
   EXPECT_EQ(r.filterIndex, 1);
-  EXPECT_EQ(r.flags, 0x1004u);
+  EXPECT_EQ(r.flags, 0x81204u) << "explorer style, several files, must exist, no read-only box";
   EXPECT_EQ(r.owner, 0x77);
   EXPECT_TRUE(r.initialDir.empty());
-  EXPECT_EQ(r.file, std::string(DialogBufferSize, '\0'));
+  EXPECT_EQ(r.file, std::string(MultiSelectBufferSize, '\0')) << "room for many names";
 
   form.Command4_Click();
   EXPECT_EQ(shell.opened, std::vector<std::string>{ProgramFolder + "\\readme.txt"});
+}
+
+TEST_F(MakeNewSong, TheProducedFileIsTheNameUpToItsLastDotAndAFailureSaysWhy) {
+  EXPECT_EQ(FrmAddNew::ProducedFile("D:\\a.b\\My.Song.flac"), Music + "My.Song.asf");
+  EXPECT_EQ(FrmAddNew::ProducedFile("D:\\x\\song.mp3"), Music + "song.asf");
+  EXPECT_EQ(FrmAddNew::ProducedFile("D:\\x\\README"), Music + "README.asf");
+  EXPECT_EQ(FrmAddNew::ProducedFile("D:\\x\\.opus"), "");
+
+  const std::string flac = "D:\\My Music\\Long.Name.flac";
+  fs.AddFile(flac, Bytes("fLaC"));
+  view.text1 = flac;
+  form.Command1_Click();
+  ExpectOneMessage("Song converted succesfully!", MessageIcon::Information);
+  EXPECT_EQ(Renames(), std::vector<std::string>{Music + "Long.Name.asf" + std::string(2, '\0') + "->" +
+                                                 Music + "newsong.str"});
+
+  // No file produced: the importer's reason, read before it is closed, on
+  // a second line; its line breaks do not make more lines.
+  importer.onConvert = nullptr;
+  importer.reason = "This file holds no sound\r\nthat can be read.";
+  importer.calls.clear();
+  importer.sent.clear();
+  messages.shown.clear();
+  view.text2 = "other";
+  form.Command1_Click();
+  ExpectOneMessage("An error occurred during the operation.\r\nThis file holds no sound that can be read.",
+                   MessageIcon::Critical);
+  ASSERT_GE(importer.sent.size(), 2u);
+  EXPECT_EQ(importer.sent[importer.sent.size() - 2].message, WM_GETTEXT_MESSAGE) << "read just before close";
+  EXPECT_LE(importer.sent[importer.sent.size() - 2].ms, 10000u);
+
+  // An importer with an empty reason: the first line alone.
+  importer.reason.clear();
+  messages.shown.clear();
+  form.Command1_Click();
+  ExpectOneMessage("An error occurred during the operation.", MessageIcon::Critical);
+}
+
+TEST_F(MakeNewSong, APathInText1SuggestsAFreeNameUntilThePlayerTypesOne) {
+  fs.AddFile(Music + "Cancion.str");
+  const std::string spanish = "D:\\My Music\\Canci\xF3n.mp3";  // code page 1252
+  fs.AddFile(spanish, Bytes("no tags"));
+  view.text2.clear();
+  view.text1 = "D:\\My Mu";  // typed so far: no file yet
+  form.Text1_Change();
+  EXPECT_EQ(view.text2Sets, 0);
+  view.text1 = spanish;
+  form.Text1_Change();
+  EXPECT_EQ(view.text2, "Cancion2") << "accent folded, taken name numbered";
+  // Another file while Text2 still holds the suggestion: a new suggestion.
+  view.text1 = Input;
+  form.Text1_Change();
+  EXPECT_EQ(view.text2, "song");
+  // The player's own name stays.
+  view.text2 = "mine";
+  view.text1 = spanish;
+  form.Text1_Change();
+  EXPECT_EQ(view.text2, "mine");
+
+  // The open dialog's one chosen file, and a file dropped on the dialog.
+  view.text2.clear();
+  dialogs.confirm = true;
+  dialogs.chosenPath = spanish;
+  form.Command2_Click();
+  EXPECT_EQ(view.text1, spanish);
+  EXPECT_EQ(view.text2, "Cancion2");
+  view.text2.clear();
+  form.Form_FilesDropped({Input});
+  EXPECT_EQ(view.text1, Input);
+  EXPECT_EQ(view.text2, "song");
+  EXPECT_EQ(importer.starts, 0) << "one file is not made at once";
+}
+
+TEST_F(MakeNewSong, SeveralFilesBecomeSongsInOneRunWithOneMessage) {
+  fs.performRenames = true;
+  fs.AddFile(Music + "anthem.str");
+  mainView.list = FakeSongList({"anthem.str"});
+  mainView.list.Check({0});
+  const std::vector<std::string> files = {"D:\\in\\Anthem.wav", "D:\\in\\fake.m4a", "D:\\in\\anthem.flac"};
+  for (const std::string& file : files) fs.AddFile(file, Bytes("RIFF"));
+  // The importer cannot read fake.m4a and says so.
+  auto converts = importer.onConvert;
+  importer.onConvert = [&](const std::string& input, const std::string& folder) {
+    if (input.ends_with(".m4a")) {
+      importer.reason = "This file holds no sound that can be read.";
+      return;
+    }
+    importer.reason.clear();
+    converts(input, folder);
+  };
+  // Chosen together in the open dialog: the folder, then the names.
+  dialogs.confirm = true;
+  dialogs.chosenPath = std::string("D:\\in") + '\0' + "Anthem.wav" + '\0' + "fake.m4a" + '\0' + "anthem.flac";
+  form.Command2_Click();
+
+  EXPECT_EQ(importer.starts, 3) << "one importer run per file";
+  EXPECT_FALSE(importer.running);
+  EXPECT_TRUE(fs.Has(Music + "anthem2.str") && fs.Has(Music + "anthem3.str"));
+  ExpectOneMessage("2 songs made: Anthem2.str, anthem3.str.\r\n\r\n"
+                   "This file could not be made into a song:\r\n"
+                   "fake.m4a: This file holds no sound that can be read.",
+                   MessageIcon::Exclamation);
+  ASSERT_FALSE(view.calls.empty());
+  EXPECT_EQ(view.calls.front(), "hourglass");
+  EXPECT_EQ(view.calls.back(), "arrow");
+  EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "hourglass"), 1);
+  EXPECT_EQ(view.text1, Input) << "a batch leaves the boxes alone";
+
+  // The list is rebuilt when the dialog closes, keeping the unsaved tick.
+  EXPECT_TRUE(mainView.tmpFile.empty());
+  form.Command3_Click();
+  EXPECT_EQ(mainView.list.Texts(), (std::vector<std::string>{"anthem.str", "anthem2.str", "anthem3.str"}));
+  EXPECT_EQ(mainView.list.CheckedTexts(), std::vector<std::string>{"anthem.str"});
+}
+
+TEST_F(MakeNewSong, DropsOnTheListRunABatchAndAreRefusedWhileASongIsMade) {
+  fs.performRenames = true;
+  fs.AddFile(Music + "goal.str");
+  mainView.list = FakeSongList({"goal.str"});
+  FakeMessages listMessages;
+  SongListDrop drop(mainView, platform, importer, view, listMessages);
+
+  // Dropped while the dialog makes a song: refused, nothing more started.
+  auto converts = importer.onConvert;
+  importer.onConvert = [&](const std::string& input, const std::string& folder) {
+    drop.FilesDropped({Input});
+    form.Form_FilesDropped({Input, Input});
+    converts(input, folder);
+  };
+  view.text2 = "made";
+  form.Command1_Click();
+  EXPECT_EQ(importer.starts, 1);
+  const std::string refused = "A song is being made right now. Please drop the files again when it is finished.";
+  ASSERT_EQ(listMessages.shown.size(), 1u);
+  EXPECT_EQ(listMessages.shown[0].text, refused);
+  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{refused, "Song converted succesfully!"}));
+  EXPECT_EQ(messages.shown[0].icon, MessageIcon::Information);
+
+  // Dropped on the list: a file and one that is gone. The song is made
+  // under the file's name and the list rebuilt at once.
+  importer.onConvert = converts;
+  listMessages.shown.clear();
+  fs.AddFile("D:\\in\\goal!.mp3", Bytes("ID3"));
+  drop.FilesDropped({"D:\\in\\goal!.mp3", "D:\\in\\gone.ogg"});
+  EXPECT_EQ(mainView.list.Texts(), (std::vector<std::string>{"goal.str", "goal2.str", "made.str"}));
+  ASSERT_EQ(listMessages.shown.size(), 1u);
+  EXPECT_EQ(listMessages.shown[0].text,
+            "1 song made: goal2.str.\r\n\r\nThis file could not be made into a song:\r\n"
+            "gone.ogg: The file cannot be found.");
+  EXPECT_EQ(listMessages.shown[0].icon, MessageIcon::Exclamation);
+
+  // No importer: said once, and the batch stops.
+  importer.startAs = ImporterStart::ProgramMissing;
+  listMessages.shown.clear();
+  const int starts = importer.starts;
+  drop.FilesDropped({Input, Input});
+  EXPECT_EQ(importer.starts, starts + 1);
+  ASSERT_EQ(listMessages.shown.size(), 1u);
+  EXPECT_EQ(listMessages.shown[0].text,
+            "Cannot find file \"tunegrab.exe\". Please make sure it is placed in " + ProgramFolder + ".");
 }
 
 }  // namespace
