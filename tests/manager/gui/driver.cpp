@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <thread>
@@ -334,6 +335,25 @@ void PressKey(HWND window, UINT key) {
   const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
   PostMessageA(window, WM_KEYDOWN, key, 1 | scan << 16);
   PostMessageA(window, WM_KEYUP, key, 1 | scan << 16 | 0xC0000000u);
+}
+
+bool DropFiles(HWND target, const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths) list += path + '\0';
+  list += '\0';
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  if (!memory) return false;
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(memory);
+  // The system copies the block into the target's process, as it does for
+  // Explorer's drops. When it does so is its own business, so our block
+  // stays until the driver ends.
+  const bool posted = PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0) != 0;
+  if (!posted) GlobalFree(memory);
+  return posted;
 }
 
 std::vector<HWND> DialogsTitled(const Program& program, const std::string& title) {
