@@ -338,22 +338,24 @@ void PressKey(HWND window, UINT key) {
 }
 
 bool DropFiles(HWND target, const std::vector<std::string>& paths) {
-  std::string list;
-  for (const std::string& path : paths) list += path + '\0';
-  list += '\0';
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
-  if (!memory) return false;
-  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = FALSE;
-  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
-  GlobalUnlock(memory);
-  // The system copies the block into the target's process, as it does for
-  // Explorer's drops. When it does so is its own business, so our block
-  // stays until the driver ends.
-  const bool posted = PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0) != 0;
-  if (!posted) GlobalFree(memory);
-  return posted;
+  std::string block(sizeof(DROPFILES), '\0');
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = FALSE;
+  for (const std::string& path : paths) block += path + '\0';
+  block += '\0';
+  // Explorer's drop reaches a program as a WM_DROPFILES whose block Windows
+  // has copied into the program's memory. Wine copies no such block across
+  // processes, so the driver puts it there itself: a fixed block, which is
+  // its own handle for DragQueryFile.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(target, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  CloseHandle(process);
+  return written && PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
 }
 
 std::vector<HWND> DialogsTitled(const Program& program, const std::string& title) {
