@@ -279,6 +279,40 @@ TEST_F(MakeNewSong, DroppedFilesBecomeSongsUnderSuggestedNamesAndAFailureSaysWhy
   EXPECT_TRUE(NoImporterLeft());
 }
 
+TEST_F(MakeNewSong, TheOpenDialogTakesOneFileOrSeveralTogether) {
+  InstallImporter(TUNEGRAB_STANDIN);
+  const std::string folder = root + "\\My Music", wav = folder + "\\Anthem.wav", mp3 = folder + "\\track01.mp3";
+  WriteBytes(wav, "RIFF a drum");
+  WriteBytes(mp3, Mp3Titled("Ol\xE9 Ol\xE9!"));
+  HWND dialog = StartAndOpen();
+  ASSERT_NE(dialog, nullptr);
+  const auto choose = [&](const std::vector<std::string>& names) {
+    driver::Click(GetDlgItem(dialog, IDC_ADDNEW_COMMAND2));
+    HWND chooser = program->WaitForDialog("Please select an audio file");
+    ASSERT_NE(chooser, nullptr);
+    if (names.size() == 1) {
+      ASSERT_TRUE(driver::SetFileName(chooser, names[0]));
+    } else {
+      // Into the folder first, then its files' names, each in quotes.
+      ASSERT_TRUE(driver::SetFileName(chooser, folder));
+      driver::Press(chooser, IDOK);
+      Sleep(1000);
+      std::string quoted;
+      for (const std::string& name : names) quoted += "\"" + name + "\" ";
+      ASSERT_TRUE(driver::SetFileName(chooser, quoted));
+    }
+    driver::Press(chooser, IDOK);
+    EXPECT_TRUE(driver::WaitFor([&] { return !IsWindow(chooser); }));
+  };
+  choose({wav});
+  EXPECT_EQ(driver::WindowText(GetDlgItem(dialog, IDC_ADDNEW_TEXT1)), wav);
+  EXPECT_EQ(driver::WindowText(GetDlgItem(dialog, IDC_ADDNEW_TEXT2)), "Anthem2") << "anthem.str is taken";
+  choose({"Anthem.wav", "track01.mp3"});
+  ExpectMessage("2 songs made: Anthem2.str, OleOle.str.", BoxIcon::Information);
+  EXPECT_EQ(ReadBytes(music + "OleOle.str"), ReadBytes(mp3));
+  EXPECT_TRUE(NoImporterLeft());
+}
+
 #ifdef TUNEGRAB_PROGRAM
 // The real importer on the demo game folder: its songs are the template.
 class MakeNewSongWithTunegrab : public MakeNewSongGui {
