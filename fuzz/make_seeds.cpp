@@ -9,6 +9,7 @@
 #include "converter/import_test_support.h"
 #include "fuzz_support.h"
 #include "importer/core/mp3_scanner.h"
+#include "manager/unit/tag_builders.h"
 #include "support/ea_streams.h"
 
 namespace fs = std::filesystem;
@@ -292,6 +293,9 @@ int main(int argc, char** argv) {
   Seed("song_list_fuzz", "two", SongList({"anthem", "goal"}));
   Seed("song_list_fuzz", "eight_and_empty", SongList({"12345678", "", "ANTHEM", "anthem"}));
   Seed("song_list_fuzz", "short", BytesOf({9, 0, 'c', 'r', 'o'}));
+
+  for (const tag_builders::TaggedFile& file : tag_builders::TaggedFiles())
+    Seed("song_title_fuzz", file.name, Bytes(file.bytes.begin(), file.bytes.end()));
 
   Seed("importer_wav_fuzz", "pcm16_mono", Truncated(wave, 300));
   Seed("importer_wav_fuzz", "pcm8_stereo", WavWithFormat(1, 2, 8000, 8, Bytes(64, 0x90)));

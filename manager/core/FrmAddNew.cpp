@@ -1,20 +1,17 @@
 #include "manager/core/FrmAddNew.h"
 
-#include <set>
-#include <vector>
+#include "manager/core/SongNames.h"
 
-#include "manager/core/RuntimeError.h"
+std::string AddNewFailedMessage(const std::string& reason) {
+  return reason.empty() ? AddNewFailed : std::string(AddNewFailed) + "\r\n" + reason;
+}
 
 void FrmAddNew::Form_Load() { SongsAdded = false; }
 
-std::string FrmAddNew::MusicFolderPath() { return AddBackslash(GameFolder) + "data\\audio\\music"; }
+std::string FrmAddNew::MusicFolderPath() { return ::MusicFolderPath(); }
 
 std::string FrmAddNew::ProducedFile(const std::string& inputFile) {
-  // The importer names its output after the input file without its last
-  // four characters (the dot and a three-letter extension).
-  std::string name = FileNamePart(inputFile);
-  if (name.size() < 4) return "";
-  return AddBackslash(MusicFolderPath()) + name.substr(0, name.size() - 4) + ".asf";
+  return ProducedSongFile(inputFile);
 }
 
 bool FrmAddNew::IsFileNameText(const std::string& name) {
@@ -25,9 +22,7 @@ bool FrmAddNew::IsFileNameText(const std::string& name) {
   return true;
 }
 
-std::string FrmAddNew::TargetFile(const std::string& songName) {
-  return AddBackslash(MusicFolderPath()) + songName + ".str";
-}
+std::string FrmAddNew::TargetFile(const std::string& songName) { return NewSongFile(songName); }
 
 bool FrmAddNew::CheckInput(const std::string& text1, const std::string& text2) {
   if (!FileExists(platform_.fs, text1)) {
@@ -52,39 +47,9 @@ bool FrmAddNew::CheckInput(const std::string& text1, const std::string& text2) {
   return true;
 }
 
-ImporterStart FrmAddNew::RunImporter(const std::string& text1, const std::string& text2,
-                                     const std::string& produced) {
-  // A file of that name left from an earlier run must not pass for this
-  // conversion's: only a file that is new after convert counts.
-  const FileStamp before = importer_.Stamp(produced);
-  ImporterSession session(importer_);
-  // The hourglass shows while the importer starts, too: looking for its
-  // window may take a few seconds on a busy machine.
-  view_.SetHourglass(true);
-  ImporterStart started =
-      session.Open(AddBackslash(platform_.programFolder) + ImporterProgramName);
-  if (started != ImporterStart::Started) {
-    view_.SetHourglass(false);
-    return started;
-  }
-  bool converted = session.Convert(text1, MusicFolderPath());
-  view_.SetHourglass(false);
-  view_.DoEvents();
-  bool made = converted && IsNewFile(before, importer_.Stamp(produced)) &&
-              RenameFiles(platform_.fs, produced, TargetFile(text2), false, true);
-  if (made) {
-    messages_.Show("Song converted succesfully!", MessageIcon::Information);
-    SongsAdded = true;
-  } else {
-    messages_.Show(AddNewFailed, MessageIcon::Critical);
-  }
-  session.Close();
-  return started;
-}
-
 void FrmAddNew::Command1_Click() {
   // Clicks that queued up while the importer worked are not a second Make.
-  if (making_) return;
+  if (making_ || SongMakingBusy()) return;
   const std::string text1 = view_.Text1();
   const std::string text2 = view_.Text2();
   if (!CheckInput(text1, text2)) return;
@@ -97,56 +62,79 @@ void FrmAddNew::Command1_Click() {
     return;
   }
   making_ = true;
-  ImporterStart started = RunImporter(text1, text2, produced);
-  if (started != ImporterStart::Started) {
-    if (started == ImporterStart::ProgramMissing) {
-      messages_.Show("Cannot find file \"tunegrab.exe\". Please make sure it is placed in " +
-                         platform_.programFolder + ".",
-                     MessageIcon::Critical);
-    } else {
-      messages_.Show(AddNewFailed, MessageIcon::Critical);
-    }
+  SongMakingGuard busy;
+  view_.SetHourglass(true);
+  const ImportOutcome outcome = ImportSong(importer_, platform_, text1, text2);
+  view_.SetHourglass(false);
+  if (outcome.started == ImporterStart::Started) view_.DoEvents();
+  if (outcome.started == ImporterStart::ProgramMissing) {
+    messages_.Show(ImporterMissingMessage(platform_.programFolder), MessageIcon::Critical);
+  } else if (outcome.made) {
+    messages_.Show("Song converted succesfully!", MessageIcon::Information);
+    SongsAdded = true;
+  } else {
+    messages_.Show(AddNewFailedMessage(outcome.reason), MessageIcon::Critical);
   }
   making_ = false;
 }
 
 void FrmAddNew::Command2_Click() {
+  if (making_) return;
   OpenDialogSettings dialog;
   dialog.fileMustExist = true;
+  dialog.multiSelect = true;
   dialog.hideReadOnly = true;
-  dialog.filter = "Audio files (*.wav; *.mp3)|*.wav;*.mp3";
+  dialog.filter = AddNewFilter;
   dialog.filterIndex = 1;
   dialog.dialogTitle = "Please select an audio file";
   dialog.owner = view_.Hwnd();
-  if (ShowOpenDialog(platform_.dialogs, dialog)) view_.SetText1(dialog.fileName);
-}
-
-void FrmAddNew::RebuildMainList() {
-  // The check marks the user set in the main window and has not saved yet
-  // stay; songs that are new to the list come in unchecked.
-  ISongList& list = main_.ListView1();
-  std::set<std::string> checked;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (IsChecked(list, i)) checked.insert(list.Text(i));
-  }
-  try {
-    main_.ShowTmpFile(FillSongList(list, platform_.fs));
-  } catch (const RuntimeError&) {
-    // The music folder cannot be listed: the list stays as it was.
+  dialog.flags = static_cast<int32_t>(OFN_EXPLORER_FLAG);
+  if (!ShowOpenDialog(platform_.dialogs, dialog)) return;
+  if (dialog.fileNames.size() > 1) {
+    MakeBatch(dialog.fileNames);
     return;
   }
-  for (int i = 0; i < list.Count(); ++i) {
-    if (checked.count(list.Text(i))) ToggleCheck(list, static_cast<int16_t>(i));
+  view_.SetText1(dialog.fileNames.empty() ? dialog.fileName : dialog.fileNames[0]);
+  Text1_Change();
+}
+
+void FrmAddNew::Text1_Change() {
+  const std::string text1 = view_.Text1();
+  const std::string text2 = view_.Text2();
+  if (!text2.empty() && text2 != suggested_) return;  // the player's own name
+  if (GameFolder.empty() || !FileExists(platform_.fs, text1)) return;
+  suggested_ = SuggestedSongName(platform_.fs, text1);
+  view_.SetText2(suggested_);
+}
+
+void FrmAddNew::Form_FilesDropped(const std::vector<std::string>& files) {
+  if (files.empty()) return;
+  if (making_ || SongMakingBusy()) {
+    messages_.Show(DropWhileBusy, MessageIcon::Information);
+    return;
   }
+  if (files.size() == 1) {
+    view_.SetText1(files[0]);
+    Text1_Change();
+    return;
+  }
+  MakeBatch(files);
+}
+
+void FrmAddNew::MakeBatch(const std::vector<std::string>& files) {
+  making_ = true;
+  const BatchResult result = MakeSongs(importer_, platform_, view_, files);
+  making_ = false;
+  if (!result.made.empty()) SongsAdded = true;
+  ShowBatchResult(messages_, platform_, result);
 }
 
 void FrmAddNew::Command3_Click() {
   if (making_) return;
-  if (SongsAdded) RebuildMainList();
+  if (SongsAdded) RebuildSongList(main_, platform_.fs);
   SongsAdded = false;
   view_.Unload();
 }
-
 void FrmAddNew::Command4_Click() {
   platform_.shell.OpenDocument(0, AddBackslash(platform_.programFolder) + "readme.txt");
 }

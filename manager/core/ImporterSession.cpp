@@ -83,6 +83,30 @@ bool ImporterSession::Convert(const std::string& inputFile, const std::string& f
   return Send(window_, WM_COMMAND_MESSAGE, ImporterConvertCommand, convert, ImporterConvertBound);
 }
 
+std::string ImporterSession::Reason() {
+  if (!process_) return "";
+  intptr_t control = process_->GetDlgItem(window_, ImporterReasonText);
+  std::string text;
+  if (!control) return "";
+  if (!process_->GetTextBounded(control, ImporterReasonMaxLength, ImporterReplyBound, text)) {
+    End();
+    return "";
+  }
+  // One line: line breaks and other control characters become blanks,
+  // and runs of blanks one.
+  std::string line;
+  for (char c : text.substr(0, ImporterReasonMaxLength)) {
+    const bool blank = static_cast<unsigned char>(c) < 0x20 || c == ' ';
+    if (blank) {
+      if (!line.empty() && line.back() != ' ') line += ' ';
+    } else {
+      line += c;
+    }
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
 void ImporterSession::Close() {
   if (!process_) return;
   intptr_t close = process_->GetDlgItem(window_, ImporterCloseCommand);

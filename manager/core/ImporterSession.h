@@ -10,20 +10,24 @@
 #include <memory>
 #include <string>
 
-constexpr const char* ImporterProgramName = "tunegrab.exe";
-constexpr const char* ImporterWindowTitle = "Tunegrab Importer";
+#include "common/importer_window.h"
+
+constexpr const char* ImporterProgramName = importer_window::ProgramName;
+constexpr const char* ImporterWindowTitle = importer_window::Title;
 
 // Controls of the importer's window.
-constexpr int ImporterInputEdit = 1008;
-constexpr int ImporterFolderEdit = 1014;
-constexpr int ImporterConvertCommand = 1010;
-constexpr int ImporterCloseCommand = 1000;
+constexpr int ImporterInputEdit = importer_window::InputEdit;
+constexpr int ImporterFolderEdit = importer_window::FolderEdit;
+constexpr int ImporterConvertCommand = importer_window::ConvertCommand;
+constexpr int ImporterCloseCommand = importer_window::CloseCommand;
+constexpr int ImporterReasonText = importer_window::ReasonText;
 
 // Window messages sent to the importer (the values of the Win32 API).
 constexpr uint32_t EM_SETSEL_MESSAGE = 0x00B1;
 constexpr uint32_t WM_CLEAR_MESSAGE = 0x0303;
 constexpr uint32_t WM_CHAR_MESSAGE = 0x0102;
 constexpr uint32_t WM_COMMAND_MESSAGE = 0x0111;
+constexpr uint32_t WM_GETTEXT_MESSAGE = 0x000D;
 // A typed character: repeat count 1, scan code 0x11.
 constexpr intptr_t TypedCharFlags = 0x110001;
 
@@ -34,6 +38,9 @@ constexpr uint32_t ImporterLookPause = 100;       // between two looks
 constexpr uint32_t ImporterReplyBound = 10000;    // any message but convert
 constexpr uint32_t ImporterConvertBound = 600000; // the convert command: ten minutes
 constexpr uint32_t ImporterExitBound = 5000;      // ending after the close command
+
+// The longest reason text taken from the importer, in characters.
+constexpr size_t ImporterReasonMaxLength = 1000;
 
 // A started importer process. Destroying it closes the handles only; the
 // session decides whether the process is ended first.
@@ -51,6 +58,11 @@ class IImporterProcess {
   // window did not answer in time or the call failed.
   virtual bool SendMessageBounded(intptr_t window, uint32_t message, uintptr_t wParam,
                                   intptr_t lParam, uint32_t ms) = 0;
+  // The text of a control (WM_GETTEXT), at most maxLength characters,
+  // waiting at most ms for the reply. False when the window did not answer
+  // in time or the call failed.
+  virtual bool GetTextBounded(intptr_t window, size_t maxLength, uint32_t ms,
+                              std::string& text) = 0;
   virtual void BringWindowToTop(intptr_t window) = 0;
   // Waits at most ms for the process to end; true when it has ended.
   virtual bool WaitForExit(uint32_t ms) = 0;
@@ -101,6 +113,10 @@ class ImporterSession {
   // brings the window to the top and sends convert. False when the
   // importer did not answer in time; it has then been ended.
   bool Convert(const std::string& inputFile, const std::string& folder);
+  // Why the last convert made no song, as the importer's reason control
+  // says it, on one line; "" when the importer gives none (an older one
+  // has no such control) or did not answer.
+  std::string Reason();
   // Sends the close command, waits briefly and ends the importer when it
   // is still running.
   void Close();

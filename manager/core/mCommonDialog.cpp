@@ -1,10 +1,12 @@
 #include "manager/core/mCommonDialog.h"
 
+#include "manager/core/modFiles.h"
+
 namespace {
 
-std::string PadToBuffer(const std::string& text) {
-  std::string buffer = text.substr(0, DialogBufferSize);
-  buffer.resize(DialogBufferSize, '\0');
+std::string PadToBuffer(const std::string& text, size_t size = DialogBufferSize) {
+  std::string buffer = text.substr(0, size);
+  buffer.resize(size, '\0');
   return buffer;
 }
 
@@ -92,6 +94,20 @@ uint32_t SaveDialogFlags(bool overwritePrompt, uint32_t flags) {
   return result;
 }
 
+std::vector<std::string> SelectedFiles(const std::string& buffer) {
+  std::vector<std::string> parts;
+  for (size_t at = 0; at < buffer.size() && buffer[at] != '\0';) {
+    size_t end = buffer.find('\0', at);
+    if (end == std::string::npos) end = buffer.size();
+    parts.push_back(buffer.substr(at, end - at));
+    at = end + 1;
+  }
+  if (parts.size() < 2) return parts;
+  std::vector<std::string> files;
+  for (size_t i = 1; i < parts.size(); ++i) files.push_back(AddBackslash(parts[0]) + parts[i]);
+  return files;
+}
+
 bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& s) {
   std::string converted = ConvertFilter(s.filter);
   FileDialogRequest request = BuildRequest(
@@ -99,11 +115,14 @@ bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& s) {
       s.owner,
       OpenDialogFlags(s.fileMustExist, s.multiSelect, s.readOnly, s.hideReadOnly,
                       static_cast<uint32_t>(s.flags)));
+  if (s.multiSelect) request.file = PadToBuffer(s.fileName, MultiSelectBufferSize);
+  s.fileNames.clear();
   if (!api.GetOpenFileName(request)) {
     ClearOnCancel(s.fileName, s.fileTitle, s.filter, s.flags);
     return false;
   }
   TakeChosenFile(request, converted, s.fileName, s.fileTitle, s.filter, s.filterIndex, s.flags);
+  if (s.multiSelect) s.fileNames = SelectedFiles(request.file);
   s.readOnly = (request.flags & OFN_READONLY_FLAG) != 0;
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr uint32_t OFN_READONLY_FLAG = 0x1;
 constexpr uint32_t OFN_OVERWRITEPROMPT_FLAG = 0x2;
@@ -14,8 +15,12 @@ constexpr uint32_t OFN_ENABLEHOOK_FLAG = 0x20;
 constexpr uint32_t OFN_ENABLETEMPLATE_FLAG = 0x40;
 constexpr uint32_t OFN_ALLOWMULTISELECT_FLAG = 0x200;
 constexpr uint32_t OFN_FILEMUSTEXIST_FLAG = 0x1000;
+constexpr uint32_t OFN_EXPLORER_FLAG = 0x80000;
 
 constexpr size_t DialogBufferSize = 260;
+// The file buffer when several files may be chosen: their folder and all
+// their names go into it.
+constexpr size_t MultiSelectBufferSize = 32768;
 
 // The request record (OPENFILENAMEA) as the module fills it. Texts that
 // are empty are passed as no value.
@@ -23,7 +28,7 @@ struct FileDialogRequest {
   intptr_t owner = 0;
   std::string filter;          // converted: entries and patterns NUL-separated
   int32_t filterIndex = 0;
-  std::string file;            // DialogBufferSize bytes, NUL-padded
+  std::string file;            // DialogBufferSize (MultiSelectBufferSize) bytes, NUL-padded
   std::string fileTitle;       // DialogBufferSize bytes, NUL-padded
   std::string initialDir;
   std::string title;
@@ -48,6 +53,10 @@ std::string FilterEntry(const std::string& convertedFilter, int32_t n);
 uint32_t OpenDialogFlags(bool fileMustExist, bool multiSelect, bool readOnly, bool hideReadOnly,
                          uint32_t flags);
 uint32_t SaveDialogFlags(bool overwritePrompt, uint32_t flags);
+// The full paths an Explorer-style open dialog with multiple selection
+// returned in its file buffer: one path, or the folder, then each name,
+// all NUL-separated, up to two NULs (or the buffer's end).
+std::vector<std::string> SelectedFiles(const std::string& buffer);
 
 // What the open dialog is asked for. A confirmed choice hands back fileName,
 // fileTitle, filter (the chosen entry), filterIndex, readOnly and flags; a
@@ -66,6 +75,8 @@ struct OpenDialogSettings {
   std::string defaultExt;
   intptr_t owner = 0;  // -1: no owner
   int32_t flags = 0;
+  // Out, with multiSelect: every file chosen, as full paths.
+  std::vector<std::string> fileNames;
 };
 
 bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& settings);

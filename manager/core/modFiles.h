@@ -42,6 +42,15 @@ class IFileSystem {
   // sources is the double-NUL-terminated list, target one path.
   virtual ShellOpOutcome ShellFileOperation(unsigned operation, const std::string& sources,
                                             const std::string& target, unsigned flags) = 0;
+  // The first bytes of a file, at most maxBytes. Throws RuntimeError.
+  virtual std::vector<uint8_t> ReadStart(const std::string& path, size_t maxBytes) {
+    std::vector<uint8_t> bytes = ReadAll(path);
+    if (bytes.size() > maxBytes) bytes.resize(maxBytes);
+    return bytes;
+  }
+  // A music file's title as the system's own tag readers give it, in
+  // UTF-8; "" when they give none.
+  virtual std::string SystemTitleTag(const std::string& /*path*/) { return ""; }
 };
 
 std::string AddBackslash(const std::string& path);

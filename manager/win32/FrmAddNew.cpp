@@ -1,5 +1,7 @@
 #include "manager/win32/FrmAddNew.h"
 
+#include "manager/win32/SongDrop.h"
+
 #include "manager/win32/platform/Win32Importer.h"
 #include "manager/win32/platform/Win32Platform.h"
 #include "manager/win32/resource.h"
@@ -124,7 +126,7 @@ void FrmAddNewWindow::CreateControls() {
              WS_EX_CLIENTEDGE);
 
   AddLabel(".str", IDC_ADDNEW_LABEL1, FrameLeft + 2160, FrameTop + 1733, 210, 195);
-  AddLabel("Select the .Wav or .MP3 file you want to import:", IDC_ADDNEW_LABEL2, FrameLeft + 240,
+  AddLabel(AddNewLabel2, IDC_ADDNEW_LABEL2, FrameLeft + 240,
            FrameTop + 480, 3375, 195);
   AddLabel("Save song as: (8 characters max.):", IDC_ADDNEW_LABEL3, FrameLeft + 240,
            FrameTop + 1320, 3015, 255);
@@ -150,6 +152,7 @@ void FrmAddNewWindow::OnInitDialog() {
   PlaceOnOwner();
   CreateControls();
   SetFocus(GetDlgItem(hwnd_, IDC_ADDNEW_COMMAND1));
+  DragAcceptFiles(hwnd_, TRUE);
   if (form_) form_->Form_Load();
 }
 
@@ -163,9 +166,12 @@ void FrmAddNewWindow::OnDrawIcon(const DRAWITEMSTRUCT& item) {
   if (icon_) DrawIconEx(item.hDC, x, y, icon_, size, size, 0, nullptr, DI_NORMAL);
 }
 
-void FrmAddNewWindow::OnCommand(WORD id) {
+void FrmAddNewWindow::OnCommand(WORD id, WORD code) {
   if (!form_) return;
   switch (id) {
+    case IDC_ADDNEW_TEXT1:
+      if (code == EN_CHANGE && !settingText1_) form_->Text1_Change();
+      break;
     case IDC_ADDNEW_COMMAND1: form_->Command1_Click(); break;
     case IDC_ADDNEW_COMMAND2: form_->Command2_Click(); break;
     case IDC_ADDNEW_COMMAND3:
@@ -200,8 +206,13 @@ INT_PTR FrmAddNewWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       OnInitDialog();
       return FALSE;  // the focus is set
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
+    case WM_DROPFILES: {
+      const std::vector<std::string> files = TakeDroppedFiles(reinterpret_cast<HDROP>(wParam));
+      if (form_) form_->Form_FilesDropped(files);
+      return TRUE;
+    }
     case WM_CLOSE:  // the title bar's close box, Alt+F4
       if (form_) form_->Form_QueryUnload();
       return TRUE;
@@ -229,10 +240,16 @@ std::string FrmAddNewWindow::TextOf(int id) const {
 std::string FrmAddNewWindow::Text1() { return TextOf(IDC_ADDNEW_TEXT1); }
 
 void FrmAddNewWindow::SetText1(const std::string& text) {
+  settingText1_ = true;
   SetDlgItemTextA(hwnd_, IDC_ADDNEW_TEXT1, text.c_str());
+  settingText1_ = false;
 }
 
 std::string FrmAddNewWindow::Text2() { return TextOf(IDC_ADDNEW_TEXT2); }
+
+void FrmAddNewWindow::SetText2(const std::string& text) {
+  SetDlgItemTextA(hwnd_, IDC_ADDNEW_TEXT2, text.c_str());
+}
 
 void FrmAddNewWindow::SetHourglass(bool on) {
   hourglass_ = on;

@@ -34,6 +34,7 @@ class FrmAddNewWindow : public IAddNewView {
   std::string Text1() override;
   void SetText1(const std::string& text) override;
   std::string Text2() override;
+  void SetText2(const std::string& text) override;
   void SetHourglass(bool on) override;
   void DoEvents() override;
   void Unload() override;
@@ -44,7 +45,7 @@ class FrmAddNewWindow : public IAddNewView {
   void OnInitDialog();
   void PlaceOnOwner();
   void CreateControls();
-  void OnCommand(WORD id);
+  void OnCommand(WORD id, WORD code);
   void OnDrawIcon(const DRAWITEMSTRUCT& item);
   bool OnSetCursor();
 
@@ -65,6 +66,7 @@ class FrmAddNewWindow : public IAddNewView {
   HICON smallIcon_ = nullptr;
   int dpi_ = 96;
   bool hourglass_ = false;
+  bool settingText1_ = false;  // Text1's change comes from the form itself
   FrmAddNew* form_ = nullptr;
 };
 

@@ -206,6 +206,7 @@ void frmMainWindow::SetTiledBackground(const std::string& picturePath) {
 void frmMainWindow::SetTextBlack() { SendMessageA(listView_, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0)); }
 
 void frmMainWindow::ShowForm() {
+  if (platform_ && !drop_) drop_ = std::make_unique<SongListDropTarget>(hwnd_, listView_, *this, *platform_);
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
   SetForegroundWindow(hwnd_);

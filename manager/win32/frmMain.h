@@ -8,6 +8,7 @@
 
 #include "manager/core/frmMain.h"
 #include "manager/win32/FrmExport.h"
+#include "manager/win32/SongDrop.h"
 #include "manager/win32/modKorm.h"
 
 class frmMainWindow : public IMainView {
@@ -66,4 +67,6 @@ class frmMainWindow : public IMainView {
   // The modeless export dialog; kept until the next one replaces it, so
   // that an export still running inside it never loses its form.
   std::unique_ptr<FrmExportWindow> export_;
+  // Files dropped on the song list become songs.
+  std::unique_ptr<SongListDropTarget> drop_;
 };

@@ -75,6 +75,7 @@ foreach(variant standin:0 nowindow:1 hang:2)
   list(GET parts 0 name)
   list(GET parts 1 mode)
   add_executable(tunegrab_${name} WIN32 gui/tunegrab_standin.cpp)
+  target_include_directories(tunegrab_${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(tunegrab_${name} PRIVATE STANDIN_MODE=${mode})
 endforeach()
 

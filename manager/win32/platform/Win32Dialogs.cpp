@@ -11,8 +11,10 @@ namespace {
 const char* TextOrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
 bool ShowFileDialog(FileDialogRequest& request, bool save) {
+  // A multiple selection's buffer is larger; every other one is 260 characters.
+  const size_t fileSize = request.file.size() > DialogBufferSize ? request.file.size() : DialogBufferSize;
   std::vector<char> file(request.file.begin(), request.file.end());
-  file.resize(DialogBufferSize + 1, '\0');
+  file.resize(fileSize + 1, '\0');
   std::vector<char> title(request.fileTitle.begin(), request.fileTitle.end());
   title.resize(DialogBufferSize + 1, '\0');
 
@@ -22,7 +24,7 @@ bool ShowFileDialog(FileDialogRequest& request, bool save) {
   record.lpstrFilter = request.filter.empty() ? nullptr : request.filter.c_str();
   record.nFilterIndex = static_cast<DWORD>(request.filterIndex);
   record.lpstrFile = file.data();
-  record.nMaxFile = DialogBufferSize;
+  record.nMaxFile = static_cast<DWORD>(fileSize);
   record.lpstrFileTitle = title.data();
   record.nMaxFileTitle = DialogBufferSize;
   record.lpstrInitialDir = TextOrNull(request.initialDir);
@@ -32,7 +34,7 @@ bool ShowFileDialog(FileDialogRequest& request, bool save) {
 
   BOOL confirmed = save ? GetSaveFileNameA(&record) : GetOpenFileNameA(&record);
   if (!confirmed) return false;
-  request.file.assign(file.data(), DialogBufferSize);
+  request.file.assign(file.data(), fileSize);
   request.fileTitle.assign(title.data(), DialogBufferSize);
   request.flags = record.Flags;
   request.filterIndex = static_cast<int32_t>(record.nFilterIndex);

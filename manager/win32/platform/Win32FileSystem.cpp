@@ -81,6 +81,22 @@ std::vector<uint8_t> Win32FileSystem::ReadAll(const std::string& path) {
   return bytes;
 }
 
+std::vector<uint8_t> Win32FileSystem::ReadStart(const std::string& path, size_t maxBytes) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) ThrowLastError();
+  std::vector<uint8_t> bytes(maxBytes);
+  size_t filled = 0;
+  DWORD got = 0;
+  while (filled < maxBytes &&
+         ReadFile(file.get(), bytes.data() + filled, static_cast<DWORD>(maxBytes - filled), &got,
+                  nullptr) &&
+         got > 0)
+    filled += got;
+  bytes.resize(filled);
+  return bytes;
+}
+
 void Win32FileSystem::WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
   // A leftover temporary file from an interrupted save may be read-only.
   DWORD old = GetFileAttributesA(path.c_str());

@@ -53,6 +53,21 @@ bool Win32ImporterProcess::SendMessageBounded(intptr_t window, uint32_t message,
                              SMTO_NORMAL, ms, &result) != 0;
 }
 
+bool Win32ImporterProcess::GetTextBounded(intptr_t window, size_t maxLength, uint32_t ms,
+                                          std::string& text) {
+  // The system copies another process's text into our buffer; it never
+  // writes more than the size given, the terminating NUL included.
+  std::vector<char> buffer(maxLength + 1, '\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(reinterpret_cast<HWND>(window), WM_GETTEXT, buffer.size(),
+                           reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, ms, &copied))
+    return false;
+  buffer.back() = '\0';
+  text.assign(buffer.data(), copied < maxLength ? static_cast<size_t>(copied) : maxLength);
+  text = text.substr(0, text.find('\0'));
+  return true;
+}
+
 void Win32ImporterProcess::BringWindowToTop(intptr_t window) {
   ::BringWindowToTop(reinterpret_cast<HWND>(window));
 }

@@ -19,6 +19,7 @@ class Win32ImporterProcess : public IImporterProcess {
   intptr_t GetDlgItem(intptr_t window, int id) override;
   bool SendMessageBounded(intptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam,
                           uint32_t ms) override;
+  bool GetTextBounded(intptr_t window, size_t maxLength, uint32_t ms, std::string& text) override;
   void BringWindowToTop(intptr_t window) override;
   bool WaitForExit(uint32_t ms) override;
   void Terminate() override;

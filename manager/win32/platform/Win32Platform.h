@@ -22,6 +22,9 @@ class Win32FileSystem : public IFileSystem {
   bool FindFirst(const std::string& pattern) override;
   std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override;
   std::vector<uint8_t> ReadAll(const std::string& path) override;
+  std::vector<uint8_t> ReadStart(const std::string& path, size_t maxBytes) override;
+  // The shell's property store (Windows' own tag readers): the title.
+  std::string SystemTitleTag(const std::string& path) override;
   void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) override;
   void SetNormalAttributes(const std::string& path) override;
   void ReplaceWith(const std::string& from, const std::string& to) override;

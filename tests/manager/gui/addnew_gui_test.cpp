@@ -1,7 +1,8 @@
 // "&Make new song..." of tunedeck.exe driven from outside under a real
 // window system (Wine and Xvfb in CI), with importer stand-ins of the same
 // window contract: the dialog's look, each refusal, a missing importer, an
-// importer that never shows its window, and songs made and listed.
+// importer that never shows its window, songs made and listed, and files
+// dropped on the song list and on the dialog.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -122,7 +123,7 @@ TEST_F(MakeNewSong, DialogLooksAsDesignedIsModalAndEscClosesIt) {
       {IDC_ADDNEW_FRAME1, "Fill the textboxes with the required data and press 'Make'"},
       {IDC_ADDNEW_COMMAND1, "&Make!"}, {IDC_ADDNEW_COMMAND2, "..."}, {IDC_ADDNEW_COMMAND3, "&Close"},
       {IDC_ADDNEW_COMMAND4, "&Help"}, {IDC_ADDNEW_LABEL1, ".str"},
-      {IDC_ADDNEW_LABEL2, "Select the .Wav or .MP3 file you want to import:"},
+      {IDC_ADDNEW_LABEL2, "Select the music file you want to import:"},
       {IDC_ADDNEW_LABEL3, "Save song as: (8 characters max.):"}};
   for (const auto& [id, text] : captions) EXPECT_EQ(driver::WindowText(GetDlgItem(dialog, id)), text);
   EXPECT_EQ(SendMessageA(GetDlgItem(dialog, IDC_ADDNEW_TEXT2), EM_GETLIMITTEXT, 0, 0), 8);
@@ -215,6 +216,101 @@ TEST_F(MakeNewSong, MadeSongsAreListedUncheckedAfterCloseAndAfterTheCloseBox) {
   EXPECT_EQ(ReadBytes(music + "zulu.str"), ReadBytes(second));
   EXPECT_TRUE(NoImporterLeft());
   EXPECT_EQ(ReadBytes(music + "music.inf"), std::string("\x01\0goal\0\0\0\0", 10)) << "nothing saved";
+}
+
+// An MP3 file whose ID3v2.3 tag names its title (ISO 8859-1).
+std::string Mp3Titled(const std::string& title) {
+  const uint32_t length = uint32_t(title.size() + 1);
+  std::string frame = "TIT2" + std::string{char(length >> 24), char(length >> 16), char(length >> 8), char(length)} +
+                      std::string(3, '\0') + title;
+  const uint32_t size = uint32_t(frame.size());
+  return "ID3" + std::string{3, 0, 0, char(size >> 21 & 0x7F), char(size >> 14 & 0x7F), char(size >> 7 & 0x7F),
+                             char(size & 0x7F)} +
+         frame + "\xFF\xFB the sound";
+}
+
+TEST_F(MakeNewSong, DroppedFilesBecomeSongsUnderSuggestedNamesAndAFailureSaysWhy) {
+  InstallImporter(TUNEGRAB_STANDIN);
+  const std::string wav = root + "\\My Music\\Anthem.wav", text = root + "\\My Music\\notes.m4a",
+                    mp3 = root + "\\My Music\\track01.mp3";
+  WriteBytes(wav, "RIFF a drum");
+  WriteBytes(text, "Just some notes, renamed.");
+  WriteBytes(mp3, Mp3Titled("Ol\xE9 Ol\xE9!"));
+  ASSERT_TRUE(Start());
+  HWND list = GetDlgItem(main, IDC_LISTVIEW1);
+  driver::ClickCheckBox(list, 0);  // ticked, not saved
+  ASSERT_EQ(Songs(), (std::vector<ListItem>{{"anthem.str", true}, {"goal.str", true}}));
+
+  // Three files on the song list: one run each, one message, and the list
+  // already rebuilt when it shows.
+  ASSERT_TRUE(driver::DropFiles(list, {wav, text, mp3}));
+  ExpectMessageBox(*program,
+                   "2 songs made: Anthem2.str, OleOle.str.\r\n\r\nThis file could not be made into a song:\r\n"
+                   "notes.m4a: This file holds no music that can be read.",
+                   BoxIcon::Warning, Title, [&](HWND) {
+                     EXPECT_EQ(Songs(), (std::vector<ListItem>{{"anthem.str", true}, {"Anthem2.str", false},
+                                                               {"goal.str", true}, {"OleOle.str", false}}));
+                   });
+  EXPECT_EQ(ReadBytes(music + "Anthem2.str"), ReadBytes(wav));
+  EXPECT_EQ(ReadBytes(music + "OleOle.str"), ReadBytes(mp3));
+  EXPECT_FALSE(Exists(music + "notes.asf"));
+  EXPECT_TRUE(NoImporterLeft());
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_EQ(ReadBytes(music + "music.inf"), std::string("\x01\0goal\0\0\0\0", 10)) << "nothing saved";
+
+  // On the dialog, one file fills the boxes with the suggested name; the
+  // text file made alone gives the reason on a second line.
+  HWND dialog = Open();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(driver::DropFiles(dialog, {mp3}));
+  EXPECT_TRUE(driver::WaitFor([&] { return driver::WindowText(GetDlgItem(dialog, IDC_ADDNEW_TEXT1)) == mp3; }));
+  EXPECT_EQ(driver::WindowText(GetDlgItem(dialog, IDC_ADDNEW_TEXT2)), "OleOle2");
+  Make(dialog, text, "notes");
+  ExpectMessage("An error occurred during the operation.\r\nThis file holds no music that can be read.",
+                BoxIcon::Error);
+  // Two files on the dialog: made at once; the list follows on closing.
+  ASSERT_TRUE(driver::DropFiles(dialog, {wav, mp3}));
+  ExpectMessage("2 songs made: Anthem3.str, OleOle2.str.", BoxIcon::Information);
+  EXPECT_EQ(Songs().size(), 4u);
+  driver::Click(GetDlgItem(dialog, IDC_ADDNEW_COMMAND3));
+  ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(Songs(), (std::vector<ListItem>{{"anthem.str", true}, {"Anthem2.str", false}, {"Anthem3.str", false},
+                                            {"goal.str", true}, {"OleOle.str", false}, {"OleOle2.str", false}}));
+  EXPECT_TRUE(NoImporterLeft());
+}
+
+TEST_F(MakeNewSong, TheOpenDialogTakesOneFileOrSeveralTogether) {
+  InstallImporter(TUNEGRAB_STANDIN);
+  const std::string folder = root + "\\My Music", wav = folder + "\\Anthem.wav", mp3 = folder + "\\track01.mp3";
+  WriteBytes(wav, "RIFF a drum");
+  WriteBytes(mp3, Mp3Titled("Ol\xE9 Ol\xE9!"));
+  HWND dialog = StartAndOpen();
+  ASSERT_NE(dialog, nullptr);
+  const auto choose = [&](const std::vector<std::string>& names) {
+    driver::Click(GetDlgItem(dialog, IDC_ADDNEW_COMMAND2));
+    HWND chooser = program->WaitForDialog("Please select an audio file");
+    ASSERT_NE(chooser, nullptr);
+    if (names.size() == 1) {
+      ASSERT_TRUE(driver::SetFileName(chooser, names[0]));
+    } else {
+      // Into the folder first, then its files' names, each in quotes.
+      ASSERT_TRUE(driver::SetFileName(chooser, folder));
+      driver::Press(chooser, IDOK);
+      Sleep(1000);
+      std::string quoted;
+      for (const std::string& name : names) quoted += "\"" + name + "\" ";
+      ASSERT_TRUE(driver::SetFileName(chooser, quoted));
+    }
+    driver::Press(chooser, IDOK);
+    EXPECT_TRUE(driver::WaitFor([&] { return !IsWindow(chooser); }));
+  };
+  choose({wav});
+  EXPECT_EQ(driver::WindowText(GetDlgItem(dialog, IDC_ADDNEW_TEXT1)), wav);
+  EXPECT_EQ(driver::WindowText(GetDlgItem(dialog, IDC_ADDNEW_TEXT2)), "Anthem2") << "anthem.str is taken";
+  choose({"Anthem.wav", "track01.mp3"});
+  ExpectMessage("2 songs made: Anthem2.str, OleOle.str.", BoxIcon::Information);
+  EXPECT_EQ(ReadBytes(music + "OleOle.str"), ReadBytes(mp3));
+  EXPECT_TRUE(NoImporterLeft());
 }
 
 #ifdef TUNEGRAB_PROGRAM

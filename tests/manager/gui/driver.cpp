@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <thread>
@@ -334,6 +335,27 @@ void PressKey(HWND window, UINT key) {
   const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
   PostMessageA(window, WM_KEYDOWN, key, 1 | scan << 16);
   PostMessageA(window, WM_KEYUP, key, 1 | scan << 16 | 0xC0000000u);
+}
+
+bool DropFiles(HWND target, const std::vector<std::string>& paths) {
+  std::string block(sizeof(DROPFILES), '\0');
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = FALSE;
+  for (const std::string& path : paths) block += path + '\0';
+  block += '\0';
+  // Explorer's drop reaches a program as a WM_DROPFILES whose block Windows
+  // has copied into the program's memory. Wine copies no such block across
+  // processes, so the driver puts it there itself: a fixed block, which is
+  // its own handle for DragQueryFile.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(target, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  CloseHandle(process);
+  return written && PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
 }
 
 std::vector<HWND> DialogsTitled(const Program& program, const std::string& title) {

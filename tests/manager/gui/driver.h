@@ -88,6 +88,9 @@ DWORD Run(const std::string& commandLine);
 DWORD RunIn(const std::string& commandLine, const std::string& folder);
 // Sets the text of another process's control (an edit box).
 void SetText(HWND control, const std::string& text);
+// Drops files on a window of another program as Explorer does: a
+// WM_DROPFILES with the paths in a DROPFILES block in that program's memory.
+bool DropFiles(HWND target, const std::vector<std::string>& paths);
 // Posts a key's press and release to a window, as the keyboard would.
 void PressKey(HWND window, UINT key);
 // The dialog of the program with this caption that is open now, if any.

@@ -1,9 +1,11 @@
 // A stand-in for the importer with the same window contract, for the song
 // manager's end-to-end tests: a top-level window "Tunegrab Importer" with
 // edit 1008 (input file), edit 1014 (destination folder), command 1010
-// (convert) and command 1000 (close). Its convert copies the input file's
-// bytes to <destination>\<input name without its last four characters>.asf
-// (through a temporary file), so a test knows exactly what to expect.
+// (convert), command 1000 (close) and the reason text 1016. Its convert
+// copies the input file's bytes to <destination>\<input name up to its
+// last dot>.asf (through a temporary file), so a test knows exactly what to
+// expect; an input that does not begin like a music file (plain text
+// renamed, say) is not copied, and the reason text says why.
 // Built three ways (STANDIN_MODE): 0 works, 1 never opens its window,
 // 2 hangs in convert. Every variant ends by itself after a few minutes, so
 // a failing test never leaves it behind for long.
@@ -11,6 +13,8 @@
 
 #include <string>
 #include <vector>
+
+#include "common/importer_window.h"
 
 #ifndef STANDIN_MODE
 #define STANDIN_MODE 0
@@ -46,17 +50,36 @@ bool CopyBytes(const std::string& from, const std::string& to) {
   return ok;
 }
 
+// The first bytes of a WAV, MP3, FLAC, Ogg, AIFF or MP4 file.
+bool LooksLikeMusic(const std::string& path) {
+  HANDLE in = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  char head[8] = {};
+  DWORD got = 0;
+  ReadFile(in, head, sizeof head, &got, nullptr);
+  CloseHandle(in);
+  const std::string start(head, got);
+  for (const char* magic : {"RIFF", "ID3", "fLaC", "OggS", "FORM"})
+    if (start.rfind(magic, 0) == 0) return true;
+  return start.size() == 8 && start.substr(4) == "ftyp";
+}
+
 void Convert(HWND window) {
+  SetDlgItemTextA(window, importer_window::ReasonText, "");
   if (STANDIN_MODE == 2) {
     Sleep(LifetimeMs);
     return;
   }
   const std::string input = TextOf(window, 1008);
   std::string folder = TextOf(window, 1014);
-  std::string name = input.substr(input.find_last_of('\\') + 1);
-  if (name.size() < 4 || folder.empty()) return;
+  const std::string produced = importer_window::ProducedSongName(input.substr(input.find_last_of('\\') + 1));
+  if (produced.empty() || folder.empty()) return;
+  if (!LooksLikeMusic(input)) {
+    SetDlgItemTextA(window, importer_window::ReasonText, "This file holds no music that can be read.");
+    return;
+  }
   if (folder.back() != '\\') folder += '\\';
-  CopyBytes(input, folder + name.substr(0, name.size() - 4) + ".asf");
+  CopyBytes(input, folder + produced);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,6 +116,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                   reinterpret_cast<HMENU>(1010), instance, nullptr);
     CreateWindowA("BUTTON", "Close", WS_CHILD | WS_VISIBLE, 120, 70, 100, 26, window,
                   reinterpret_cast<HMENU>(1000), instance, nullptr);
+    CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 230, 70, 110, 60, window,
+                  reinterpret_cast<HMENU>(importer_window::ReasonText), instance, nullptr);
     ShowWindow(window, show);
   }
   MSG message;

@@ -107,4 +107,14 @@ TEST(ShowSaveDialog, UsesTheSaveDialogWithOverwritePrompt) {
   EXPECT_EQ(file, "C:\\out\\song.wav");
 }
 
+TEST(SelectedFiles, OnePathOrAFolderWithItsNames) {
+  using namespace std::string_literals;
+  EXPECT_EQ(SelectedFiles("C:\\a b\\song.mp3\0\0"s), std::vector<std::string>{"C:\\a b\\song.mp3"});
+  EXPECT_EQ(SelectedFiles("C:\\in\0one.wav\0two.flac\0\0junk\0"s),
+            (std::vector<std::string>{"C:\\in\\one.wav", "C:\\in\\two.flac"}));
+  EXPECT_EQ(SelectedFiles("C:\\\0root.ogg\0\0"s), std::vector<std::string>{"C:\\root.ogg"}) << "a drive's root";
+  EXPECT_EQ(SelectedFiles("C:\\in\0cut.wa"s), (std::vector<std::string>{"C:\\in\\cut.wa"})) << "no end mark";
+  EXPECT_TRUE(SelectedFiles(std::string(8, '\0')).empty());
+}
+
 }  // namespace

@@ -44,6 +44,8 @@ class FakeFileSystem : public IFileSystem {
   };
   std::vector<ShellCall> shellCalls;
   ShellOpOutcome shellOutcome{true, false};
+  // Renames really move the file (one source), as the shell would.
+  bool performRenames = false;
 
   void AddFile(const std::string& path, const std::vector<uint8_t>& bytes = {}) {
     files[Key(path)] = bytes;
@@ -127,6 +129,12 @@ class FakeFileSystem : public IFileSystem {
   ShellOpOutcome ShellFileOperation(unsigned operation, const std::string& sources,
                                     const std::string& target, unsigned flags) override {
     shellCalls.push_back({operation, sources, target, flags});
+    const std::string source = sources.substr(0, sources.find('\0'));
+    if (performRenames && operation == FO_RENAME_CODE && shellOutcome.succeeded) {
+      if (!files.count(Key(source))) return {false, false};
+      files[Key(target)] = files[Key(source)];
+      files.erase(Key(source));
+    }
     return shellOutcome;
   }
 

@@ -71,12 +71,24 @@ TEST(Win32Importer, FindsTheWindowOfItsOwnProcessOnlyAndASessionLeavesNothing) {
     ImporterSession session(importer);
     ASSERT_EQ(session.Open(program), ImporterStart::Started);
     ASSERT_TRUE(session.Convert(input, folder));
+    EXPECT_EQ(session.Reason(), "") << "a song was made";
     session.Close();
   }
   FileStamp after = importer.Stamp(folder + "\\my song.asf");
   EXPECT_FALSE(before.exists);
   EXPECT_TRUE(IsNewFile(before, after));
   EXPECT_EQ(after.size, 10u);
+
+  // Text renamed to a music file's name: the reason comes from the other
+  // process's control 1016.
+  const std::string text = folder + "\\notes.m4a";
+  std::ofstream(text, std::ios::binary) << "plain text";
+  ImporterSession session(importer);
+  ASSERT_EQ(session.Open(program), ImporterStart::Started);
+  ASSERT_TRUE(session.Convert(text, folder));
+  EXPECT_EQ(session.Reason(), "This file holds no music that can be read.");
+  session.Close();
+  EXPECT_FALSE(importer.Stamp(folder + "\\notes.asf").exists);
 }
 
 TEST(Win32Importer, AConvertThatHangsTimesOutAndTheImporterCanBeEnded) {

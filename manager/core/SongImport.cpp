@@ -1,0 +1,143 @@
+#include "manager/core/SongImport.h"
+
+#include <set>
+
+#include "common/importer_window.h"
+#include "manager/core/RuntimeError.h"
+#include "manager/core/SongNames.h"
+
+namespace {
+
+int busyCount = 0;
+
+constexpr const char* NoReason = "An error occurred during the operation.";
+
+}  // namespace
+
+std::string MusicFolderPath() { return AddBackslash(GameFolder) + "data\\audio\\music"; }
+
+std::string ProducedSongFile(const std::string& inputFile) {
+  const std::string name = importer_window::ProducedSongName(FileNamePart(inputFile));
+  return name.empty() ? "" : AddBackslash(MusicFolderPath()) + name;
+}
+
+std::string NewSongFile(const std::string& songName) {
+  return AddBackslash(MusicFolderPath()) + songName + ".str";
+}
+
+ImportOutcome ImportSong(IImporter& importer, Platform& platform, const std::string& inputFile,
+                         const std::string& songName) {
+  ImportOutcome outcome;
+  const std::string produced = ProducedSongFile(inputFile);
+  if (produced.empty()) return outcome;
+  // A file of that name left from an earlier run must not pass for this
+  // conversion's: only a file that is new after convert counts.
+  const FileStamp before = importer.Stamp(produced);
+  ImporterSession session(importer);
+  outcome.started = session.Open(AddBackslash(platform.programFolder) + ImporterProgramName);
+  if (outcome.started != ImporterStart::Started) return outcome;
+  const bool converted = session.Convert(inputFile, MusicFolderPath());
+  outcome.made = converted && IsNewFile(before, importer.Stamp(produced)) &&
+                 RenameFiles(platform.fs, produced, NewSongFile(songName), false, true);
+  if (!outcome.made && converted) outcome.reason = session.Reason();
+  session.Close();
+  return outcome;
+}
+
+bool SongMakingBusy() { return busyCount > 0; }
+SongMakingGuard::SongMakingGuard() { ++busyCount; }
+SongMakingGuard::~SongMakingGuard() { --busyCount; }
+
+std::string ImporterMissingMessage(const std::string& programFolder) {
+  return "Cannot find file \"tunegrab.exe\". Please make sure it is placed in " + programFolder +
+         ".";
+}
+
+BatchResult MakeSongs(IImporter& importer, Platform& platform, IBusyView& view,
+                      const std::vector<std::string>& files) {
+  BatchResult result;
+  SongMakingGuard busy;
+  view.SetHourglass(true);
+  for (const std::string& file : files) {
+    const std::string fileName = FileNamePart(file);
+    if (!FileExists(platform.fs, file)) {
+      result.failed.push_back({fileName, InputFileMissing});
+      continue;
+    }
+    // Named only now: the songs made before it in this batch are taken.
+    const std::string song = SuggestedSongName(platform.fs, file);
+    const ImportOutcome outcome = ImportSong(importer, platform, file, song);
+    if (outcome.started == ImporterStart::ProgramMissing) {
+      result.importerMissing = true;
+      break;
+    }
+    if (outcome.made) {
+      result.made.push_back(song + ".str");
+    } else {
+      result.failed.push_back({fileName, outcome.reason.empty() ? NoReason : outcome.reason});
+    }
+    view.DoEvents();
+  }
+  view.SetHourglass(false);
+  return result;
+}
+
+std::string BatchMessage(const BatchResult& result) {
+  std::string text;
+  const size_t made = result.made.size();
+  if (made == 0) {
+    text = "No song was made.";
+  } else {
+    text = made == 1 ? "1 song made: " : std::to_string(made) + " songs made: ";
+    for (size_t i = 0; i < made; ++i) text += (i ? ", " : "") + result.made[i];
+    text += ".";
+  }
+  if (!result.failed.empty()) {
+    text += result.failed.size() == 1 ? "\r\n\r\nThis file could not be made into a song:"
+                                      : "\r\n\r\nThese files could not be made into songs:";
+    for (const FailedFile& failed : result.failed)
+      text += "\r\n" + failed.fileName + ": " + failed.reason;
+  }
+  return text;
+}
+
+MessageIcon BatchMessageIcon(const BatchResult& result) {
+  if (result.failed.empty()) return MessageIcon::Information;
+  return result.made.empty() ? MessageIcon::Critical : MessageIcon::Exclamation;
+}
+
+void ShowBatchResult(IMessageSink& messages, const Platform& platform, const BatchResult& result) {
+  if (result.importerMissing) {
+    messages.Show(ImporterMissingMessage(platform.programFolder), MessageIcon::Critical);
+    if (result.made.empty() && result.failed.empty()) return;
+  }
+  messages.Show(BatchMessage(result), BatchMessageIcon(result));
+}
+
+void RebuildSongList(IMainView& mainWindow, IFileSystem& fs) {
+  ISongList& list = mainWindow.ListView1();
+  std::set<std::string> checked;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (IsChecked(list, i)) checked.insert(list.Text(i));
+  }
+  try {
+    mainWindow.ShowTmpFile(FillSongList(list, fs));
+  } catch (const RuntimeError&) {
+    // The music folder cannot be listed: the list stays as it was.
+    return;
+  }
+  for (int i = 0; i < list.Count(); ++i) {
+    if (checked.count(list.Text(i))) ToggleCheck(list, static_cast<int16_t>(i));
+  }
+}
+
+void SongListDrop::FilesDropped(const std::vector<std::string>& files) {
+  if (files.empty() || GameFolder.empty()) return;
+  if (SongMakingBusy()) {
+    messages_.Show(DropWhileBusy, MessageIcon::Information);
+    return;
+  }
+  const BatchResult result = MakeSongs(importer_, platform_, view_, files);
+  if (!result.made.empty()) RebuildSongList(main_, platform_.fs);
+  ShowBatchResult(messages_, platform_, result);
+}

@@ -1,0 +1,93 @@
+#include "manager/win32/SongDrop.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace {
+
+// Our own subclass of the list and of the main window among any others.
+constexpr UINT_PTR DropSubclassId = 0x534F4E47;
+
+}  // namespace
+
+std::vector<std::string> TakeDroppedFiles(HDROP drop) {
+  std::vector<std::string> files;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    if (length == 0) continue;
+    std::string path(length + 1, '\0');
+    const UINT copied = DragQueryFileA(drop, i, path.data(), length + 1);
+    path.resize(copied <= length ? copied : length);
+    if (!path.empty()) files.push_back(path);
+  }
+  DragFinish(drop);
+  return files;
+}
+
+SongListDropTarget::SongListDropTarget(HWND mainWindow, HWND list, IMainView& view,
+                                       Platform& platform)
+    : main_(mainWindow),
+      list_(list),
+      messages_([mainWindow] { return mainWindow; }),
+      form_(view, platform, importer_, *this, messages_) {
+  SetWindowSubclass(list_, ListProc, DropSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(main_, MainProc, DropSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  DragAcceptFiles(list_, TRUE);
+}
+
+SongListDropTarget::~SongListDropTarget() {
+  if (IsWindow(list_)) {
+    DragAcceptFiles(list_, FALSE);
+    RemoveWindowSubclass(list_, ListProc, DropSubclassId);
+  }
+  if (IsWindow(main_)) RemoveWindowSubclass(main_, MainProc, DropSubclassId);
+}
+
+void SongListDropTarget::SetHourglass(bool on) {
+  hourglass_ = on;
+  // The window takes no clicks while the songs are made; the drop that
+  // started them has been taken.
+  EnableWindow(main_, on ? FALSE : TRUE);
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(on ? IDC_WAIT : IDC_ARROW)));
+}
+
+void SongListDropTarget::DoEvents() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (IsDialogKeyMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+void SongListDropTarget::OnDrop(HDROP drop) {
+  const std::vector<std::string> files = TakeDroppedFiles(drop);
+  // Under a dialog of the main window (About, make new song) a drop on the
+  // list is not taken, unless a song is being made: then it is refused.
+  if (!SongMakingBusy() && !IsWindowEnabled(main_)) return;
+  form_.FilesDropped(files);
+  if (IsWindow(list_)) SetFocus(list_);
+}
+
+LRESULT CALLBACK SongListDropTarget::ListProc(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  if (message == WM_DROPFILES) {
+    reinterpret_cast<SongListDropTarget*>(self)->OnDrop(reinterpret_cast<HDROP>(wParam));
+    return 0;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SongListDropTarget::MainProc(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  if (message == WM_SETCURSOR && reinterpret_cast<SongListDropTarget*>(self)->hourglass_) {
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+    return TRUE;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
