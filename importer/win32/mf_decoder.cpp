@@ -32,6 +32,14 @@ class Com {
   T* p = nullptr;
 };
 
+// From the system folder only, never from the program's folder; Windows 7
+// without the update that knows the flag falls back to the usual search.
+HMODULE LoadSystemLibrary(const char* name) {
+  HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryA(name);
+  return module;
+}
+
 // The two libraries and the four entry points; none loaded: no Media Foundation.
 struct MfLibrary {
   HMODULE platform = nullptr, reader = nullptr;
@@ -41,8 +49,8 @@ struct MfLibrary {
   CreateReaderFn createReader = nullptr;
 
   bool Load() {
-    platform = LoadLibraryA("mfplat.dll");
-    reader = platform ? LoadLibraryA("mfreadwrite.dll") : nullptr;
+    platform = LoadSystemLibrary("mfplat.dll");
+    reader = platform ? LoadSystemLibrary("mfreadwrite.dll") : nullptr;
     if (!reader) return false;
     startup = reinterpret_cast<StartupFn>(reinterpret_cast<void*>(GetProcAddress(platform, "MFStartup")));
     shutdown = reinterpret_cast<ShutdownFn>(reinterpret_cast<void*>(GetProcAddress(platform, "MFShutdown")));
@@ -121,6 +129,20 @@ HRESULT ChooseOutput(const MfLibrary& mf, IMFSourceReader* reader, MediaFormat& 
   return S_OK;
 }
 
+// True when the reader's current output is still the one ChooseOutput took.
+bool OutputUnchanged(IMFSourceReader* reader, const MediaFormat& format, UINT32 bits) {
+  Com<IMFMediaType> current;
+  if (FAILED(reader->GetCurrentMediaType(kAudio, &current))) return false;
+  GUID subtype{};
+  UINT32 currentBits = 0, channels = 0, rate = 0;
+  current->GetGUID(MF_MT_SUBTYPE, &subtype);
+  current->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &currentBits);
+  current->GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &channels);
+  current->GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &rate);
+  return subtype == (bits == 32 ? MFAudioFormat_Float : MFAudioFormat_PCM) && currentBits == bits &&
+         channels == static_cast<UINT32>(format.channels) && rate == static_cast<UINT32>(format.rate);
+}
+
 // Reads every sample of the audio stream into the receiver.
 HRESULT ReadAll(IMFSourceReader* reader, const MediaFormat& format, UINT32 bits, MediaReceiver& receiver) {
   const size_t frameBytes = static_cast<size_t>(format.channels) * (bits / 8);
@@ -132,6 +154,11 @@ HRESULT ReadAll(IMFSourceReader* reader, const MediaFormat& format, UINT32 bits,
     HRESULT hr = reader->ReadSample(kAudio, 0, &stream, &flags, &time, &sample);
     if (FAILED(hr)) return hr;
     if (flags & MF_SOURCE_READERF_ERROR) return E_FAIL;
+    // The decoder may change its output mid-stream (HE-AAC doubling its
+    // rate): every stage was set up for the first format, so such a file is
+    // refused rather than resampled wrongly.
+    if ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) && !OutputUnchanged(reader, format, bits))
+      return MF_E_INVALIDMEDIATYPE;
     if (sample.p) {
       Com<IMFMediaBuffer> buffer;
       if (FAILED(hr = sample->ConvertToContiguousBuffer(&buffer))) return hr;

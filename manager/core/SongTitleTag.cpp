@@ -1,5 +1,6 @@
 #include "manager/core/SongTitleTag.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -256,7 +257,9 @@ bool Mp4Box(View v, const char* type, View& content) {
     }
     if (size < header) return false;
     if (v.Is(at + 4, type)) {
-      content = v.Part(at + header, static_cast<size_t>(size - header));
+      // A 64-bit box size is held to the bytes there are before it becomes
+      // a size_t, so that 32- and 64-bit builds read the same content.
+      content = v.Part(at + header, static_cast<size_t>(std::min<uint64_t>(size - header, v.size - at - header)));
       return true;
     }
     if (size > v.size - at) return false;
