@@ -8,6 +8,7 @@
 
 #include "manager/core/frmMain.h"
 #include "manager/win32/FrmExport.h"
+#include "manager/win32/SongListMenu.h"
 #include "manager/win32/modKorm.h"
 
 class frmMainWindow : public IMainView {
@@ -20,7 +21,7 @@ class frmMainWindow : public IMainView {
   bool Create();
   void Attach(frmMain* form) { form_ = form; }
   // What the dialogs that this window opens work with.
-  void UsePlatform(Platform* platform) { platform_ = platform; }
+  void UsePlatform(Platform* platform);
   HWND hwnd() const { return hwnd_; }
   HWND VisibleHwnd() const { return hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr; }
 
@@ -66,4 +67,6 @@ class frmMainWindow : public IMainView {
   // The modeless export dialog; kept until the next one replaces it, so
   // that an export still running inside it never loses its form.
   std::unique_ptr<FrmExportWindow> export_;
+  // Play, stop, remove and the menu on the song list.
+  std::unique_ptr<SongListMenu> songMenu_;
 };
