@@ -133,3 +133,10 @@ set_tests_properties(tunedeck_gui_SongPlayer PROPERTIES
   ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/null-sound.conf")
 set_tests_properties(tunedeck_gui_SongPlayerWithoutSound PROPERTIES
   ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/no-sound.conf")
+
+# Not a test: times the player from Enter to the first sound and measures
+# tunedeck's processor time while a song plays (scripts/measure-player.sh).
+add_executable(tunedeck_player_bench gui/driver.cpp gui/driver.h gui/player_bench.cpp)
+target_include_directories(tunedeck_player_bench PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tunedeck_player_bench PRIVATE test_support comctl32 advapi32 gdi32 user32 winmm)
+add_dependencies(tunedeck_player_bench tunedeck tonepak)
