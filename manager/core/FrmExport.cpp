@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr const char* ExportFailed = "An error occurred while exporting the song.";
+constexpr const char* ExportFailed = ExportFailedMessage;
 constexpr const char* ExportSucceeded =
     "Song exported succesfully! You can now listen to it by using a multimedia player (i.e. "
     "Winamp).";
@@ -18,6 +18,10 @@ bool DestinationFolderExists(IFileSystem& fs, const std::string& destination) {
 }
 
 }  // namespace
+
+std::string MissingConverterMessage(const std::string& programFolder) {
+  return "Cannot find file \"tonepak.exe\". Please make sure it is placed in " + programFolder + ".";
+}
 
 std::string ExportCommandLine(const std::string& programFolder, const std::string& gameFolder,
                               const std::string& song) {
@@ -49,9 +53,7 @@ bool FrmExport::ConvertAndCopy(const std::string& song, const std::string& desti
 void FrmExport::Command1_Click() {
   if (busy_) return;
   if (!FileExists(platform_.fs, AddBackslash(platform_.programFolder) + ConverterFileName)) {
-    platform_.messages.Show("Cannot find file \"tonepak.exe\". Please make sure it is placed in " +
-                                platform_.programFolder + ".",
-                            MessageIcon::Critical);
+    platform_.messages.Show(MissingConverterMessage(platform_.programFolder), MessageIcon::Critical);
     return;
   }
   busy_ = true;

@@ -25,6 +25,10 @@ class IExportView {
 constexpr const char* ExportCaption = "Kickora Music Manager - Export song from game...";
 constexpr const char* ConverterFileName = "tonepak.exe";
 constexpr const char* ConverterOutputName = "000.wav";
+constexpr const char* ExportFailedMessage = "An error occurred while exporting the song.";
+
+// "Cannot find file "tonepak.exe". ..." naming the program folder.
+std::string MissingConverterMessage(const std::string& programFolder);
 
 // The converter's command line: its path and the song's path, each in
 // quotes, so that folders with blanks ("C:\Program Files\...") work.

@@ -108,6 +108,9 @@ void frmMainWindow::OnCreate() {
   AddControl("BUTTON", "&Make new song...", button, IDC_COMMAND1, 5280, 600, 1815, 495);
   AddControl("BUTTON", "&Save Changes", button, IDC_COMMAND2, 5280, 1200, 1815, 495);
   AddControl("BUTTON", "&Export song from game...", button, IDC_COMMAND6, 5280, 1800, 1815, 495);
+  // Names the song that plays, in the room between the export and help buttons.
+  AddControl("STATIC", "", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PLAYING, 5280,
+             2325, 1815, 285);
   AddControl("BUTTON", "&Help", button, IDC_COMMAND5, 5280, 2640, 1815, 495);
   AddControl("BUTTON", "&About...", button, IDC_COMMAND3, 5280, 3240, 1815, 495);
   AddControl("BUTTON", "&Exit", button, IDC_COMMAND4, 5280, 3960, 1815, 495);
@@ -129,7 +132,15 @@ void frmMainWindow::OnCommand(WORD id, WORD code) {
   }
 }
 
+void frmMainWindow::UsePlatform(Platform* platform) {
+  platform_ = platform;
+  if (form_ && platform_ && !songMenu_)
+    songMenu_ = std::make_unique<SongListMenu>(hwnd_, listView_, GetDlgItem(hwnd_, IDC_PLAYING), *form_,
+                                               *this, *platform_);
+}
+
 void frmMainWindow::OnDestroy() {
+  if (songMenu_) songMenu_->Close();
   hwnd_ = nullptr;
   PostQuitMessage(0);
 }

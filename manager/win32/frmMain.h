@@ -9,6 +9,7 @@
 #include "manager/core/frmMain.h"
 #include "manager/win32/FrmExport.h"
 #include "manager/win32/SongDrop.h"
+#include "manager/win32/SongListMenu.h"
 #include "manager/win32/modKorm.h"
 
 class frmMainWindow : public IMainView {
@@ -21,7 +22,7 @@ class frmMainWindow : public IMainView {
   bool Create();
   void Attach(frmMain* form) { form_ = form; }
   // What the dialogs that this window opens work with.
-  void UsePlatform(Platform* platform) { platform_ = platform; }
+  void UsePlatform(Platform* platform);
   HWND hwnd() const { return hwnd_; }
   HWND VisibleHwnd() const { return hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr; }
 
@@ -69,4 +70,6 @@ class frmMainWindow : public IMainView {
   std::unique_ptr<FrmExportWindow> export_;
   // Files dropped on the song list become songs.
   std::unique_ptr<SongListDropTarget> drop_;
+  // Play, stop, remove and the menu on the song list.
+  std::unique_ptr<SongListMenu> songMenu_;
 };

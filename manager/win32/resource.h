@@ -18,6 +18,8 @@
 #define IDC_PICLOGOBIG 1014
 #define IDC_LINE1 1015
 #define IDC_LABEL1 1016
+// The label that names the song playing.
+#define IDC_PLAYING 1030
 
 #define TUNEDECK_WINDOW_CLASS "KickoraTunedeckMain"
 

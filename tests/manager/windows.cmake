@@ -114,3 +114,30 @@ if(TARGET tunegrab)
   gui_tests(addnew_gui_tests MakeNewSongWithTunegrab)
   set_tests_properties(tunedeck_gui_MakeNewSongWithTunegrab PROPERTIES FIXTURES_REQUIRED addnew_inputs)
 endif()
+
+# Playing and removing songs end to end, with the real converter, on a
+# null sound device: an ALSA configuration that Wine's sound driver reads.
+# An empty one gives no device at all.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/null-sound.conf
+  "include \"/usr/share/alsa/alsa.conf\"\npcm.!default { type null }\n")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/no-sound.conf "")
+add_executable(tunedeck_player_gui_tests gui/driver.cpp gui/driver.h gui/program_folder_gui.h
+  gui/player_gui_test.cpp)
+target_compile_definitions(tunedeck_player_gui_tests PRIVATE
+  TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
+  TONEPAK_PROGRAM="${TONEPAK_PROGRAM_FOR_GUI}")
+target_include_directories(tunedeck_player_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tunedeck_player_gui_tests PRIVATE test_support GTest::gtest_main comctl32 advapi32 gdi32 user32 winmm)
+add_dependencies(tunedeck_player_gui_tests tunedeck tonepak)
+gui_tests(tunedeck_player_gui_tests SongPlayer SongPlayerWithoutSound)
+set_tests_properties(tunedeck_gui_SongPlayer PROPERTIES
+  ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/null-sound.conf")
+set_tests_properties(tunedeck_gui_SongPlayerWithoutSound PROPERTIES
+  ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/no-sound.conf")
+
+# Not a test: times the player from Enter to the first sound and measures
+# tunedeck's processor time while a song plays (scripts/measure-player.sh).
+add_executable(tunedeck_player_bench gui/driver.cpp gui/driver.h gui/player_bench.cpp)
+target_include_directories(tunedeck_player_bench PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tunedeck_player_bench PRIVATE test_support comctl32 advapi32 gdi32 user32 winmm)
+add_dependencies(tunedeck_player_bench tunedeck tonepak)

@@ -14,8 +14,11 @@ bool StartProcess(const std::string& commandLine, int16_t showState, const std::
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(showState);
-  // A hidden console program gets no console window at all.
-  DWORD flags = showState == SW_HIDE_STATE ? CREATE_NO_WINDOW : 0;
+  // A hidden console program gets no console at all: no window, and its
+  // progress lines go nowhere at once (Wine gives a program started with
+  // CREATE_NO_WINDOW a hidden console, and the converter's thousands of
+  // progress characters then cost it minutes for a long song).
+  DWORD flags = showState == SW_HIDE_STATE ? DETACHED_PROCESS : 0;
   return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info) != 0;
 }

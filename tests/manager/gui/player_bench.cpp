@@ -1,0 +1,140 @@
+// Measures the song player of tunedeck from outside, under Wine with a
+// sound device: the time from Enter on a 4-minute stereo song to the first
+// sound (the label naming the song changes right after the device took the
+// first buffer; median of 5), and tunedeck's processor time while the song
+// plays (GetProcessTimes; under Wine scripts/measure-player.sh measures it).
+// A measurement, not a test: it prints the figures.
+//   wine tunedeck_player_bench.exe <tunedeck.exe> <tonepak.exe> [seconds of playing]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "manager/win32/resource.h"
+#include "support/ea_streams.h"
+
+namespace {
+
+double ProcessorSeconds(HANDLE process) {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
+  auto seconds = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// A stereo EA ADPCM song of 22,050 Hz, as the game's songs are, in blocks
+// of 250 frames (30 bytes for 28 samples of both channels).
+std::string StereoSong(int seconds) {
+  const int frames = seconds * 22050 / 28, perBlock = 250;
+  const int blocks = (frames + perBlock - 1) / perBlock;
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.length = static_cast<uint32_t>(28 * frames);
+  Bytes file = SchlHeader(options);
+  Append(file, SccBlock(static_cast<uint32_t>(blocks)));
+  unsigned seed = 7;
+  for (int b = 0; b < blocks; ++b) {
+    const int count = std::min(perBlock, frames - b * perBlock);
+    Bytes data;
+    for (int f = 0; f < count; ++f) {
+      data.push_back(static_cast<uint8_t>((f % 4) << 4 | (8 + f % 4)));
+      data.push_back(static_cast<uint8_t>((f % 3) << 4 | (8 + f % 3)));
+      for (int i = 0; i < 28; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        data.push_back(static_cast<uint8_t>(seed >> 16));
+      }
+    }
+    Append(file, ScdEaBlock(static_cast<uint32_t>(28 * count), data));
+  }
+  Append(file, SceBlock());
+  return std::string(file.begin(), file.end());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::printf("usage: tunedeck_player_bench <tunedeck.exe> <tonepak.exe> [seconds]\n");
+    return 2;
+  }
+  const int playSeconds = argc > 3 ? std::stoi(argv[3]) : 10;
+  if (waveOutGetNumDevs() == 0) {
+    std::printf("no sound output device: set ALSA_CONFIG_PATH to a null device (see scripts/measure-player.sh)\n");
+    return 1;
+  }
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string root = std::string(temp) + "tunedeck-player-measurement";
+  std::error_code ignored;
+  std::filesystem::remove_all(root, ignored);
+  const std::string program = root + "\\Kickora Music Manager";
+  const std::string music = root + "\\FIFA 2001\\data\\audio\\music";
+  std::filesystem::create_directories(program);
+  std::filesystem::create_directories(music);
+  CopyFileA(argv[1], (program + "\\tunedeck.exe").c_str(), FALSE);
+  CopyFileA(argv[2], (program + "\\tonepak.exe").c_str(), FALSE);
+  std::ofstream(music + "\\anthem.str", std::ios::binary) << StereoSong(240);
+  std::ofstream(music + "\\music.inf", std::ios::binary) << std::string(2, '\0');
+  driver::Run("reg.exe add \"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe\" "
+              "/v Path /d \"" + root + "\\FIFA 2001\" /f");
+
+  int status = 1;
+  {
+    driver::Program tunedeck(program + "\\tunedeck.exe", "");
+    HWND main = tunedeck.WaitForMainWindow();
+    if (!main) return 1;
+    HWND list = GetDlgItem(main, IDC_LISTVIEW1), label = GetDlgItem(main, IDC_PLAYING);
+    driver::Select(list, 0);
+    Sleep(1000);  // let the start-up's work settle
+
+    std::vector<double> starts;
+    for (int run = 0; run < 5; ++run) {
+      const auto enter = std::chrono::steady_clock::now();
+      driver::PressKey(list, VK_RETURN);
+      if (!driver::WaitFor([&] { return driver::WindowText(label) == "Playing: anthem.str"; })) break;
+      starts.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - enter).count());
+      driver::PressKey(list, VK_ESCAPE);
+      driver::WaitFor([&] { return driver::WindowText(label).empty(); });
+    }
+    if (starts.size() == 5) {
+      std::vector<double> sorted = starts;
+      std::sort(sorted.begin(), sorted.end());
+      std::printf("Enter to first sound, 4-minute stereo song: median %.3f s (runs:", sorted[2]);
+      for (double s : starts) std::printf(" %.3f", s);
+      std::printf(")\n");
+
+      HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, tunedeck.Pid());
+      driver::PressKey(list, VK_RETURN);
+      driver::WaitFor([&] { return driver::WindowText(label) == "Playing: anthem.str"; });
+      Sleep(500);
+      // Wine reports no processor time for another process: the script
+      // that runs this under Wine reads it from the system meanwhile.
+      std::printf("measuring processor time for %d s\n", playSeconds);
+      std::fflush(stdout);
+      const double before = ProcessorSeconds(process);
+      const auto start = std::chrono::steady_clock::now();
+      Sleep(static_cast<DWORD>(playSeconds * 1000));  // nothing asks tunedeck anything meanwhile
+      const double after = ProcessorSeconds(process);
+      const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      const bool stillPlaying = driver::WindowText(label) == "Playing: anthem.str";
+      std::printf("tunedeck used %.3f s of processor time during %.1f s of playing: %.3f%% of one core%s\n",
+                  after - before, wall, 100.0 * (after - before) / wall,
+                  stillPlaying ? "" : " (the song ended before the measurement did)");
+      CloseHandle(process);
+      status = 0;
+    }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    tunedeck.WaitForExit();
+  }
+  driver::Run("reg.exe delete \"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe\" /f");
+  std::filesystem::remove_all(root, ignored);
+  return status;
+}
