@@ -16,6 +16,7 @@
 #include "importer/core/loudness.h"
 #include "importer/core/media_input.h"
 #include "importer/core/resampler.h"
+#include "importer/core/stage_timer.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
 #include "importer/core/wav_reader.h"
@@ -23,10 +24,6 @@
 namespace tunegrab {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 constexpr uint64_t kMaxTemplateBytes = 64u << 20;
 
@@ -55,21 +52,6 @@ ChosenTemplate ChooseTemplate(const std::string& folder, const std::string& temp
   }
   return chosen;
 }
-
-// Times the resampler apart from the decoder that feeds it.
-class TimedSink : public AudioSink {
- public:
-  TimedSink(AudioSink& inner, double& seconds) : inner_(inner), seconds_(seconds) {}
-  void Push(const float* interleaved, size_t frames) override {
-    Clock::time_point start = Clock::now();
-    inner_.Push(interleaved, frames);
-    seconds_ += Since(start);
-  }
-
- private:
-  AudioSink& inner_;
-  double& seconds_;
-};
 
 Outcome ReadWavInput(FileSource& source, Audio& song, StageTimes& times) {
   Clock::time_point start = Clock::now();

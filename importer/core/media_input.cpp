@@ -9,14 +9,11 @@
 #include "importer/core/downmix.h"
 #include "importer/core/failure_reason.h"
 #include "importer/core/resampler.h"
+#include "importer/core/stage_timer.h"
 
 namespace tunegrab {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 constexpr int kMaxMediaChannels = 8;
 
@@ -26,20 +23,6 @@ int64_t Bounded(int64_t time) {
   constexpr int64_t kDay = 24LL * 3600 * 10000000;
   return time < -kDay ? -kDay : time > kDay ? kDay : time;
 }
-
-class TimedSink : public AudioSink {
- public:
-  TimedSink(AudioSink& inner, double& seconds) : inner_(inner), seconds_(seconds) {}
-  void Push(const float* interleaved, size_t frames) override {
-    Clock::time_point start = Clock::now();
-    inner_.Push(interleaved, frames);
-    seconds_ += Since(start);
-  }
-
- private:
-  AudioSink& inner_;
-  double& seconds_;
-};
 
 // Decoded chunks → gapless window → (thread) → downmix → resampler → song.
 class SongReceiver : public MediaReceiver {

@@ -1,9 +1,5 @@
 #include "manager/core/RemoveSong.h"
 
-#include <set>
-
-#include "manager/core/RuntimeError.h"
-
 std::string RecycleQuestion(const std::string& song) {
   return "Move " + song + " to the Recycle Bin?";
 }
@@ -29,24 +25,6 @@ bool MoveSongToRecycleBin(IFileSystem& fs, const std::string& song) {
       fs.ShellFileOperation(FO_DELETE_CODE, BuildSourceList({path}), "", RecycleFlags);
   // The shell's result alone does not prove it: the file must be gone.
   return outcome.succeeded && !outcome.anyOperationsAborted && !FileExists(fs, path);
-}
-
-bool RebuildSongList(IMainView& main, IFileSystem& fs) {
-  ISongList& list = main.ListView1();
-  std::set<std::string> checked;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (IsChecked(list, i)) checked.insert(list.Text(i));
-  }
-  try {
-    // The folder is listed before the list is cleared: a failure leaves it.
-    main.ShowTmpFile(FillSongList(list, fs));
-  } catch (const RuntimeError&) {
-    return false;
-  }
-  for (int i = 0; i < list.Count(); ++i) {
-    if (checked.count(list.Text(i))) ToggleCheck(list, static_cast<int16_t>(i));
-  }
-  return true;
 }
 
 RemoveOutcome RemoveSong(IMainView& main, Platform& platform, IQuestion& question, int index,

@@ -35,10 +35,6 @@ bool IsRemovableSong(const std::string& song);
 // Moves the music folder's song to the Recycle Bin; true when it is gone.
 bool MoveSongToRecycleBin(IFileSystem& fs, const std::string& song);
 
-// Fills the list again from the music folder; the ticks of the songs still
-// there stay as they were. False (and the list unchanged) when the folder
-// cannot be listed.
-bool RebuildSongList(IMainView& main, IFileSystem& fs);
 
 enum class RemoveOutcome { NotAsked, Kept, Removed, Failed };
 

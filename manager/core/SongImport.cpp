@@ -1,9 +1,6 @@
 #include "manager/core/SongImport.h"
 
-#include <set>
-
 #include "common/importer_window.h"
-#include "manager/core/RuntimeError.h"
 #include "manager/core/SongNames.h"
 
 namespace {
@@ -112,23 +109,6 @@ void ShowBatchResult(IMessageSink& messages, const Platform& platform, const Bat
     if (result.made.empty() && result.failed.empty()) return;
   }
   messages.Show(BatchMessage(result), BatchMessageIcon(result));
-}
-
-void RebuildSongList(IMainView& mainWindow, IFileSystem& fs) {
-  ISongList& list = mainWindow.ListView1();
-  std::set<std::string> checked;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (IsChecked(list, i)) checked.insert(list.Text(i));
-  }
-  try {
-    mainWindow.ShowTmpFile(FillSongList(list, fs));
-  } catch (const RuntimeError&) {
-    // The music folder cannot be listed: the list stays as it was.
-    return;
-  }
-  for (int i = 0; i < list.Count(); ++i) {
-    if (checked.count(list.Text(i))) ToggleCheck(list, static_cast<int16_t>(i));
-  }
 }
 
 void SongListDrop::FilesDropped(const std::vector<std::string>& files) {

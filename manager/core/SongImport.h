@@ -76,10 +76,6 @@ constexpr const char* DropWhileBusy =
 constexpr const char* InputFileMissing = "The file cannot be found.";
 std::string ImporterMissingMessage(const std::string& programFolder);
 
-// Rebuilds the main window's song list from the music folder: new songs
-// come in unchecked, the check marks the user set and has not saved stay.
-void RebuildSongList(IMainView& mainWindow, IFileSystem& fs);
-
 // Files dropped on the main window's song list: one batch, then the list
 // rebuilt once when songs were made.
 class SongListDrop {

@@ -1,5 +1,7 @@
 #include "manager/core/frmMain.h"
 
+#include <set>
+
 #include "manager/core/RuntimeError.h"
 
 std::string CommandLineFolder(const std::string& commandLine) {
@@ -145,3 +147,21 @@ void frmMain::Command6_Click() {
 }
 
 void frmMain::PicLogo_Click() { platform_.shell.OpenDocument(0, MakerWebSite); }
+
+bool RebuildSongList(IMainView& main, IFileSystem& fs) {
+  ISongList& list = main.ListView1();
+  std::set<std::string> checked;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (IsChecked(list, i)) checked.insert(list.Text(i));
+  }
+  try {
+    // The folder is listed before the list is cleared: a failure leaves it.
+    main.ShowTmpFile(FillSongList(list, fs));
+  } catch (const RuntimeError&) {
+    return false;
+  }
+  for (int i = 0; i < list.Count(); ++i) {
+    if (checked.count(list.Text(i))) ToggleCheck(list, static_cast<int16_t>(i));
+  }
+  return true;
+}

@@ -72,6 +72,12 @@ constexpr const char* GameAppPathKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe";
 constexpr const char* MakerWebSite = "https://kickora.example/";
 
+// Fills the main window's song list again from the music folder: new songs
+// come in unchecked, the ticks of the songs still there stay as the user
+// left them (saved or not). False (and the list unchanged) when the folder
+// cannot be listed.
+bool RebuildSongList(IMainView& main, IFileSystem& fs);
+
 // The game folder a command line gives: without the blanks around it and
 // without one pair of double quotes around it; "" when it gives none.
 std::string CommandLineFolder(const std::string& commandLine);
