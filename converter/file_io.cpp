@@ -48,18 +48,17 @@ void WriteU32LE(FILE* file, uint32_t value) {
   std::fwrite(bytes, 1, 4, file);
 }
 
-void ClearReadOnly(const char* path) {
+bool ClearReadOnly(const char* path) {
 #ifdef _WIN32
   DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
-  std::printf("'%s': removed read-only flag\n", path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
   SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
 #else
   struct stat info;
-  if (stat(path, &info) != 0 || (info.st_mode & S_IWUSR)) return;
-  std::printf("'%s': removed read-only flag\n", path);
+  if (stat(path, &info) != 0 || (info.st_mode & S_IWUSR)) return false;
   chmod(path, (info.st_mode & 07777) | S_IWUSR);
 #endif
+  return true;
 }
 
 char PathSeparator() {

@@ -2,15 +2,14 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <cstring>
 
-#include "converter/fatal.h"
-#include "converter/modes/ditty_fix.h"
-#include "converter/modes/export.h"
-#include "converter/modes/import.h"
-#include "converter/modes/sound_pack.h"
-#include "converter/state.h"
+#include "converter/context.h"
 #include "converter/text.h"
+#include "converter/tonepak_api.h"
 
 namespace {
 
@@ -35,14 +34,50 @@ bool KeywordIs(const char* argument, const char* keyword) {
   return *argument == *keyword;
 }
 
-// Runs the mode the first argument selects.
-ModeResult Dispatch(int argc, char** argv) {
+// The user's bank sample number as the platform's text-to-long conversion
+// reads it.
+long long SampleNumber(const char* text) { return std::strtoll(text, nullptr, 10); }
+
+// The optional export arguments: a number is the forced mode (and, without a
+// third argument, also the destination directory), anything else the
+// directory. A second argument too long for a directory is refused as one
+// before it is read as a number.
+tonepak::ExportRequest ExportRequestOf(int argc, char** argv) {
+  tonepak::ExportRequest request;
+  request.musicFile = argv[1];
+  if (argc <= 2) return request;
+  request.destinationDir = argv[2];
+  if (request.destinationDir.size() > static_cast<size_t>(kDestinationDirChars)) return request;
+  const long mode = ParseDecimal(argv[2]);
+  if (mode <= 0) return request;
+  request.forcedMode = mode;
+  if (argc > 3) request.destinationDir = argv[3];
+  return request;
+}
+
+// Turns the command line into the request of its mode and runs it.
+tonepak::Result Dispatch(int argc, char** argv, const tonepak::Options& options) {
   const char* mode = argv[1];
-  if (KeywordIs(mode, "-nhl2kdittyfix")) return RunDittyFix();
-  if (KeywordIs(mode, "-import")) return argc < 5 ? ModeResult::kFailureShowUsage : RunImport(argc, argv);
-  if (KeywordIs(mode, "-unpack")) return argc < 4 ? ModeResult::kFailureShowUsage : UnpackSounds(argc, argv);
-  if (KeywordIs(mode, "-pack")) return PackSounds(argc, argv);
-  return RunExport(argc, argv);
+  tonepak::Result usage;
+  usage.status = tonepak::Status::kFailureShowUsage;
+  if (KeywordIs(mode, "-nhl2kdittyfix")) return tonepak::DittyFix({}, options);
+  if (KeywordIs(mode, "-import")) {
+    if (argc < 5) return usage;
+    tonepak::ImportRequest request{argv[2], argv[3], argv[4], std::nullopt};
+    if (argc > 5) request.bankSample = SampleNumber(argv[5]);
+    return tonepak::Import(request, options);
+  }
+  if (KeywordIs(mode, "-unpack")) {
+    if (argc < 4) return usage;
+    return tonepak::Unpack({argv[2], argv[3], argc == 5 ? argv[4] : ""}, options);
+  }
+  if (KeywordIs(mode, "-pack")) {
+    if (argc < 4) return usage;
+    tonepak::PackRequest request{argv[2], argv[3], std::nullopt};
+    if (argc >= 5) request.indexFile = argv[4];
+    return tonepak::Pack(request, options);
+  }
+  return tonepak::Export(ExportRequestOf(argc, argv), options);
 }
 
 }  // namespace
@@ -89,20 +124,16 @@ void PrintUsage() {
 }
 
 int RunTonepak(int argc, char** argv) {
-  ResetConverterState();
   int status = 0;
   if (argc < 2) {
     PrintUsage();
   } else {
-    try {
-      const ModeResult result = Dispatch(argc, argv);
-      if (result == ModeResult::kFailureShowUsage) PrintUsage();
-      status = result == ModeResult::kSuccess ? 0 : 1;
-    } catch (const FatalError& error) {
-      std::fputs(error.what(), stdout);
-      if (error.appendNewline) std::fputs("\n", stdout);
-      status = 1;
-    }
+    tonepak::Options options;
+    // Messages appear as they are made, progress lines included.
+    options.echo = [](const std::string& message) { std::fwrite(message.data(), 1, message.size(), stdout); };
+    const tonepak::Result result = Dispatch(argc, argv, options);
+    if (result.status == tonepak::Status::kFailureShowUsage) PrintUsage();
+    status = result.ok() ? 0 : 1;
   }
   std::fflush(stdout);
   return status;

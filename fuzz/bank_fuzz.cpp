@@ -20,7 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(status == 0 || status == 1, "exit status 0 or 1");
   Require(ScratchBytes() <= OutputBudget(size) + bank.size(), "output bounded by the bank");
 
-  ResetConverterState();
   FILE* file = MemoryFile(bank);
   if (!file) std::abort();
   uint8_t header[kBankHeaderBytes];

@@ -9,9 +9,8 @@
 #include "converter/containers/stream_header.h"
 #include "converter/containers/wave_samples.h"
 #include "converter/fatal.h"
-#include "converter/import_state.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -27,9 +26,10 @@ struct History {
 
 // One "SCDl" block around g coded bytes, in the layout the converter's own
 // block reader expects for this codec and channel count.
-void BuildDataBlock(std::vector<uint8_t>& block, const uint8_t* coded, int32_t g, const History& h) {
-  const bool split = Params().codecFlags & EA_ADPCM2;
-  const bool stereo = Params().channels == 2;
+void BuildDataBlock(const StreamParams& p, std::vector<uint8_t>& block, const uint8_t* coded, int32_t g,
+                    const History& h) {
+  const bool split = p.codecFlags & EA_ADPCM2;
+  const bool stereo = p.channels == 2;
   const int pad = PadTo4(g);
   block.clear();
   AppendBytes(block, reinterpret_cast<const uint8_t*>("SCDl"), 4);
@@ -67,13 +67,13 @@ void BuildDataBlock(std::vector<uint8_t>& block, const uint8_t* coded, int32_t g
 // Patches the header copy for the new audio and returns how many of its
 // bytes the destination carries. A header the field reader refuses ends the
 // import here, before the destination is touched.
-int PatchHeaderCopy(int32_t pcmBytes) {
-  StreamParams& p = Params();
+int PatchHeaderCopy(ConversionContext& ctx, int32_t pcmBytes) {
+  StreamParams& p = ctx.params;
   int16_t channels = p.channels;
   int32_t frequency = p.frequency;
   if (p.length != 0) p.length = NewStreamLength(pcmBytes, p.channels);
   int32_t length = p.length;
-  int end = ProcessHeaderFields(Import().headerCopy, kHeaderCopyBytes, FieldMode::Patch,
+  int end = ProcessHeaderFields(ctx.import.headerCopy, kHeaderCopyBytes, FieldMode::Patch,
                                 HeaderFields{&channels, &frequency, &length, nullptr, nullptr});
   return std::clamp(end + 1, 0, kHeaderCopyBytes);
 }
@@ -84,15 +84,14 @@ void WriteAll(FILE* file, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-int64_t BlockBytesFromCount(int32_t count) {
-  const StreamParams& p = Params();
+int64_t BlockBytesFromCount(const StreamParams& p, int32_t count) {
   // A plain mono block counts bytes, 15 to a frame of 28 samples; the
   // others count samples per channel.
   if (!(p.codecFlags & EA_ADPCM2) && p.channels == 1) return static_cast<int64_t>(count / 15) * 56;
   return 2 * static_cast<int64_t>(p.channels) * count;
 }
 
-std::vector<int32_t> CollectBlockSizes(FILE* original) {
+std::vector<int32_t> CollectBlockSizes(const StreamParams& p, FILE* original) {
   std::vector<int32_t> sizes;
   while (sizes.size() < kMaxBlockSizes && FindNextDataBlock(original)) {
     uint8_t fields[8];
@@ -101,7 +100,7 @@ std::vector<int32_t> CollectBlockSizes(FILE* original) {
     int32_t count = GetI32LE(fields + 4);
     // A size below the fields just read would step backwards: never.
     if (size > 12 && !SkipBytes(original, static_cast<long>(size) - 12)) break;
-    int64_t bytes = BlockBytesFromCount(count);
+    int64_t bytes = BlockBytesFromCount(p, count);
     // A block coding nothing would make no progress.
     if (bytes > 0) sizes.push_back(static_cast<int32_t>(std::min<int64_t>(bytes, kLargestBlockBytes)));
   }
@@ -146,19 +145,20 @@ std::string FormatProgressLine(int64_t bytesRead, int64_t bytesWritten, int64_t 
   return line;
 }
 
-void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
-  RequireCodableChannels();
-  const bool schl = Params().codecFlags & ORIG_SCHL;
+void ImportStream(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
+  RequireCodableChannels(ctx.params.channels);
+  const bool schl = ctx.params.codecFlags & ORIG_SCHL;
   std::vector<int32_t> sizes;
-  if (schl) sizes = CollectBlockSizes(original.get());
+  if (schl) sizes = CollectBlockSizes(ctx.params, original.get());
   if (sizes.empty()) sizes.push_back(kDefaultBlockBytes);
   original.reset();
 
-  const int headerBytes = PatchHeaderCopy(pcmBytes);
+  const int headerBytes = PatchHeaderCopy(ctx, pcmBytes);
 
-  ClearReadOnly(destination);
+  MakeWritable(ctx, destination);
   ReplacementFile out(destination);
   if (!out.Open()) Fatal("couldn't open destination file '%s'\n", destination);
+  ctx.Wrote(destination);
   FILE* file = out.get();
   std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
 
@@ -167,7 +167,7 @@ void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* 
     AppendBytes(head, reinterpret_cast<const uint8_t*>("SCHl"), 4);
     AppendU32LE(head, static_cast<uint32_t>((headerBytes + 11) & ~3));
   }
-  AppendBytes(head, Import().headerCopy, static_cast<size_t>(headerBytes));
+  AppendBytes(head, ctx.import.headerCopy, static_cast<size_t>(headerBytes));
   head.insert(head.end(), static_cast<size_t>(PadTo4(headerBytes)), 0);
   long blockCountAt = 0;
   if (schl) {
@@ -178,10 +178,10 @@ void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* 
   }
   WriteAll(file, head);
 
-  std::printf("encoding.... \n");
+  ctx.Print("encoding.... \n");
   const int64_t t0 = ClockTenths();
   EaAdpcmState state{};
-  const EaAdpcmLayout layout{Params().channels, (Params().codecFlags & EA_ADPCM2) != 0};
+  const EaAdpcmLayout layout{ctx.params.channels, (ctx.params.codecFlags & EA_ADPCM2) != 0, ctx.kernel};
   // Room behind the largest block for a last frame the encoder completes.
   std::vector<int16_t> pcm((kBlockBufferBytes + 112) / 2, 0);
   std::vector<uint8_t> coded(kBlockBufferBytes);
@@ -197,16 +197,17 @@ void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* 
     const int32_t f = sizes[entry];
     if (entry + 1 < sizes.size()) ++entry;
     const int32_t take = static_cast<int32_t>(std::min<int64_t>(remaining, f));
-    ReadWaveSamples(pcmBytesBuffer, take, wav);
+    ReadWaveSamples(ctx, pcmBytesBuffer, take, wav);
     const size_t frameEnd = (static_cast<size_t>(f) + 111) / 112 * 112;
     std::memset(pcmBytesBuffer + take, 0, frameEnd - static_cast<size_t>(take));
     bytesRead += take;
 
     const History before{state.current1, state.previous1, state.current2, state.previous2};
     uint8_t* end = EncodeEaAdpcm(pcm.data(), coded.data(), state, f, layout);
+    if (end <= coded.data()) FatalNoEncoderOutput();
     const int32_t g = static_cast<int32_t>(end - coded.data());
     if (schl) {
-      BuildDataBlock(block, coded.data(), g, before);
+      BuildDataBlock(ctx.params, block, coded.data(), g, before);
       WriteAll(file, block);
     } else {
       std::fwrite(coded.data(), 1, static_cast<size_t>(g), file);
@@ -216,7 +217,7 @@ void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* 
     const int64_t elapsed = ClockTenths() - t0;
     const double estimate = static_cast<double>(elapsed) * static_cast<double>(pcmBytes) / static_cast<double>(bytesRead);
     const double left = std::max(estimate - static_cast<double>(ClockTenths() - t0), 0.0);
-    std::printf("%s", FormatProgressLine(bytesRead, bytesWritten, pcmBytes, remaining, static_cast<int64_t>(left)).c_str());
+    ctx.Put(FormatProgressLine(bytesRead, bytesWritten, pcmBytes, remaining, static_cast<int64_t>(left)));
 
     remaining -= f;
     ++blocks;
@@ -232,6 +233,6 @@ void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* 
     std::fseek(file, blockCountAt, SEEK_SET);
     std::fwrite(count, 1, 4, file);
   }
-  std::printf("\n");
+  ctx.Print("\n");
   if (!out.Commit()) FatalWriteError();
 }

@@ -9,6 +9,9 @@
 
 #include "converter/file_io.h"
 
+struct ConversionContext;
+struct StreamParams;
+
 // PCM bytes one block codes in a bare "PT" file, and whenever an SCHl
 // original tells no usable block size.
 constexpr int32_t kDefaultBlockBytes = 5936;
@@ -21,16 +24,16 @@ constexpr size_t kMaxBlockSizes = 100000;
 // Writes the destination from pcmBytes of WAV audio and the probed original
 // (closed before the destination is created). It returns only once the
 // destination is complete; every failure is fatal.
-void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination);
+void ImportStream(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination);
 
 // Block sizes, in PCM bytes, of an SCHl original positioned just behind the
 // tag of its first data block: one entry per later block. Empty when none
 // is usable.
-std::vector<int32_t> CollectBlockSizes(FILE* original);
+std::vector<int32_t> CollectBlockSizes(const StreamParams& p, FILE* original);
 
 // PCM bytes a data block with this count field codes, by the probed
 // channels and codec.
-int64_t BlockBytesFromCount(int32_t count);
+int64_t BlockBytesFromCount(const StreamParams& p, int32_t count);
 
 // Samples per channel announced for pcmBytes of new audio (never negative).
 int32_t NewStreamLength(int32_t pcmBytes, int channels);

@@ -29,8 +29,6 @@ Bytes WavData(const fs::path& path) {
 
 class BankTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetConverterState(); }
-
   int Export(const Bank& bank, std::vector<std::string> extra = {}) {
     WriteFileBytes("bank.bnk", bank.bytes);
     extra.insert(extra.begin(), "bank.bnk");

@@ -47,9 +47,7 @@ Pcm DecodeMono(const Bytes& bank, size_t at, size_t bytes) {
   EaAdpcmState state;
   state.count = static_cast<int32_t>(bytes);
   std::vector<uint8_t> out(bytes / 15 * 56 + 64);
-  testing::internal::CaptureStdout();
   uint8_t* end = DecodeEaAdpcmMono(bank.data() + at, out.data(), state);
-  testing::internal::GetCapturedStdout();
   return SamplesOf(Bytes(out.data(), end));
 }
 
