@@ -7,6 +7,7 @@
 #include "converter/modes/ditty_fix.h"
 #include "converter/modes/export.h"
 #include "converter/modes/import.h"
+#include "converter/modes/import_memory.h"
 #include "converter/modes/sound_pack.h"
 
 namespace tonepak {
@@ -58,6 +59,20 @@ Result Export(const ExportRequest& request, const Options& options) {
 
 Result Import(const ImportRequest& request, const Options& options) {
   return RunInContext(options, [&](ConversionContext& ctx, Result&) { return RunImport(ctx, request); });
+}
+
+Result ImportFromMemory(const MemoryImportRequest& request, const Options& options) {
+  return RunInContext(options,
+                      [&](ConversionContext& ctx, Result& result) { return RunImportFromMemory(ctx, request, result.bytes); });
+}
+
+bool ReadStreamLayout(const std::vector<uint8_t>& original, StreamLayout& layout) {
+  ConversionContext ctx;
+  try {
+    return ReadLayout(ctx, original, layout);
+  } catch (const FatalError&) {
+    return false;
+  }
 }
 
 Result Unpack(const UnpackRequest& request, const Options& options) {

@@ -14,6 +14,9 @@
 
 namespace tonepak {
 
+// PCM bytes one data block codes when an original tells no block size.
+constexpr int32_t kDefaultBlockBytes = 5936;
+
 enum class Status {
   kSuccess,
   kFailure,
@@ -61,6 +64,37 @@ struct ImportRequest {
   std::optional<long long> bankSample;  // counted from 1; a bank original needs it
 };
 Result Import(const ImportRequest& request, const Options& options = {});
+
+// What an import needs to know of a stream original: its kind, its "PT"
+// header and the PCM bytes each of its data blocks codes.
+struct StreamLayout {
+  bool schl = true;                 // an SCHl stream; false: a bare "PT" header file
+  std::vector<uint8_t> header;      // the "PT" field list, from its tag on (at most 1000 bytes count)
+  std::vector<int32_t> blockBytes;  // PCM bytes per data block in order, the last repeating; empty: the default
+  // What the header says (filled by ReadStreamLayout; the import reads the
+  // header itself).
+  int channels = 1;
+  int rate = 22050;
+  bool split = false;               // EA_ADPCM2: the channels' halves one behind the other
+  bool hasDataBlock = false;        // an SCHl original holds at least one data block
+};
+
+// Reads an SCHl or bare "PT" original as the import does; false for any
+// other kind and for a header the import would refuse.
+bool ReadStreamLayout(const std::vector<uint8_t>& original, StreamLayout& layout);
+
+// Import from memory: 16-bit samples (interleaved, at their own rate and
+// channel count, converted as a WAV file's would be) re-encoded in the
+// coding of a stream original given by its bytes or by a layout record.
+struct MemoryImportRequest {
+  int rate = 0;
+  int channels = 0;
+  std::vector<int16_t> samples;
+  std::optional<StreamLayout> layout;  // the layout record; without it, the original's bytes
+  std::vector<uint8_t> original;
+  std::string destination;             // replaced once complete; empty: the bytes go into the result
+};
+Result ImportFromMemory(const MemoryImportRequest& request, const Options& options = {});
 
 // Unpack: a sound pack file and its index into numbered files.
 struct UnpackRequest {

@@ -144,7 +144,10 @@ void SeekNextPayloadHeader(FILE* input) {
 
 }  // namespace
 
-bool FindNextDataBlock(FILE* file) {
+namespace {
+
+template <typename Source>
+bool FindNextDataBlockIn(Source& file) {
   uint8_t unit[4];
   while (ReadExact(file, unit, 4)) {
     if (IsSkippedBlock(unit)) {
@@ -159,6 +162,11 @@ bool FindNextDataBlock(FILE* file) {
   }
   return false;
 }
+
+}  // namespace
+
+bool FindNextDataBlock(FILE* file) { return FindNextDataBlockIn(file); }
+bool FindNextDataBlock(MemoryReader& memory) { return FindNextDataBlockIn(memory); }
 
 DecodedBlock DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, const BlockHeader& header,
                          const BlockCoding& coding) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "converter/codecs/decode_events.h"
+#include "converter/containers/memory_reader.h"
 
 struct ConversionContext;
 
@@ -18,8 +19,10 @@ struct BlockHeader {
   uint8_t bytes[24] = {};
 };
 
-// Finds the next "SCDl" or "1SNd" tag and leaves the file behind it.
+// Finds the next "SCDl" or "1SNd" tag and leaves the file (or memory) behind
+// it.
 bool FindNextDataBlock(FILE* file);
+bool FindNextDataBlock(MemoryReader& memory);
 
 // Decodes every data block up to the end of the file into the WAV file and
 // finishes its header. forcedMode is -1 or a mode number minus 1.

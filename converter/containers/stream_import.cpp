@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/containers/stream_decode.h"
@@ -78,10 +79,6 @@ int PatchHeaderCopy(ConversionContext& ctx, int32_t pcmBytes) {
   return std::clamp(end + 1, 0, kHeaderCopyBytes);
 }
 
-void WriteAll(FILE* file, const std::vector<uint8_t>& bytes) {
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-}
-
 }  // namespace
 
 int64_t BlockBytesFromCount(const StreamParams& p, int32_t count) {
@@ -91,7 +88,10 @@ int64_t BlockBytesFromCount(const StreamParams& p, int32_t count) {
   return 2 * static_cast<int64_t>(p.channels) * count;
 }
 
-std::vector<int32_t> CollectBlockSizes(const StreamParams& p, FILE* original) {
+namespace {
+
+template <typename Source>
+std::vector<int32_t> CollectBlockSizesIn(const StreamParams& p, Source& original) {
   std::vector<int32_t> sizes;
   while (sizes.size() < kMaxBlockSizes && FindNextDataBlock(original)) {
     uint8_t fields[8];
@@ -107,6 +107,13 @@ std::vector<int32_t> CollectBlockSizes(const StreamParams& p, FILE* original) {
   // A short last block is the end of the original's audio, not its rhythm.
   if (sizes.size() >= 3 && sizes.back() < sizes.front()) sizes.pop_back();
   return sizes;
+}
+
+}  // namespace
+
+std::vector<int32_t> CollectBlockSizes(const StreamParams& p, FILE* original) { return CollectBlockSizesIn(p, original); }
+std::vector<int32_t> CollectBlockSizes(const StreamParams& p, MemoryReader& original) {
+  return CollectBlockSizesIn(p, original);
 }
 
 int32_t NewStreamLength(int32_t pcmBytes, int channels) {
@@ -147,36 +154,47 @@ std::string FormatProgressLine(int64_t bytesRead, int64_t bytesWritten, int64_t 
 
 void ImportStream(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
   RequireCodableChannels(ctx.params.channels);
-  const bool schl = ctx.params.codecFlags & ORIG_SCHL;
   std::vector<int32_t> sizes;
-  if (schl) sizes = CollectBlockSizes(ctx.params, original.get());
-  if (sizes.empty()) sizes.push_back(kDefaultBlockBytes);
+  if (ctx.params.codecFlags & ORIG_SCHL) sizes = CollectBlockSizes(ctx.params, original.get());
   original.reset();
+  SampleInput input;
+  input.file = wav;
+  std::vector<uint8_t> unused;
+  WriteImportedStream(ctx, pcmBytes, input, std::move(sizes), destination, unused);
+}
+
+void WriteImportedStream(ConversionContext& ctx, int32_t pcmBytes, SampleInput& wav, std::vector<int32_t> sizes,
+                         const std::string& destination, std::vector<uint8_t>& bytes) {
+  RequireCodableChannels(ctx.params.channels);
+  const bool schl = ctx.params.codecFlags & ORIG_SCHL;
+  if (sizes.empty()) sizes.push_back(kDefaultBlockBytes);
 
   const int headerBytes = PatchHeaderCopy(ctx, pcmBytes);
 
-  MakeWritable(ctx, destination);
-  ReplacementFile out(destination);
-  if (!out.Open()) Fatal("couldn't open destination file '%s'\n", destination);
-  ctx.Wrote(destination);
-  FILE* file = out.get();
-  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
+  // The destination is claimed before the work starts; it is replaced only
+  // once the whole stream is coded.
+  std::optional<ReplacementFile> out;
+  if (!destination.empty()) {
+    MakeWritable(ctx, destination.c_str());
+    out.emplace(destination);
+    if (!out->Open()) Fatal("couldn't open destination file '%s'\n", destination.c_str());
+    ctx.Wrote(destination);
+  }
 
-  std::vector<uint8_t> head;
+  std::vector<uint8_t> stream;
   if (schl) {
-    AppendBytes(head, reinterpret_cast<const uint8_t*>("SCHl"), 4);
-    AppendU32LE(head, static_cast<uint32_t>((headerBytes + 11) & ~3));
+    AppendBytes(stream, reinterpret_cast<const uint8_t*>("SCHl"), 4);
+    AppendU32LE(stream, static_cast<uint32_t>((headerBytes + 11) & ~3));
   }
-  AppendBytes(head, ctx.import.headerCopy, static_cast<size_t>(headerBytes));
-  head.insert(head.end(), static_cast<size_t>(PadTo4(headerBytes)), 0);
-  long blockCountAt = 0;
+  AppendBytes(stream, ctx.import.headerCopy, static_cast<size_t>(headerBytes));
+  stream.insert(stream.end(), static_cast<size_t>(PadTo4(headerBytes)), 0);
+  size_t blockCountAt = 0;
   if (schl) {
-    AppendBytes(head, reinterpret_cast<const uint8_t*>("SCCl"), 4);
-    AppendU32LE(head, 12);
-    blockCountAt = static_cast<long>(head.size());
-    AppendU32LE(head, 0);
+    AppendBytes(stream, reinterpret_cast<const uint8_t*>("SCCl"), 4);
+    AppendU32LE(stream, 12);
+    blockCountAt = stream.size();
+    AppendU32LE(stream, 0);
   }
-  WriteAll(file, head);
 
   ctx.Print("encoding.... \n");
   const int64_t t0 = ClockTenths();
@@ -208,9 +226,9 @@ void ImportStream(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandl
     const int32_t g = static_cast<int32_t>(end - coded.data());
     if (schl) {
       BuildDataBlock(ctx.params, block, coded.data(), g, before);
-      WriteAll(file, block);
+      AppendBytes(stream, block.data(), block.size());
     } else {
-      std::fwrite(coded.data(), 1, static_cast<size_t>(g), file);
+      AppendBytes(stream, coded.data(), static_cast<size_t>(g));
     }
     bytesWritten += g;
 
@@ -224,15 +242,15 @@ void ImportStream(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandl
   }
 
   if (schl) {
-    std::vector<uint8_t> tail;
-    AppendBytes(tail, reinterpret_cast<const uint8_t*>("SCEl"), 4);
-    AppendU32LE(tail, 8);
-    WriteAll(file, tail);
-    uint8_t count[4];
-    PutU32LE(count, blocks);
-    std::fseek(file, blockCountAt, SEEK_SET);
-    std::fwrite(count, 1, 4, file);
+    AppendBytes(stream, reinterpret_cast<const uint8_t*>("SCEl"), 4);
+    AppendU32LE(stream, 8);
+    PutU32LE(stream.data() + blockCountAt, blocks);
   }
   ctx.Print("\n");
-  if (!out.Commit()) FatalWriteError();
+  if (!out) {
+    bytes = std::move(stream);
+    return;
+  }
+  std::fwrite(stream.data(), 1, stream.size(), out->get());
+  if (!out->Commit()) FatalWriteError();
 }

@@ -66,7 +66,17 @@ int32_t ConvertedByteCount(const ConversionContext& ctx, int32_t waveBytes) {
   return static_cast<int32_t>(std::min(frames, largest) * frameBytes);
 }
 
+size_t ReadZeroFilled(SampleInput& input, void* buffer, size_t count) {
+  return input.file ? ReadZeroFilled(input.file, buffer, count) : ReadZeroFilled(input.memory, buffer, count);
+}
+
 void ReadWaveSamples(ConversionContext& ctx, uint8_t* buffer, int32_t n, FILE* wav) {
+  SampleInput input;
+  input.file = wav;
+  ReadWaveSamples(ctx, buffer, n, input);
+}
+
+void ReadWaveSamples(ConversionContext& ctx, uint8_t* buffer, int32_t n, SampleInput& wav) {
   if (n <= 0) return;
   if (CopiesDirectly(ctx)) {
     ReadZeroFilled(wav, buffer, static_cast<size_t>(n));

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "converter/containers/memory_reader.h"
+
 struct ConversionContext;
 struct StreamParams;
 
@@ -19,4 +21,5 @@ int32_t ConvertedByteCount(const ConversionContext& ctx, int32_t waveBytes);
 
 // Fills n bytes of 16-bit host-order PCM at the original's frequency and
 // channel count; what the WAV no longer has is zero.
+void ReadWaveSamples(ConversionContext& ctx, uint8_t* buffer, int32_t n, SampleInput& input);
 void ReadWaveSamples(ConversionContext& ctx, uint8_t* buffer, int32_t n, FILE* wav);

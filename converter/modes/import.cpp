@@ -18,9 +18,13 @@
 
 namespace {
 
-void ReadHeaderCopy(ConversionContext& ctx, FILE* original, long from) {
+void SeekTo(FILE* file, long position) { std::fseek(file, position, SEEK_SET); }
+void SeekTo(MemoryReader& memory, long position) { memory.position = static_cast<size_t>(position); }
+
+template <typename Source>
+void ReadHeaderCopy(ConversionContext& ctx, Source& original, long from) {
   ImportState& st = ctx.import;
-  std::fseek(original, from, SEEK_SET);
+  SeekTo(original, from);
   st.headerCopyBytes = static_cast<int>(ReadZeroFilled(original, st.headerCopy, kHeaderCopyBytes));
   StreamParams& p = ctx.params;
   ProcessHeaderFields(st.headerCopy, kHeaderCopyBytes, FieldMode::Read,
@@ -39,18 +43,11 @@ int32_t UsableWaveBytes(FILE* wav, int32_t announced) {
   return announced;
 }
 
-}  // namespace
-
-void ProbeOriginal(ConversionContext& ctx, FILE* original, int slot) {
+// The stream kinds of original: an SCHl stream, left just behind the tag of
+// its first data block, or a bare "PT" header file. False for anything else.
+template <typename Source>
+bool ProbeStreamOriginal(ConversionContext& ctx, Source& original, const uint8_t* tag) {
   StreamParams& p = ctx.params;
-  ImportState& st = ctx.import;
-  p.frequency = 22050;
-  p.channels = 1;
-  p.length = 0;
-
-  uint8_t tag[4];
-  ReadZeroFilled(original, tag, 4);
-
   if (std::memcmp(tag, "SCHl", 4) == 0) {
     uint8_t next[8];
     ReadZeroFilled(original, next, 8);
@@ -60,14 +57,44 @@ void ProbeOriginal(ConversionContext& ctx, FILE* original, int slot) {
       ReadHeaderCopy(ctx, original, 8);
       scanFrom = 4;
     }
-    std::fseek(original, scanFrom, SEEK_SET);
+    SeekTo(original, scanFrom);
     uint8_t unit[4];
     while (ReadExact(original, unit, 4) && std::memcmp(unit, "SCDl", 4) != 0) {
     }
-  } else if (std::memcmp(tag, "PT\0\x02", 4) == 0) {
+    return true;
+  }
+  if (std::memcmp(tag, "PT\0\x02", 4) == 0) {
     p.codecFlags = ORIG_PT;
     ReadHeaderCopy(ctx, original, 0);
-  } else {
+    return true;
+  }
+  return false;
+}
+
+void ResetForProbe(StreamParams& p) {
+  p.frequency = 22050;
+  p.channels = 1;
+  p.length = 0;
+}
+
+}  // namespace
+
+bool ProbeStreamOriginal(ConversionContext& ctx, MemoryReader& original) {
+  ResetForProbe(ctx.params);
+  uint8_t tag[4];
+  ReadZeroFilled(original, tag, 4);
+  return ProbeStreamOriginal(ctx, original, tag);
+}
+
+void ProbeOriginal(ConversionContext& ctx, FILE* original, int slot) {
+  StreamParams& p = ctx.params;
+  ImportState& st = ctx.import;
+  ResetForProbe(p);
+
+  uint8_t tag[4];
+  ReadZeroFilled(original, tag, 4);
+
+  if (!ProbeStreamOriginal(ctx, original, tag)) {
     if (!TagIs(tag, "BNK", 3)) FatalUnsupportedOriginal();
     p.codecFlags = ORIG_BNK;
     if (slot < 0) return;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "converter/containers/memory_reader.h"
 #include "converter/modes/mode_result.h"
 #include "converter/tonepak_api.h"
 
@@ -16,3 +17,7 @@ ModeResult RunImport(ConversionContext& ctx, const tonepak::ImportRequest& reque
 // (a negative slot asks for the kind only). An SCHl original is left just
 // behind the tag of its first data block.
 void ProbeOriginal(ConversionContext& ctx, FILE* original, int slot);
+
+// The same for a stream original in memory (SCHl or bare "PT"), without the
+// message; false for any other kind.
+bool ProbeStreamOriginal(ConversionContext& ctx, MemoryReader& original);
