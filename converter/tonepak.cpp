@@ -1,15 +1,14 @@
 #include "converter/tonepak.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <cstring>
+#include <vector>
 
-#include "converter/context.h"
+#include "converter/command_line.h"
 #include "converter/text.h"
-#include "converter/tonepak_api.h"
 
 namespace {
 
@@ -26,58 +25,6 @@ const char* VersionRecordText(int index) {
   const char* text = kVersionRecord;
   for (int i = 0; i < index; ++i) text += std::strlen(text) + 1;
   return text;
-}
-
-bool KeywordIs(const char* argument, const char* keyword) {
-  for (; *argument && *keyword; ++argument, ++keyword)
-    if (std::tolower(static_cast<unsigned char>(*argument)) != *keyword) return false;
-  return *argument == *keyword;
-}
-
-// The user's bank sample number as the platform's text-to-long conversion
-// reads it.
-long long SampleNumber(const char* text) { return std::strtoll(text, nullptr, 10); }
-
-// The optional export arguments: a number is the forced mode (and, without a
-// third argument, also the destination directory), anything else the
-// directory. A second argument too long for a directory is refused as one
-// before it is read as a number.
-tonepak::ExportRequest ExportRequestOf(int argc, char** argv) {
-  tonepak::ExportRequest request;
-  request.musicFile = argv[1];
-  if (argc <= 2) return request;
-  request.destinationDir = argv[2];
-  if (request.destinationDir.size() > static_cast<size_t>(kDestinationDirChars)) return request;
-  const long mode = ParseDecimal(argv[2]);
-  if (mode <= 0) return request;
-  request.forcedMode = mode;
-  if (argc > 3) request.destinationDir = argv[3];
-  return request;
-}
-
-// Turns the command line into the request of its mode and runs it.
-tonepak::Result Dispatch(int argc, char** argv, const tonepak::Options& options) {
-  const char* mode = argv[1];
-  tonepak::Result usage;
-  usage.status = tonepak::Status::kFailureShowUsage;
-  if (KeywordIs(mode, "-nhl2kdittyfix")) return tonepak::DittyFix({}, options);
-  if (KeywordIs(mode, "-import")) {
-    if (argc < 5) return usage;
-    tonepak::ImportRequest request{argv[2], argv[3], argv[4], std::nullopt};
-    if (argc > 5) request.bankSample = SampleNumber(argv[5]);
-    return tonepak::Import(request, options);
-  }
-  if (KeywordIs(mode, "-unpack")) {
-    if (argc < 4) return usage;
-    return tonepak::Unpack({argv[2], argv[3], argc == 5 ? argv[4] : ""}, options);
-  }
-  if (KeywordIs(mode, "-pack")) {
-    if (argc < 4) return usage;
-    tonepak::PackRequest request{argv[2], argv[3], std::nullopt};
-    if (argc >= 5) request.indexFile = argv[4];
-    return tonepak::Pack(request, options);
-  }
-  return tonepak::Export(ExportRequestOf(argc, argv), options);
 }
 
 }  // namespace
@@ -105,36 +52,23 @@ void FormatBuildDate(const char* date, char* out, int outSize) {
 }
 
 const char* BuildDateText() {
-  static char text[32];
-  FormatBuildDate(VersionRecordText(2) + 2, text, sizeof text);
-  return text;
+  // Formatted once; read by any thread afterwards.
+  static const std::string text = [] {
+    char formatted[32];
+    FormatBuildDate(VersionRecordText(2) + 2, formatted, sizeof formatted);
+    return std::string(formatted);
+  }();
+  return text.c_str();
 }
 
-void PrintUsage() {
-  std::printf("\n");
-  std::printf(" TONEPAK %s (%s) Electronic Art's music file<->WAV converter\n", VersionText(), BuildDateText());
-  std::printf(" written by the Kickora developers <tonepak@kickora.org>, http://www.kickora.org\n");
-  std::printf("\n");
-  std::printf(" Usage:\n\n");
-  std::printf("  export: TONEPAK <music file> [mode] [<destination directory>]\n");
-  std::printf("  import: TONEPAK -import <wave file> <destination file> <original sound> [bnk]\n");
-  std::printf("  unpack: TONEPAK -unpack <sound pack file> <index> [<destination dir>]\n");
-  std::printf("  pack:   TONEPAK -pack <directory of unpacked files> <new packfile> <index>\n");
-  std::printf("\n");
-}
+void PrintUsage() { std::fputs(tonepak::UsageText().c_str(), stdout); }
 
 int RunTonepak(int argc, char** argv) {
-  int status = 0;
-  if (argc < 2) {
-    PrintUsage();
-  } else {
-    tonepak::Options options;
-    // Messages appear as they are made, progress lines included.
-    options.echo = [](const std::string& message) { std::fwrite(message.data(), 1, message.size(), stdout); };
-    const tonepak::Result result = Dispatch(argc, argv, options);
-    if (result.status == tonepak::Status::kFailureShowUsage) PrintUsage();
-    status = result.ok() ? 0 : 1;
-  }
+  tonepak::Options options;
+  // Messages appear as they are made, progress lines included.
+  options.echo = [](const std::string& message) { std::fwrite(message.data(), 1, message.size(), stdout); };
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  const int status = tonepak::RunConsole(arguments, options).exitStatus;
   std::fflush(stdout);
   return status;
 }

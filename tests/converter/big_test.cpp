@@ -91,7 +91,7 @@ class BigArchiveTest : public ::testing::Test {
   int Scan(const Bytes& archive, std::vector<std::string> extra = {}) {
     WriteFileBytes("sounds.big", archive);
     extra.insert(extra.begin(), "sounds.big");
-    return RunConverter(extra, &output);
+    return RunCommandLine(extra, &output);
   }
   ScopedWorkDir dir;
   std::string output;

@@ -32,7 +32,7 @@ class BankTest : public ::testing::Test {
   int Export(const Bank& bank, std::vector<std::string> extra = {}) {
     WriteFileBytes("bank.bnk", bank.bytes);
     extra.insert(extra.begin(), "bank.bnk");
-    return RunConverter(extra, &output);
+    return RunCommandLine(extra, &output);
   }
 
   ScopedWorkDir dir;

@@ -8,6 +8,7 @@
 
 #include "converter/modes/ditty_fix.h"
 #include "converter/file_io.h"
+#include "converter/command_line.h"
 #include "converter/context.h"
 #include "support/test_files.h"
 
@@ -63,7 +64,12 @@ const std::string kHorns = Path("required", "horns.viv");
 
 class DittyFixTest : public ::testing::Test {
  protected:
-  int Run() { return RunConverter({"-nhl2kdittyfix"}, &output); }
+  int Run() {
+    const tonepak::Result result = tonepak::DittyFix({});
+    output = result.Text();
+    if (result.status == tonepak::Status::kFailureShowUsage) output += tonepak::UsageText();
+    return result.ok() ? 0 : 1;
+  }
   void WriteArchives(const std::vector<uint32_t>& ditties, const std::vector<uint32_t>& horns) {
     WriteFileBytes(fs::path("ditties") / "ditties.viv", Archive(ditties));
     WriteFileBytes(fs::path("required") / "horns.viv", Archive(horns));

@@ -37,7 +37,7 @@ std::string RunImport(const std::vector<std::string>& arguments, int* status = n
   std::vector<std::string> all{"-import"};
   all.insert(all.end(), arguments.begin(), arguments.end());
   std::string output;
-  int result = RunConverter(all, &output);
+  int result = RunCommandLine(all, &output);
   if (status) *status = result;
   return output;
 }

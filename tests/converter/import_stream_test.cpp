@@ -48,7 +48,7 @@ ImportRun Import(const Bytes& wav, const Bytes& original, const std::string& ext
   ImportRun run;
   std::vector<std::string> args{"-import", "in.wav", "out.asf", "orig.asf"};
   if (!extra.empty()) args.push_back(extra);
-  run.status = RunConverter(args, &run.output);
+  run.status = RunCommandLine(args, &run.output);
   if (FileExistsAt("out.asf")) run.file = ReadFileBytes("out.asf");
   return run;
 }
@@ -316,7 +316,7 @@ TEST(ImportStream, DestinationMayBeTheOriginalItself) {
   WriteFileBytes("in.wav", WaveFile(2, 22050, pcm));
   WriteFileBytes("song.asf", SchlOriginal({}, {1008, 1008, 1008}));
   std::string output;
-  ASSERT_EQ(RunConverter({"-import", "in.wav", "song.asf", "song.asf"}, &output), 0) << output;
+  ASSERT_EQ(RunCommandLine({"-import", "in.wav", "song.asf", "song.asf"}, &output), 0) << output;
   ImportedStream s = ParseImportedStream(ReadFileBytes("song.asf"), false, 2);
   EXPECT_EQ(s.blocks.size(), 3u);
   EXPECT_GT(SnrDb(pcm, DecodeImportedStream(s, false, 2)), 25.0);
@@ -328,7 +328,7 @@ TEST(ImportStream, UnwritableDestinationIsFatal) {
   WriteFileBytes("in.wav", WaveFile(2, 22050, Music(100, 2, 22050)));
   WriteFileBytes("orig.asf", SchlOriginal({}, {1008, 1008}));
   std::string output;
-  EXPECT_EQ(RunConverter({"-import", "in.wav", "no/such/dir/out.asf", "orig.asf"}, &output), 1);
+  EXPECT_EQ(RunCommandLine({"-import", "in.wav", "no/such/dir/out.asf", "orig.asf"}, &output), 1);
   EXPECT_NE(output.find("couldn't open destination file 'no/such/dir/out.asf'\n\n"), std::string::npos) << output;
 }
 
@@ -344,7 +344,7 @@ TEST(ImportStream, ExportsAgainWithTheConvertersOwnExport) {
       ImportRun run = Import(WaveFile(channels, 22050, pcm), SchlOriginal(list, {count, count, count}));
       ASSERT_EQ(run.status, 0) << run.output;
       std::string output;
-      ASSERT_EQ(RunConverter({"out.asf"}, &output), 0) << output;
+      ASSERT_EQ(RunCommandLine({"out.asf"}, &output), 0) << output;
       Bytes wav = ReadFileBytes("out.wav");  // named after the .asf stream
       ASSERT_GT(wav.size(), 44u);
       Pcm decoded = SamplesOf(wav, 44);

@@ -113,7 +113,7 @@ TEST(ImportWaveSamples, ConvertedSongImportsWhole) {
   list.frequency = 44100;
   WriteFileBytes("orig.asf", SchlOriginal(list, {1008, 1008, 1008}));
   std::string output;
-  ASSERT_EQ(RunConverter({"-import", "in.wav", "out.asf", "orig.asf"}, &output), 0) << output;
+  ASSERT_EQ(RunCommandLine({"-import", "in.wav", "out.asf", "orig.asf"}, &output), 0) << output;
   ImportedStream s = ParseImportedStream(ReadFileBytes("out.asf"), false, 2);
   EXPECT_EQ(s.blocks.size(), 6u);  // 6,000 frames in blocks of 1,008
   EXPECT_NE(output.find("to go        0"), std::string::npos);

@@ -144,7 +144,7 @@ TEST(StreamHeaderTest, PtWithoutASizeIsFatalWithoutLineBreak) {
   ScopedWorkDir dir;
   WriteFileBytes("s.bin", file);
   std::string out;
-  EXPECT_EQ(RunConverter({"s.bin"}, &out), 1);
+  EXPECT_EQ(RunCommandLine({"s.bin"}, &out), 1);
   EXPECT_EQ(out, "something wrong with SCHl identifier...");
 }
 

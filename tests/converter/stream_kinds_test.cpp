@@ -36,7 +36,7 @@ Bytes OneSndBlock(uint32_t count, const Bytes& data, int index1, int index2, int
 
 std::string Export(const std::vector<std::string>& args, int* status) {
   std::string out;
-  *status = RunConverter(args, &out);
+  *status = RunCommandLine(args, &out);
   return out;
 }
 
