@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/base/ascii.h"
 #include "converter/state.h"
 #include "converter/text.h"
 #include "converter/tonepak.h"
@@ -14,7 +15,7 @@ namespace {
 
 bool KeywordIs(const char* argument, const char* keyword) {
   for (; *argument && *keyword; ++argument, ++keyword)
-    if (std::tolower(static_cast<unsigned char>(*argument)) != *keyword) return false;
+    if (kickora::AsciiLower(*argument) != *keyword) return false;
   return *argument == *keyword;
 }
 

@@ -1,6 +1,6 @@
 // File helpers shared by every mode: owned FILE handles, exact reads that
-// never leave stale bytes, little-endian fields, the read-only flag, path
-// joining and replacing a file through a temporary beside it.
+// never leave stale bytes, the read-only flag; the byte order, path and
+// replaced-file helpers of the base library under their converter names.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "common/base/byte_order.h"
+#include "common/base/files.h"
+#include "common/base/paths.h"
 
 struct FileCloser {
   void operator()(FILE* file) const {
@@ -61,34 +63,8 @@ void WriteU32LE(FILE* file, uint32_t value);
 // caller says so). A missing file is no error.
 bool ClearReadOnly(const char* path);
 
-// The platform's folder separator: '\\' on Windows, '/' elsewhere.
-char PathSeparator();
-bool IsPathSeparator(char c);
-
-// Joins a folder and a name with one separator (none when the folder is
-// empty or already ends in a separator).
-std::string JoinPath(const std::string& folder, const std::string& name);
-
-// A file written beside its destination and renamed over it only once it is
-// complete, so a failure leaves the destination as it was.
-class ReplacementFile {
- public:
-  explicit ReplacementFile(std::string destination);
-  ~ReplacementFile();  // removes the temporary when Commit was not reached
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  // Opens the temporary for binary writing; false when it cannot be created.
-  bool Open();
-  FILE* get() const { return file_; }
-  // Closes the temporary and renames it over the destination.
-  bool Commit();
-
- private:
-  std::string destination_;
-  std::string temporary_;
-  FILE* file_ = nullptr;
-};
-
-// Replaces destination by source (both paths on the same volume).
-bool RenameOver(const std::string& source, const std::string& destination);
+// Paths and replaced files come from the base library.
+using kickora::IsPathSeparator;
+using kickora::JoinPath;
+using kickora::PathSeparator;
+using kickora::ReplacementFile;

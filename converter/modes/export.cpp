@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/base/ascii.h"
 #include "converter/containers/big.h"
 #include "converter/containers/bnk.h"
 #include "converter/containers/stream_decode.h"
@@ -19,9 +20,7 @@ namespace {
 
 bool EndsWithAsf(const std::string& name) {
   if (name.size() <= 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".asf";
+  return kickora::AsciiLower(name.substr(name.size() - 4)) == ".asf";
 }
 
 // "*.asf" becomes "*.wav" beside it; any other name gives "NNN.wav" in the

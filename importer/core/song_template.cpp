@@ -4,16 +4,14 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/base/ascii.h"
 #include "importer/core/byte_source.h"
 
 namespace tunegrab {
 
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+std::string Lower(const std::string& s) { return kickora::AsciiLower(s); }
 
 }  // namespace
 
