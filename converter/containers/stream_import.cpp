@@ -179,9 +179,20 @@ void WriteImportedStream(ConversionContext& ctx, int32_t pcmBytes, SampleInput& 
     out.emplace(destination);
     if (!out->Open()) Fatal("couldn't open destination file '%s'\n", destination.c_str());
     ctx.Wrote(destination);
+    std::setvbuf(out->get(), nullptr, _IOFBF, 1 << 16);
   }
 
+  // The stream goes to the file as it is coded, or into memory.
   std::vector<uint8_t> stream;
+  auto emit = [&](const uint8_t* data, size_t count) {
+    if (count == 0) return;
+    if (out) {
+      std::fwrite(data, 1, count, out->get());
+    } else {
+      stream.insert(stream.end(), data, data + count);
+    }
+  };
+  if (!out) stream.reserve(static_cast<size_t>(std::max<int64_t>(pcmBytes, 0)) / 3 + 4096);
   if (schl) {
     AppendBytes(stream, reinterpret_cast<const uint8_t*>("SCHl"), 4);
     AppendU32LE(stream, static_cast<uint32_t>((headerBytes + 11) & ~3));
@@ -194,6 +205,10 @@ void WriteImportedStream(ConversionContext& ctx, int32_t pcmBytes, SampleInput& 
     AppendU32LE(stream, 12);
     blockCountAt = stream.size();
     AppendU32LE(stream, 0);
+  }
+  if (out) {
+    emit(stream.data(), stream.size());
+    stream.clear();
   }
 
   ctx.Print("encoding.... \n");
@@ -226,9 +241,9 @@ void WriteImportedStream(ConversionContext& ctx, int32_t pcmBytes, SampleInput& 
     const int32_t g = static_cast<int32_t>(end - coded.data());
     if (schl) {
       BuildDataBlock(ctx.params, block, coded.data(), g, before);
-      AppendBytes(stream, block.data(), block.size());
+      emit(block.data(), block.size());
     } else {
-      AppendBytes(stream, coded.data(), static_cast<size_t>(g));
+      emit(coded.data(), static_cast<size_t>(g));
     }
     bytesWritten += g;
 
@@ -242,15 +257,23 @@ void WriteImportedStream(ConversionContext& ctx, int32_t pcmBytes, SampleInput& 
   }
 
   if (schl) {
-    AppendBytes(stream, reinterpret_cast<const uint8_t*>("SCEl"), 4);
-    AppendU32LE(stream, 8);
-    PutU32LE(stream.data() + blockCountAt, blocks);
+    uint8_t tail[8];
+    std::memcpy(tail, "SCEl", 4);
+    PutU32LE(tail + 4, 8);
+    emit(tail, sizeof tail);
+    uint8_t count[4];
+    PutU32LE(count, blocks);
+    if (out) {
+      std::fseek(out->get(), static_cast<long>(blockCountAt), SEEK_SET);
+      std::fwrite(count, 1, 4, out->get());
+    } else {
+      std::memcpy(stream.data() + blockCountAt, count, 4);
+    }
   }
   ctx.Print("\n");
   if (!out) {
     bytes = std::move(stream);
     return;
   }
-  std::fwrite(stream.data(), 1, stream.size(), out->get());
   if (!out->Commit()) FatalWriteError();
 }
