@@ -38,12 +38,13 @@ void BM_Reference(benchmark::State& state, Layout layout) {
 
 // blockBytes 0 codes the whole song in one call (a bank sample); otherwise
 // the song is coded block by block as a stream import does.
-void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes) {
+void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes,
+             EaAdpcmKernel kernel = DetectedEaAdpcmKernel()) {
   const double seconds = 60;
   std::vector<int16_t> pcm = Song(seconds, Channels(layout));
   std::vector<uint8_t> out(pcm.size() + 256);
   const int32_t bytes = static_cast<int32_t>(pcm.size() * 2);
-  const EaAdpcmLayout coding{Channels(layout), layout == kSplit};
+  const EaAdpcmLayout coding{Channels(layout), layout == kSplit, kernel};
   const int32_t step = blockBytes > 0 ? blockBytes : bytes;
   for (auto _ : state) {
     EaAdpcmState history;
@@ -59,9 +60,7 @@ void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes) {
 
 // The same encoder held to one kernel: what CPUs without AVX2 and FMA get.
 void BM_Kernel(benchmark::State& state, Layout layout, EaAdpcmKernel kernel) {
-  SelectEaAdpcmKernel(kernel);
-  BM_Fast(state, layout, 0);
-  SelectEaAdpcmKernel(DetectedEaAdpcmKernel());
+  BM_Fast(state, layout, 0, kernel);
 }
 
 BENCHMARK_CAPTURE(BM_Reference, mono, kMono)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -48,74 +48,15 @@ void WriteU32LE(FILE* file, uint32_t value) {
   std::fwrite(bytes, 1, 4, file);
 }
 
-void ClearReadOnly(const char* path) {
+bool ClearReadOnly(const char* path) {
 #ifdef _WIN32
   DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
-  std::printf("'%s': removed read-only flag\n", path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
   SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
 #else
   struct stat info;
-  if (stat(path, &info) != 0 || (info.st_mode & S_IWUSR)) return;
-  std::printf("'%s': removed read-only flag\n", path);
+  if (stat(path, &info) != 0 || (info.st_mode & S_IWUSR)) return false;
   chmod(path, (info.st_mode & 07777) | S_IWUSR);
 #endif
-}
-
-char PathSeparator() {
-#ifdef _WIN32
-  return '\\';
-#else
-  return '/';
-#endif
-}
-
-bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  std::string path = folder;
-  if (!IsPathSeparator(path.back())) path += PathSeparator();
-  return path + name;
-}
-
-bool RenameOver(const std::string& source, const std::string& destination) {
-#ifdef _WIN32
-  return MoveFileExA(source.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  return std::rename(source.c_str(), destination.c_str()) == 0;
-#endif
-}
-
-ReplacementFile::ReplacementFile(std::string destination)
-    : destination_(std::move(destination)), temporary_(destination_ + ".tmp~") {}
-
-ReplacementFile::~ReplacementFile() {
-  if (file_) {
-    std::fclose(file_);
-    std::remove(temporary_.c_str());
-  }
-}
-
-bool ReplacementFile::Open() {
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  return file_ != nullptr;
-}
-
-bool ReplacementFile::Commit() {
-  if (!file_) return false;
-  bool written = std::fflush(file_) == 0 && !std::ferror(file_);
-  written = (std::fclose(file_) == 0) && written;
-  file_ = nullptr;
-#ifndef _WIN32
-  // The new file takes the place of the old one with its permissions (a
-  // program keeps its execute bits).
-  struct stat old;
-  if (written && stat(destination_.c_str(), &old) == 0) chmod(temporary_.c_str(), old.st_mode & 07777);
-#endif
-  if (!written || !RenameOver(temporary_, destination_)) {
-    std::remove(temporary_.c_str());
-    return false;
-  }
   return true;
 }

@@ -20,10 +20,3 @@ struct ImportState {
   int64_t cachedFrameIndex = -1;
   int16_t cachedFrame[2] = {0, 0};
 };
-
-ImportState& Import();
-void ResetImportState();
-
-// The importers code one or two channels only; anything else in the
-// original's header is refused before a file is touched.
-void RequireCodableChannels();

@@ -1,8 +1,8 @@
 #include "converter/messages.h"
 
-#include <cstdio>
-
+#include "converter/context.h"
 #include "converter/fatal.h"
+#include "converter/file_io.h"
 
 namespace {
 
@@ -11,25 +11,25 @@ constexpr char kCouldNotOpen[] = "couldn't open '%s'\n";
 
 }  // namespace
 
-bool ReportWriteError() {
-  std::printf("%s\n", kWriteError);
+bool ReportWriteError(ConversionContext& ctx) {
+  ctx.Print("%s\n", kWriteError);
   return false;
 }
 
 void FatalWriteError() { Fatal("%s", kWriteError); }
 
-bool ReportNoData() {
-  std::fputs("decoder returned no data!?\n", stdout);
+bool ReportNoData(ConversionContext& ctx) {
+  ctx.Put("decoder returned no data!?\n");
   return false;
 }
 
-bool ReportCouldNotOpen(const char* name) {
-  std::printf(kCouldNotOpen, name);
+bool ReportCouldNotOpen(ConversionContext& ctx, const char* name) {
+  ctx.Print(kCouldNotOpen, name);
   return false;
 }
 
-bool ReportCouldNotOpenForWriting(const char* name) {
-  std::printf("couldn't open '%s' for writing\n", name);
+bool ReportCouldNotOpenForWriting(ConversionContext& ctx, const char* name) {
+  ctx.Print("couldn't open '%s' for writing\n", name);
   return false;
 }
 
@@ -41,4 +41,12 @@ void FatalUnsupportedOriginal() { Fatal("unknown/unsupported original sound file
 
 void FatalNoBankSample(int slot) { Fatal("Can't find BNK %d", slot); }
 
-void ReportCorruptSound() { std::fputs("corrupt sound file\n", stdout); }
+void FatalNoEncoderOutput() { Fatal("encoder returned no data. this is bug!"); }
+
+void RequireCodableChannels(int channels) {
+  if (channels != 1 && channels != 2) FatalUnsupportedOriginal();
+}
+
+void MakeWritable(ConversionContext& ctx, const char* path) {
+  if (ClearReadOnly(path)) ctx.Print("'%s': removed read-only flag\n", path);
+}

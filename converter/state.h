@@ -1,5 +1,5 @@
-// Process-wide state of the converter: one record that a test can reset.
-// The entry and the modes own it; codecs never see it.
+// What one conversion knows about the stream at hand: the codec bits and
+// the current stream's parameters. Part of the conversion context.
 #pragma once
 
 #include <cstddef>
@@ -43,15 +43,3 @@ constexpr int kDestinationDirChars = 1003;
 constexpr int kFileNameChars = 255;
 constexpr int kFullPathChars = 999;
 constexpr size_t kScratchBytes = 1000000;
-
-struct ConverterState {
-  char destinationDir[kDestinationDirChars + 1] = {};
-  int forcedMode = -1;  // mode number minus 1, -1 for none
-  std::vector<uint8_t> scratch;
-  StreamParams params;
-};
-
-// The one instance; reset by ResetConverterState at the start of every run.
-ConverterState& Converter();
-inline StreamParams& Params() { return Converter().params; }
-void ResetConverterState();

@@ -1,15 +1,13 @@
 #include "converter/tonepak.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <string>
 #include <cstring>
+#include <vector>
 
-#include "converter/fatal.h"
-#include "converter/modes/ditty_fix.h"
-#include "converter/modes/export.h"
-#include "converter/modes/import.h"
-#include "converter/modes/sound_pack.h"
-#include "converter/state.h"
+#include "converter/command_line.h"
 #include "converter/text.h"
 
 namespace {
@@ -27,22 +25,6 @@ const char* VersionRecordText(int index) {
   const char* text = kVersionRecord;
   for (int i = 0; i < index; ++i) text += std::strlen(text) + 1;
   return text;
-}
-
-bool KeywordIs(const char* argument, const char* keyword) {
-  for (; *argument && *keyword; ++argument, ++keyword)
-    if (std::tolower(static_cast<unsigned char>(*argument)) != *keyword) return false;
-  return *argument == *keyword;
-}
-
-// Runs the mode the first argument selects.
-ModeResult Dispatch(int argc, char** argv) {
-  const char* mode = argv[1];
-  if (KeywordIs(mode, "-nhl2kdittyfix")) return RunDittyFix();
-  if (KeywordIs(mode, "-import")) return argc < 5 ? ModeResult::kFailureShowUsage : RunImport(argc, argv);
-  if (KeywordIs(mode, "-unpack")) return argc < 4 ? ModeResult::kFailureShowUsage : UnpackSounds(argc, argv);
-  if (KeywordIs(mode, "-pack")) return PackSounds(argc, argv);
-  return RunExport(argc, argv);
 }
 
 }  // namespace
@@ -70,40 +52,23 @@ void FormatBuildDate(const char* date, char* out, int outSize) {
 }
 
 const char* BuildDateText() {
-  static char text[32];
-  FormatBuildDate(VersionRecordText(2) + 2, text, sizeof text);
-  return text;
+  // Formatted once; read by any thread afterwards.
+  static const std::string text = [] {
+    char formatted[32];
+    FormatBuildDate(VersionRecordText(2) + 2, formatted, sizeof formatted);
+    return std::string(formatted);
+  }();
+  return text.c_str();
 }
 
-void PrintUsage() {
-  std::printf("\n");
-  std::printf(" TONEPAK %s (%s) Electronic Art's music file<->WAV converter\n", VersionText(), BuildDateText());
-  std::printf(" written by the Kickora developers <tonepak@kickora.org>, http://www.kickora.org\n");
-  std::printf("\n");
-  std::printf(" Usage:\n\n");
-  std::printf("  export: TONEPAK <music file> [mode] [<destination directory>]\n");
-  std::printf("  import: TONEPAK -import <wave file> <destination file> <original sound> [bnk]\n");
-  std::printf("  unpack: TONEPAK -unpack <sound pack file> <index> [<destination dir>]\n");
-  std::printf("  pack:   TONEPAK -pack <directory of unpacked files> <new packfile> <index>\n");
-  std::printf("\n");
-}
+void PrintUsage() { std::fputs(tonepak::UsageText().c_str(), stdout); }
 
 int RunTonepak(int argc, char** argv) {
-  ResetConverterState();
-  int status = 0;
-  if (argc < 2) {
-    PrintUsage();
-  } else {
-    try {
-      const ModeResult result = Dispatch(argc, argv);
-      if (result == ModeResult::kFailureShowUsage) PrintUsage();
-      status = result == ModeResult::kSuccess ? 0 : 1;
-    } catch (const FatalError& error) {
-      std::fputs(error.what(), stdout);
-      if (error.appendNewline) std::fputs("\n", stdout);
-      status = 1;
-    }
-  }
+  tonepak::Options options;
+  // Messages appear as they are made, progress lines included.
+  options.echo = [](const std::string& message) { std::fwrite(message.data(), 1, message.size(), stdout); };
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  const int status = tonepak::RunConsole(arguments, options).exitStatus;
   std::fflush(stdout);
   return status;
 }

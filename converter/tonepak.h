@@ -1,11 +1,11 @@
-// Entry of the converter: it parses the command line, dispatches to one of
-// the modes (converter/modes), prints the banner and the usage when a mode
-// asks for it, and turns fatal errors into the exit status.
+// The console program: it turns the command line into the request of one
+// mode (converter/tonepak_api.h), prints the mode's messages as they come,
+// the banner and the usage when the mode asks for it, and returns the exit
+// status.
 #pragma once
 
 // Runs one converter command as the program would and returns its exit
-// status (0 on success and without arguments, 1 on every failure). Resets
-// the process-wide state first, so tests may call it repeatedly.
+// status (0 on success and without arguments, 1 on every failure).
 int RunTonepak(int argc, char** argv);
 
 // Version record texts.

@@ -14,13 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzBytes bank(data + 2, data + size);
   WriteScratchFile("sounds.bnk", bank);
 
-  std::vector<std::string> arguments{"sounds.bnk"};
-  if (mode > 0) arguments.push_back(std::to_string(mode));
-  int status = RunConverterWith(arguments);
+  tonepak::ExportRequest request;
+  request.musicFile = "sounds.bnk";
+  request.forcedMode = mode;
+  int status = StatusOf(tonepak::Export(request));
   Require(status == 0 || status == 1, "exit status 0 or 1");
   Require(ScratchBytes() <= OutputBudget(size) + bank.size(), "output bounded by the bank");
 
-  ResetConverterState();
   FILE* file = MemoryFile(bank);
   if (!file) std::abort();
   uint8_t header[kBankHeaderBytes];

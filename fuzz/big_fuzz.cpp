@@ -14,10 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteScratchFile("out/.keep", {});
 
   const int mode = (data[0] >> 1) % 9;
-  std::vector<std::string> arguments{"archive.big"};
-  if (mode > 0) arguments.push_back(std::to_string(mode));
-  arguments.push_back("out");
-  int status = RunConverterWith(arguments);
+  tonepak::ExportRequest request;
+  request.musicFile = "archive.big";
+  request.destinationDir = "out";
+  request.forcedMode = mode;
+  int status = StatusOf(tonepak::Export(request));
   Require(status == 0 || status == 1, "exit status 0 or 1");
   Require(ScratchBytes() <= OutputBudget(size) + archive.size(), "output bounded by the archive");
   // Entry names must not lead out of the destination folder.

@@ -4,16 +4,16 @@
 // header kind; the rest is the data that follows the header.
 #include "converter/containers/stream_decode.h"
 #include "converter/fatal.h"
-#include "converter/state.h"
+#include "converter/context.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   ScratchRun run;
-  ResetConverterState();
+  ConversionContext ctx;
   const uint8_t choice = data[0];
   const FuzzBytes stream(data + 1, data + size);
-  StreamParams& p = Params();
+  StreamParams& p = ctx.params;
   p.channels = (choice & 0x10) ? 2 : 1;
   p.codecFlags = (choice & 0x20) ? EA_ADPCM2 : EA_ADPCM;
   p.eacsSeen = (choice & 0x40) != 0;
@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!input || !wav) std::abort();
   try {
     if (choice & 0x80) {
-      DecodePayload(input, wav, static_cast<int32_t>(stream.size()));
+      DecodePayload(ctx, input, wav, static_cast<int32_t>(stream.size()));
     } else {
-      DecodeBlocks(input, wav, forcedMode);
+      DecodeBlocks(ctx, input, wav, forcedMode);
     }
   } catch (const FatalError&) {
   }

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteScratchFile("nhl2k.icd", parts[0]);
   if (!parts[1].empty()) WriteScratchFile("ditties/ditties.viv", parts[1]);
   if (!parts[2].empty()) WriteScratchFile("required/horns.viv", parts[2]);
-  int status = RunConverterWith({"-nhl2kdittyfix"});
+  int status = StatusOf(tonepak::DittyFix({}));
   Require(status == 0 || status == 1, "exit status 0 or 1");
   // The fix overwrites table values in place: the program keeps its size,
   // and no temporary is left beside it.

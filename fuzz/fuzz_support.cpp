@@ -11,7 +11,6 @@
 #include <iterator>
 
 #include "converter/import_test_support.h"
-#include "converter/tonepak.h"
 
 namespace fs = std::filesystem;
 
@@ -111,14 +110,7 @@ std::vector<std::string> ScratchFilesEndingIn(const std::string& suffix) {
   return names;
 }
 
-int RunConverterWith(const std::vector<std::string>& arguments) {
-  std::vector<std::string> texts{"tonepak"};
-  texts.insert(texts.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& text : texts) argv.push_back(text.data());
-  argv.push_back(nullptr);
-  return RunTonepak(static_cast<int>(texts.size()), argv.data());
-}
+int StatusOf(const tonepak::Result& result) { return result.ok() ? 0 : 1; }
 
 FILE* MemoryFile(const FuzzBytes& bytes) {
   // fmemopen refuses an empty buffer on some C libraries: an empty input is

@@ -1,7 +1,7 @@
 // Scaffolding shared by the fuzz targets: one private scratch folder per
 // process (never the working tree), one input split into several files,
-// converter runs with the console dropped, and bounds whose breach counts as
-// a finding.
+// and bounds whose breach counts as a finding. The targets call the
+// converter's typed interface.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "converter/tonepak_api.h"
 
 using FuzzBytes = std::vector<uint8_t>;
 
@@ -40,8 +42,8 @@ uint64_t ScratchBytes();
 // Names of files whose name ends in suffix, anywhere below the scratch folder.
 std::vector<std::string> ScratchFilesEndingIn(const std::string& suffix);
 
-// Runs the converter's entry with these arguments (program name added).
-int RunConverterWith(const std::vector<std::string>& arguments);
+// The exit status the console program gives for a result: 0 or 1.
+int StatusOf(const tonepak::Result& result);
 
 // A read-only FILE over bytes in memory; closed by the caller.
 FILE* MemoryFile(const FuzzBytes& bytes);

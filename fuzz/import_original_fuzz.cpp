@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteScratchFile("original.asf", original);
   const bool inPlace = data[0] & 0x80;
   const int number = data[0] % 6;
-  std::vector<std::string> arguments{"-import", "song.wav", inPlace ? "original.asf" : "new.asf", "original.asf"};
-  if (number > 0) arguments.push_back(std::to_string(number - 1));
-  int status = RunConverterWith(arguments);
+  tonepak::ImportRequest request{"song.wav", inPlace ? "original.asf" : "new.asf", "original.asf", std::nullopt};
+  if (number > 0) request.bankSample = number - 1;
+  int status = StatusOf(tonepak::Import(request));
   Require(status == 0 || status == 1, "exit status 0 or 1");
   if (status != 0) Require(ReadScratchFile("original.asf") == original, "a failed import keeps the original");
   Require(ScratchFilesEndingIn("~").empty(), "no temporary left");

@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzBytes original = GoodOriginal(kind);
   WriteScratchFile("song.wav", wave);
   WriteScratchFile("original.asf", original);
-  std::vector<std::string> arguments{"-import", "song.wav", inPlace ? "original.asf" : "new.asf", "original.asf"};
-  if (kind == 2) arguments.push_back("1");
-  int status = RunConverterWith(arguments);
+  tonepak::ImportRequest request{"song.wav", inPlace ? "original.asf" : "new.asf", "original.asf", std::nullopt};
+  if (kind == 2) request.bankSample = 1;
+  int status = StatusOf(tonepak::Import(request));
   Require(status == 0 || status == 1, "exit status 0 or 1");
   if (status != 0) Require(ReadScratchFile("original.asf") == original, "a failed import keeps the original");
   Require(ScratchFilesEndingIn("~").empty(), "no temporary left");

@@ -4,7 +4,7 @@
 
 #include "converter/containers/stream_header.h"
 #include "converter/fatal.h"
-#include "converter/state.h"
+#include "converter/context.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -14,10 +14,11 @@ namespace {
 void WalkHeaders(const FuzzBytes& bytes) {
   FILE* file = MemoryFile(bytes);
   if (!file) return;
+  ConversionContext ctx;
   int32_t payloadLength = static_cast<int32_t>(bytes.size());
   for (int streams = 0; streams < 64; ++streams) {
     long before = std::ftell(file);
-    bool found = ReadStreamHeader(file, payloadLength);
+    bool found = ReadStreamHeader(ctx, file, payloadLength);
     if (!found) break;
     long step = payloadLength > 0 ? payloadLength : 4;
     if (std::ftell(file) + step <= before) step = before - std::ftell(file) + 1;
@@ -55,8 +56,7 @@ void ReadAndPatchFields(const FuzzBytes& bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  ScratchRun run;  // silences the console
-  ResetConverterState();
+  ScratchRun run;
   FuzzBytes bytes(data, data + size);
   try {
     WalkHeaders(bytes);

@@ -6,12 +6,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ScratchRun run;
-  ResetConverterState();
   const FuzzBytes bytes(data, data + size);
   FILE* wav = MemoryFile(bytes);
   if (!wav) std::abort();
   try {
-    ReadWaveInput(wav);
+    StreamParams params;
+    ReadWaveInput(wav, params);
     // The reader leaves the file at the first sample byte, never past the end.
     Require(std::ftell(wav) <= static_cast<long>(size), "reader stays inside the file");
   } catch (const FatalError&) {

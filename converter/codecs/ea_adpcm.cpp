@@ -1,9 +1,6 @@
 #include "converter/codecs/ea_adpcm.h"
 
 #include <cmath>
-#include <cstdio>
-
-#include "converter/messages.h"
 
 const float kEaCoef1[4] = {0.0f, 240.0f / 256, 460.0f / 256, 392.0f / 256};
 const float kEaCoef2[4] = {0.0f, 0.0f, -208.0f / 256, -220.0f / 256};
@@ -30,14 +27,18 @@ inline float Predict(int k, float cur, float prev, float delta) {
   return static_cast<float>(value);
 }
 
-// Truncates toward zero into 16 bits, marking clipped samples on the console.
-inline int16_t ClipSample(float value) {
+inline void Record(DecodeEvents* events, DecodeEvent event) {
+  if (events) events->list.push_back(event);
+}
+
+// Truncates toward zero into 16 bits, recording clipped samples.
+inline int16_t ClipSample(float value, DecodeEvents* events) {
   if (value > 32767.0f) {
-    std::fputs("o", stdout);
+    Record(events, DecodeEvent::kClippedHigh);
     return 32767;
   }
   if (value < -32768.0f) {
-    std::fputs("u", stdout);
+    Record(events, DecodeEvent::kClippedLow);
     return -32768;
   }
   return static_cast<int16_t>(value);
@@ -49,7 +50,7 @@ inline uint8_t* PutSample(uint8_t* out, int16_t sample) {
   return out + 2;
 }
 
-// Indices above 3 are reported and decoded with the first pair.
+// Indices above 3 are recorded and decoded with the first pair.
 inline int CheckedCoefficient(int k, bool& corrupt) {
   if (k > 3) {
     corrupt = true;
@@ -80,15 +81,15 @@ uint8_t* DecodeEaAdpcmMono(const uint8_t* source, uint8_t* destination, EaAdpcmS
   for (int f = 0; f < frames; ++f, source += 15) {
     bool corrupt = false;
     int k = CheckedCoefficient(source[0] >> 4, corrupt);
-    if (corrupt) ReportCorruptSound();
+    if (corrupt) Record(state.events, DecodeEvent::kCorruptFrame);
     const float* row = delta[source[0] & 0x0F];
     float cur = static_cast<float>(state.current1);
     float prev = static_cast<float>(state.previous1);
     for (int i = 1; i < 15; ++i) {
       float high = Predict(k, cur, prev, row[source[i] >> 4]);
-      out = PutSample(out, ClipSample(high));
+      out = PutSample(out, ClipSample(high, state.events));
       float low = Predict(k, high, cur, row[source[i] & 0x0F]);
-      out = PutSample(out, ClipSample(low));
+      out = PutSample(out, ClipSample(low, state.events));
       prev = high;
       cur = low;
     }
@@ -110,14 +111,14 @@ uint8_t* DecodeEaAdpcmStereo(const uint8_t* source, uint8_t* destination, EaAdpc
     bool corrupt = false;
     int kL = CheckedCoefficient(source[0] >> 4, corrupt);
     int kR = CheckedCoefficient(source[0] & 0x0F, corrupt);
-    if (corrupt) ReportCorruptSound();
+    if (corrupt) Record(state.events, DecodeEvent::kCorruptFrame);
     const float* rowL = delta[source[1] >> 4];
     const float* rowR = delta[source[1] & 0x0F];
     for (int i = 2; i < 30; ++i) {
       float nextL = Predict(kL, curL, prevL, rowL[source[i] >> 4]);
       float nextR = Predict(kR, curR, prevR, rowR[source[i] & 0x0F]);
-      out = PutSample(out, ClipSample(nextL));
-      out = PutSample(out, ClipSample(nextR));
+      out = PutSample(out, ClipSample(nextL, state.events));
+      out = PutSample(out, ClipSample(nextR, state.events));
       prevL = curL;
       curL = nextL;
       prevR = curR;

@@ -4,12 +4,17 @@
 
 #include <cstdint>
 
+#include "converter/codecs/decode_events.h"
+
 struct EaAdpcmState {
   int32_t count = 0;  // mono: data bytes; stereo: samples per channel
   int32_t current1 = 0;
   int32_t previous1 = 0;
   int32_t current2 = 0;
   int32_t previous2 = 0;
+  // The decoder records clipped samples and corrupt frames here (none: they
+  // go unrecorded).
+  DecodeEvents* events = nullptr;
 };
 
 // c1 weighs the most recent sample, c2 the one before it (exact in float).

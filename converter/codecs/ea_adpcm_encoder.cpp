@@ -7,7 +7,6 @@
 
 #include "converter/codecs/ea_adpcm_encoder_helper.h"
 #include "converter/codecs/ea_adpcm_encoder_search.h"
-#include "converter/fatal.h"
 
 namespace {
 
@@ -36,9 +35,9 @@ struct MonoWinner {
 // (index 0, scale 0) stands in when none is below the limit. Every
 // predicting candidate comes after the zero-prediction ones: reaching their
 // best cost is losing.
-MonoWinner SearchMonoFrame(LaneJob& job) {
+MonoWinner SearchMonoFrame(EaAdpcmKernel kernel, LaneJob& job) {
   double zeroCosts[13];
-  ZeroPredictionCosts(job.x, zeroCosts);
+  ZeroPredictionCosts(kernel, job.x, zeroCosts);
   MonoWinner best;
   uint32_t bestCost = kNoWinnerCost;
   for (int s = 0; s <= 12; ++s) {
@@ -49,7 +48,7 @@ MonoWinner SearchMonoFrame(LaneJob& job) {
     }
   }
   const ea_kernel::Segment all = {&job, 0, kPredictingLanes, static_cast<double>(bestCost)};
-  RunLanes(&all, 1);
+  RunLanes(kernel, &all, 1);
   for (int k = 1; k <= 3; ++k) {
     for (int s = 0; s <= 12; ++s) {
       const int lane = s * 3 + k - 1;
@@ -96,6 +95,7 @@ struct Half {
   int32_t* current;
   int32_t* previous;
   int32_t halfBytes;
+  EaAdpcmKernel kernel;
 };
 
 void EncodeHalf(void* argument) {
@@ -105,7 +105,7 @@ void EncodeHalf(void* argument) {
   EaAdpcmState state;
   state.current1 = *half.current;
   state.previous1 = *half.previous;
-  EncodeEaAdpcmMono(values.data(), half.output, state, half.halfBytes);
+  EncodeEaAdpcmMono(values.data(), half.output, state, half.halfBytes, half.kernel);
   *half.current = state.current1;
   *half.previous = state.previous1;
 }
@@ -113,14 +113,15 @@ void EncodeHalf(void* argument) {
 // Split stereo: all left frames, then all right frames. The halves are
 // independent; the left one goes to the helper when there is enough of it
 // to pay for the hand-over.
-uint8_t* EncodeSplitStereo(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount) {
+uint8_t* EncodeSplitStereo(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount,
+                           EaAdpcmKernel kernel) {
   if (byteCount <= 0) return output;
   const int64_t pairs = byteCount / 4;
   const int32_t halfBytes = byteCount / 2;
   const int64_t halfFrames = (static_cast<int64_t>(halfBytes) + 55) / 56;
   uint8_t* rightOut = output + halfFrames * kMonoFrameBytes;
-  Half left = {pcm, pairs, 0, output, &state.current1, &state.previous1, halfBytes};
-  Half right = {pcm, pairs, 1, rightOut, &state.current2, &state.previous2, halfBytes};
+  Half left = {pcm, pairs, 0, output, &state.current1, &state.previous1, halfBytes, kernel};
+  Half right = {pcm, pairs, 1, rightOut, &state.current2, &state.previous2, halfBytes, kernel};
   EncoderHelper* helper = halfFrames >= kMinFramesPerThread ? EncoderHelper::Get() : nullptr;
   if (helper != nullptr && helper->TryBegin(EncodeHalf, &left)) {
     // The helper writes into the caller's buffers: it must be done before
@@ -142,7 +143,8 @@ uint8_t* EncodeSplitStereo(const int16_t* pcm, uint8_t* output, EaAdpcmState& st
 
 }  // namespace
 
-uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount) {
+uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount,
+                           EaAdpcmKernel kernel) {
   if (byteCount <= 0) return output;
   const int64_t valueCount = byteCount / 2;
   const int64_t frames = (static_cast<int64_t>(byteCount) + 55) / 56;
@@ -155,7 +157,7 @@ uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState
     LoadFrame(samples, valueCount, f * kFrameSamples, 1, job.x);
     job.cur = cur;
     job.prev = prev;
-    output = WriteMonoFrame(job, SearchMonoFrame(job), output, cur, prev);
+    output = WriteMonoFrame(job, SearchMonoFrame(kernel, job), output, cur, prev);
   }
   state.current1 = TruncateHistory(cur);
   state.previous1 = TruncateHistory(prev);
@@ -164,14 +166,7 @@ uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState
 
 uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount,
                        const EaAdpcmLayout& layout) {
-  uint8_t* end = output;
-  if (layout.channels == 2 && layout.split) {
-    end = EncodeSplitStereo(pcm, output, state, byteCount);
-  } else if (layout.channels == 2) {
-    end = EncodeEaAdpcmStereo(pcm, output, state, byteCount);
-  } else {
-    end = EncodeEaAdpcmMono(pcm, output, state, byteCount);
-  }
-  if (end <= output) Fatal("encoder returned no data. this is bug!");
-  return end;
+  if (layout.channels == 2 && layout.split) return EncodeSplitStereo(pcm, output, state, byteCount, layout.kernel);
+  if (layout.channels == 2) return EncodeEaAdpcmStereo(pcm, output, state, byteCount, layout.kernel);
+  return EncodeEaAdpcmMono(pcm, output, state, byteCount, layout.kernel);
 }

@@ -1,10 +1,9 @@
-// Choice of the encoder's candidate kernel. All kernels give the same bytes;
-// tests and benchmarks switch between them to prove and measure that.
+// The encoder's candidate kernels. All give the same bytes; the caller
+// passes the one to use (tests and benchmarks switch between them to prove
+// and measure that).
 #pragma once
 
 enum class EaAdpcmKernel { kScalar, kSse2, kAvx2 };
 
-// The fastest kernel this CPU runs (what the encoder uses by default).
+// The fastest kernel this CPU runs, found once at start-up.
 EaAdpcmKernel DetectedEaAdpcmKernel();
-// The caller must pick a kernel the CPU and the build support.
-void SelectEaAdpcmKernel(EaAdpcmKernel kernel);

@@ -1,5 +1,5 @@
-// The encoder's lane kernels, chosen once: a table of one entry per kernel,
-// the fastest the CPU runs selected on first use.
+// The encoder's lane kernels: a table of one entry per kernel, and the
+// fastest the CPU runs, found once at start-up.
 #include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/codecs/ea_adpcm_encoder_kernel.h"
 #include "converter/codecs/ea_adpcm_encoder_search.h"
@@ -12,7 +12,7 @@ struct KernelEntry {
 };
 
 // Indexed by EaAdpcmKernel. A kernel the build lacks gets the scalar entry;
-// SelectEaAdpcmKernel's callers never pick it.
+// callers never pass it.
 const KernelEntry kKernels[] = {
     {ea_kernel::RunLanesScalar, ea_kernel::ZeroPredictionCostsScalar},
 #if defined(__SSE2__)
@@ -39,30 +39,30 @@ EaAdpcmKernel DetectKernel() {
 #endif
 }
 
-const KernelEntry*& Active() {
-  static const KernelEntry* active = &kKernels[static_cast<int>(DetectKernel())];
-  return active;
-}
+const KernelEntry& EntryOf(EaAdpcmKernel kernel) { return kKernels[static_cast<int>(kernel)]; }
 
 bool Wild(double value) { return !(value <= ea_kernel::kHistoryLimit && value >= -ea_kernel::kHistoryLimit); }
 
 }  // namespace
 
-void SelectEaAdpcmKernel(EaAdpcmKernel kernel) { Active() = &kKernels[static_cast<int>(kernel)]; }
-
-EaAdpcmKernel DetectedEaAdpcmKernel() { return DetectKernel(); }
+EaAdpcmKernel DetectedEaAdpcmKernel() {
+  static const EaAdpcmKernel detected = DetectKernel();
+  return detected;
+}
 
 namespace ea_search {
 
 // Histories beyond the lane kernels' exact range come only from a caller's
 // state, never from coding; such frames take the scalar kernel.
-void RunLanes(const ea_kernel::Segment* segments, int count) {
+void RunLanes(EaAdpcmKernel kernel, const ea_kernel::Segment* segments, int count) {
   bool wild = false;
   for (int g = 0; g < count; ++g) wild = wild || Wild(segments[g].job->cur) || Wild(segments[g].job->prev);
-  (wild ? kKernels[0] : *Active()).runLanes(segments, count);
+  (wild ? kKernels[0] : EntryOf(kernel)).runLanes(segments, count);
 }
 
-void ZeroPredictionCosts(const double* x, double* costs) { Active()->zeroPredictionCosts(x, costs); }
+void ZeroPredictionCosts(EaAdpcmKernel kernel, const double* x, double* costs) {
+  EntryOf(kernel).zeroPredictionCosts(x, costs);
+}
 
 void SetLane(LaneJob& job, int lane, int k, int s) {
   const int step = 4096 >> s;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "converter/codecs/ea_adpcm.h"
+#include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/codecs/ea_adpcm_encoder_kernel.h"
 
 namespace ea_search {
@@ -22,11 +23,11 @@ constexpr int kMonoFrameBytes = 15;
 constexpr int kStereoFrameBytes = 30;
 constexpr uint32_t kNoWinnerCost = 20000000;
 
-// Codes the segments with the selected kernel (the scalar one for histories
+// Codes the segments with the given kernel (the scalar one for histories
 // beyond the lane kernels' exact range).
-void RunLanes(const ea_kernel::Segment* segments, int count);
-// Costs of coefficient index 0 at scales 0-12 with the selected kernel.
-void ZeroPredictionCosts(const double* x, double* costs);
+void RunLanes(EaAdpcmKernel kernel, const ea_kernel::Segment* segments, int count);
+// Costs of coefficient index 0 at scales 0-12 with the given kernel.
+void ZeroPredictionCosts(EaAdpcmKernel kernel, const double* x, double* costs);
 
 // Lane `lane` of job codes coefficient index k at scale s.
 void SetLane(LaneJob& job, int lane, int k, int s);

@@ -21,6 +21,7 @@ constexpr int kChunkLanes = 12;
 struct StereoJobs {
   LaneJob left;
   LaneJob right;
+  EaAdpcmKernel kernel;
 };
 
 void SetStereoLanes(StereoJobs& jobs) {
@@ -105,7 +106,7 @@ void CodeNextChunks(StereoJobs& jobs, LaneProgress& progress, const Winner& winn
     chunks[count++] = {&jobs.right, progress.codedRight, last, bound};
     progress.codedRight = last;
   }
-  RunLanes(chunks, count);
+  RunLanes(jobs.kernel, chunks, count);
 }
 
 // A candidate's cost is its left part plus its right part, so the earliest
@@ -162,13 +163,15 @@ uint8_t* WriteStereoFrame(const StereoJobs& jobs, const Winner& winner, uint8_t*
 
 }  // namespace
 
-uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount) {
+uint8_t* EncodeEaAdpcmStereo(const int16_t* samples, uint8_t* output, EaAdpcmState& state, int32_t byteCount,
+                             EaAdpcmKernel kernel) {
   if (byteCount <= 0) return output;
   const int64_t valueCount = byteCount / 2;
   const int64_t frames = (static_cast<int64_t>(byteCount) + 111) / 112;
   std::vector<StereoJobs> storage(1);
   StereoJobs& jobs = storage[0];
   SetStereoLanes(jobs);
+  jobs.kernel = kernel;
   float curL = static_cast<float>(state.current1);
   float prevL = static_cast<float>(state.previous1);
   float curR = static_cast<float>(state.current2);

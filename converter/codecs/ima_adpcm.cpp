@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
-#include "converter/file_io.h"
+#include "common/base/byte_order.h"
+
+using kickora::GetI16LE;
+using kickora::GetI32LE;
+using kickora::GetU32LE;
+using kickora::PutU16LE;
 
 namespace {
 

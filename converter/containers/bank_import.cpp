@@ -9,9 +9,8 @@
 #include "converter/containers/stream_header.h"
 #include "converter/containers/wave_samples.h"
 #include "converter/fatal.h"
-#include "converter/import_state.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -97,10 +96,10 @@ int32_t NewBankSampleLength(int32_t pcmBytes, int channels) {
   return static_cast<int32_t>(length & ~int64_t{31});
 }
 
-void ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination) {
-  RequireCodableChannels();
-  const int channels = Params().channels;
-  const int32_t target = Import().dataOffset;
+void ImportBankSample(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination) {
+  RequireCodableChannels(ctx.params.channels);
+  const int channels = ctx.params.channels;
+  const int32_t target = ctx.import.dataOffset;
   const long bankSize = FileSize(bank.get());
   if (target < 0 || target > bankSize) FatalBankInconsistent();
   pcmBytes = std::max(pcmBytes, 0);
@@ -109,15 +108,15 @@ void ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* 
   // past the buffer.
   const size_t pcmRoom = (static_cast<size_t>(pcmBytes) + 111) / 112 * 112;
   std::vector<int16_t> samples(pcmRoom / 2 + 56, 0);
-  ReadWaveSamples(reinterpret_cast<uint8_t*>(samples.data()), pcmBytes, wav);
+  ReadWaveSamples(ctx, reinterpret_cast<uint8_t*>(samples.data()), pcmBytes, wav);
   std::vector<uint8_t> coded((pcmRoom / 56 + 2) * 15 + 60);
 
-  std::printf("encoding...");
-  std::fflush(stdout);
+  ctx.Put("encoding...");
   EaAdpcmState state{};
-  const EaAdpcmLayout layout{static_cast<int16_t>(channels), (Params().codecFlags & EA_ADPCM2) != 0};
+  const EaAdpcmLayout layout{static_cast<int16_t>(channels), (ctx.params.codecFlags & EA_ADPCM2) != 0, ctx.kernel};
   uint8_t* end = EncodeEaAdpcm(samples.data(), coded.data(), state, pcmBytes, layout);
-  std::printf(" ok\n");
+  if (end <= coded.data()) FatalNoEncoderOutput();
+  ctx.Put(" ok\n");
   const int64_t codedBytes = end - coded.data();
   const int64_t G = (codedBytes + 3) & ~int64_t{3};
 
@@ -168,9 +167,10 @@ void ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* 
   }
   bank.reset();
 
-  ClearReadOnly(destination);
+  MakeWritable(ctx, destination);
   ReplacementFile out(destination);
   if (!out.Open()) FatalCouldNotOpen(destination);
+  ctx.Wrote(destination);
   std::fwrite(image.data(), 1, image.size(), out.get());
   if (!out.Commit()) FatalWriteError();
 }

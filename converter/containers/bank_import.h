@@ -7,10 +7,12 @@
 
 #include "converter/file_io.h"
 
+struct ConversionContext;
+
 // Codes pcmBytes of WAV audio into the sample the probe found (its data
 // offset in the import state) and writes the whole bank to destination.
 // It returns only once the destination is complete; every failure is fatal.
-void ImportBankSample(int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination);
+void ImportBankSample(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandle bank, const char* destination);
 
 // Length field for a bank sample of pcmBytes (never negative).
 int32_t NewBankSampleLength(int32_t pcmBytes, int channels);

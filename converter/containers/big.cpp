@@ -9,7 +9,7 @@
 #include "converter/containers/wav.h"
 #include "converter/file_io.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -20,10 +20,6 @@ struct DirectoryEntry {
   uint32_t dataSize = 0;
   std::string name;
 };
-
-uint32_t GetU24BE(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
-}
 
 // Reads one directory entry at the file position. False when the directory
 // ends before the entry's offset and size. A name that runs into the end of
@@ -69,16 +65,16 @@ bool StaysInDestination(const std::string& name) {
 
 }  // namespace
 
-bool ScanBigArchive(FILE* archive, bool isBigf, int forcedMode) {
-  std::printf("scanning %s-pack file\n", isBigf ? "BIGF" : "C0FB");
-  StreamParams& params = Params();
+bool ScanBigArchive(ConversionContext& ctx, FILE* archive, bool isBigf, int forcedMode) {
+  ctx.Print("scanning %s-pack file\n", isBigf ? "BIGF" : "C0FB");
+  StreamParams& params = ctx.params;
   params.codecFlags = 0;
 
   const long archiveSize = FileSize(archive);
   uint8_t countBytes[2];
   std::fseek(archive, isBigf ? 10 : 4, SEEK_SET);
   if (!ReadExact(archive, countBytes, 2)) {
-    std::printf("archive directory is truncated\n");
+    ctx.Print("archive directory is truncated\n");
     return false;
   }
   unsigned entries = static_cast<unsigned>(countBytes[0] << 8 | countBytes[1]);
@@ -87,34 +83,35 @@ bool ScanBigArchive(FILE* archive, bool isBigf, int forcedMode) {
   for (; entries > 0; --entries) {
     DirectoryEntry entry;
     if (!ReadEntry(archive, isBigf, entry)) {
-      std::printf("archive directory is truncated\n");
+      ctx.Print("archive directory is truncated\n");
       return false;
     }
     const long nextEntry = std::ftell(archive);
 
     const std::string name = OutputName(entry.name);
     if (entry.dataOffset >= static_cast<uint32_t>(archiveSize)) {
-      std::printf("entry '%s' lies outside the archive\n", entry.name.c_str());
+      ctx.Print("entry '%s' lies outside the archive\n", entry.name.c_str());
       return false;
     }
-    const std::string path = JoinPath(Converter().destinationDir, name);
+    const std::string path = JoinPath(ctx.destinationDir, name);
     FileHandle wav;
     if (StaysInDestination(name)) {
-      ClearReadOnly(path.c_str());
+      MakeWritable(ctx, path.c_str());
       wav = OpenFile(path.c_str(), "wb");
     }
-    if (!wav) return ReportCouldNotOpenForWriting(name.c_str());
-    WriteWavHeader(wav.get());
-    std::printf("\nWriting %s\n", name.c_str());
+    if (!wav) return ReportCouldNotOpenForWriting(ctx, name.c_str());
+    ctx.Wrote(path);
+    WriteWavHeader(wav.get(), params);
+    ctx.Print("\nWriting %s\n", name.c_str());
 
     // The payload limit is the entry's size, but never more than the archive
     // holds behind the entry's start.
     std::fseek(archive, static_cast<long>(entry.dataOffset), SEEK_SET);
     int32_t payloadLength = static_cast<int32_t>(
         std::min<int64_t>(entry.dataSize, static_cast<int64_t>(archiveSize) - entry.dataOffset));
-    if (!ReadStreamHeader(archive, payloadLength)) return false;
-    const bool decoded = payloadLength != 0 ? DecodePayload(archive, wav.get(), payloadLength)
-                                            : DecodeBlocks(archive, wav.get(), forcedMode);
+    if (!ReadStreamHeader(ctx, archive, payloadLength)) return false;
+    const bool decoded = payloadLength != 0 ? DecodePayload(ctx, archive, wav.get(), payloadLength)
+                                            : DecodeBlocks(ctx, archive, wav.get(), forcedMode);
     wav.reset();
     if (!decoded) return false;
     std::fseek(archive, nextEntry, SEEK_SET);

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+struct ConversionContext;
+
 // archive is open at any position; isBigf tells the two directory layouts
 // apart. Returns false on failure.
-bool ScanBigArchive(FILE* archive, bool isBigf, int forcedMode);
+bool ScanBigArchive(ConversionContext& ctx, FILE* archive, bool isBigf, int forcedMode);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "converter/containers/stream_decode.h"
@@ -10,7 +11,7 @@
 #include "converter/fatal.h"
 #include "converter/file_io.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -33,8 +34,7 @@ size_t DecoderOutputBytes(int32_t count) { return 10 * static_cast<size_t>(count
 // The EA_ADPCM2 stereo decoder interleaves both channels through a buffer of
 // kScratchBytes; a count whose output would not fit it is cut down to one
 // that does.
-int32_t LimitForScratch(int32_t count) {
-  const StreamParams& params = Params();
+int32_t LimitForScratch(const StreamParams& params, int32_t count) {
   if (!(params.codecFlags & EA_ADPCM2) || (params.codecFlags & IMA_ADPCM) || params.channels != 2) return count;
   // Each channel makes 56 bytes per 15-byte frame of count.
   const int32_t limit = static_cast<int32_t>(kScratchBytes / (2 * 56) * 15);
@@ -54,12 +54,12 @@ struct SampleData {
 
 // Reads at most length bytes of the bank from dataOffset; what lies beyond
 // the end of the bank is not decoded.
-SampleData ReadSampleData(FILE* bank, long bankSize, int32_t dataOffset, int32_t length) {
+SampleData ReadSampleData(const StreamParams& params, FILE* bank, long bankSize, int32_t dataOffset, int32_t length) {
   SampleData data;
   int64_t available = 0;
   if (dataOffset >= 0 && dataOffset < bankSize) available = bankSize - static_cast<int64_t>(dataOffset);
   data.count = static_cast<int32_t>(std::clamp<int64_t>(length, 0, available));
-  data.count = LimitForScratch(data.count);
+  data.count = LimitForScratch(params, data.count);
   data.input.assign(DecoderInputBytes(data.count), 0);
   if (data.count > 0) {
     std::fseek(bank, dataOffset, SEEK_SET);
@@ -108,9 +108,9 @@ class RegionIndex {
 
 // Prints "->n" for the first slot whose data region holds each further list's
 // data offset.
-void PrintCrossReferences(uint8_t* header, int headerBytes, int firstListEnd, const RegionIndex& regions,
-                          int32_t& dataOffset) {
-  StreamParams& params = Params();
+void PrintCrossReferences(ConversionContext& ctx, uint8_t* header, int headerBytes, int firstListEnd,
+                          const RegionIndex& regions, int32_t& dataOffset) {
+  StreamParams& params = ctx.params;
   bool printed = false;
   int position = firstListEnd;
   while (position < kBankHeaderBytes) {
@@ -120,12 +120,12 @@ void PrintCrossReferences(uint8_t* header, int headerBytes, int firstListEnd, co
     if (end == position) break;
     const int slot = regions.SlotOf(dataOffset);
     if (slot >= 0) {
-      std::printf("->%d", slot + 1);
+      ctx.Print("->%d", slot + 1);
       printed = true;
     }
     position = end;
   }
-  if (printed) std::printf("\n");
+  if (printed) ctx.Print("\n");
 }
 
 }  // namespace
@@ -161,8 +161,8 @@ int FindBankSample(FILE* bank, uint8_t* header, int slot, int32_t* headerPositio
   return 1;
 }
 
-bool ExportBank(FILE* bank, int forcedMode) {
-  StreamParams& params = Params();
+bool ExportBank(ConversionContext& ctx, FILE* bank, int forcedMode) {
+  StreamParams& params = ctx.params;
   params.channels = 1;
   params.frequency = 22050;
   params.bitsPerSample = 16;
@@ -175,7 +175,7 @@ bool ExportBank(FILE* bank, int forcedMode) {
   std::fseek(bank, 4, SEEK_SET);
   ReadZeroFilled(bank, fields, 4);
   const int slots = GetI16LE(fields + 2);
-  std::printf("BNK contains %d samples\n", slots);
+  ctx.Print("BNK contains %d samples\n", slots);
 
   uint8_t header[kBankHeaderBytes];
   int headerBytes = 0;
@@ -206,35 +206,39 @@ bool ExportBank(FILE* bank, int forcedMode) {
 
     char name[16];
     std::snprintf(name, sizeof name, "%3.3d.wav", slot + 1);
-    std::printf("%d: ", slot + 1);
-    std::printf("BNK offset %d, data %d\n", headerPosition, dataOffset);
+    ctx.Print("%d: ", slot + 1);
+    ctx.Print("BNK offset %d, data %d\n", headerPosition, dataOffset);
 
-    ClearReadOnly(name);
-    FileHandle wav = OpenFile(name, "wb");
+    const std::string path = JoinPath(ctx.bankFolder, name);
+    MakeWritable(ctx, path.c_str());
+    FileHandle wav = OpenFile(path.c_str(), "wb");
     if (!wav) return false;
+    ctx.Wrote(path);
 
-    PrintStreamLine();
-    WriteWavHeader(wav.get());
+    PrintStreamLine(ctx);
+    WriteWavHeader(wav.get(), params);
 
-    SampleData data = ReadSampleData(bank, bankSize, dataOffset, params.length);
+    SampleData data = ReadSampleData(params, bank, bankSize, dataOffset, params.length);
     std::vector<uint8_t> output(DecoderOutputBytes(data.count));
+    DecodeEvents events;
     const DecodedBlock decoded = DecodeBlock(data.input.data(), output.data(), data.count, BlockHeader{},
-                                             BlockCoding{params.codecFlags, params.channels, params.eacsSeen});
+                                             BlockCoding{params.codecFlags, params.channels, params.eacsSeen, &events});
+    PrintDecodeEvents(ctx, events);
     params.bitsPerSample = static_cast<int16_t>(decoded.bitsPerSample);
     const size_t produced = decoded.end ? static_cast<size_t>(decoded.end - output.data()) : 0;
     pcmWritten += produced;
     if (pcmWritten > pcmBudget) {
-      std::printf("corrupt input file\n");
+      ctx.Print("corrupt input file\n");
       return false;
     }
     if (produced > 0) {
-      std::printf("%8.8X %d\n", static_cast<unsigned>(produced), static_cast<int>(produced));
-      if (std::fwrite(output.data(), 1, produced, wav.get()) != produced) return ReportWriteError();
+      ctx.Print("%8.8X %d\n", static_cast<unsigned>(produced), static_cast<int>(produced));
+      if (std::fwrite(output.data(), 1, produced, wav.get()) != produced) return ReportWriteError(ctx);
     }
-    FinishWavHeader(wav.get(), static_cast<uint32_t>(produced));
+    FinishWavHeader(wav.get(), params, static_cast<uint32_t>(produced));
     wav.reset();
 
-    PrintCrossReferences(header, headerBytes, firstListEnd, regionIndex, dataOffset);
+    PrintCrossReferences(ctx, header, headerBytes, firstListEnd, regionIndex, dataOffset);
   }
   return true;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+struct ConversionContext;
+
 constexpr int kBankHeaderBytes = 1000;
 
 // Reads slot's sample header (up to kBankHeaderBytes) into header. Returns 1
@@ -17,5 +19,5 @@ int FindBankSample(FILE* bank, uint8_t* header, int slot, int32_t* headerPositio
                    int* headerBytes = nullptr);
 
 // Writes every sample of the bank (file positioned behind its magic) to
-// NNN.wav in the current directory. Returns false on failure.
-bool ExportBank(FILE* bank, int forcedMode);
+// NNN.wav in the current directory (or the context's bank folder). Returns false on failure.
+bool ExportBank(ConversionContext& ctx, FILE* bank, int forcedMode);

@@ -10,7 +10,7 @@
 #include "converter/containers/wav.h"
 #include "converter/file_io.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -36,14 +36,14 @@ struct BlockLayout {
   int32_t count;
 };
 
-bool CorruptBlock() {
-  std::fputs("corrupt input file\n", stdout);
+bool CorruptBlock(ConversionContext& ctx) {
+  ctx.Put("corrupt input file\n");
   return false;
 }
 
 // Reads the block fields by the codec and checks them against the limits.
-bool ReadBlockFields(FILE* input, BlockHeader& header, BlockLayout& layout) {
-  const StreamParams& p = Params();
+bool ReadBlockFields(ConversionContext& ctx, FILE* input, BlockHeader& header, BlockLayout& layout) {
+  const StreamParams& p = ctx.params;
   uint16_t flags = p.codecFlags;
   std::memset(header.bytes, 0, sizeof header.bytes);
   layout.uncompOld = false;
@@ -62,19 +62,19 @@ bool ReadBlockFields(FILE* input, BlockHeader& header, BlockLayout& layout) {
   ReadZeroFilled(input, header.bytes, static_cast<size_t>(layout.fieldBytes));
   int32_t size = GetI32LE(header.bytes);
   int32_t count = layout.fieldBytes >= 8 ? GetI32LE(header.bytes + 4) : 0;
-  if (size > kMaxBlockField) return CorruptBlock();
+  if (size > kMaxBlockField) return CorruptBlock(ctx);
   // A size below the fields' end would give a negative data length.
-  if (size < 4 + layout.fieldBytes) return CorruptBlock();
+  if (size < 4 + layout.fieldBytes) return CorruptBlock(ctx);
   layout.dataBytes = size - 4 - layout.fieldBytes;
 
   if (flags & (UNCOMP_16 | UNCOMP_8)) {
     layout.count = layout.dataBytes;
   } else if (flags & EA_ADPCM2) {
     int32_t channel2Offset = GetI32LE(header.bytes + 12);
-    if (channel2Offset > kMaxBlockField || channel2Offset < 4) return CorruptBlock();
+    if (channel2Offset > kMaxBlockField || channel2Offset < 4) return CorruptBlock(ctx);
     layout.count = channel2Offset - 4;
   } else {
-    if (count > kMaxBlockField) return CorruptBlock();
+    if (count > kMaxBlockField) return CorruptBlock(ctx);
     layout.count = count;
     if (!(flags & UNCOMP_OLD) && p.eacsSeen && count == 0) layout.count = layout.dataBytes;
   }
@@ -84,30 +84,33 @@ bool ReadBlockFields(FILE* input, BlockHeader& header, BlockLayout& layout) {
 // A count never decodes more than the block brought (a stereo EA ADPCM
 // count is in samples, 28 to each 30-byte frame; every other count is in
 // bytes): a hostile count would turn a 20-byte block into 32 KB of silence.
-int32_t JustifiedCount(int32_t count, int32_t dataBytes) {
-  const StreamParams& p = Params();
+int32_t JustifiedCount(const StreamParams& p, int32_t count, int32_t dataBytes) {
   const bool stereoEa = !(p.codecFlags & (IMA_ADPCM | EA_ADPCM2)) && (p.codecFlags & EA_ADPCM) && p.channels == 2;
   return std::min(count, stereoEa ? (dataBytes + 29) / 30 * 28 : dataBytes);
 }
 
 // The UNCOMP_OLD copy never takes more bytes than the block brought.
-int32_t ClampUncompOldCount(int32_t count, int32_t dataBytes) {
-  int bytesPerSample = Params().channels == 2 ? 4 : 2;
+int32_t ClampUncompOldCount(const StreamParams& p, int32_t count, int32_t dataBytes) {
+  int bytesPerSample = p.channels == 2 ? 4 : 2;
   return std::clamp(count, 0, dataBytes / bytesPerSample);
 }
 
-bool WritePcm(FILE* wav, const uint8_t* pcm, size_t bytes) {
-  if (std::fwrite(pcm, 1, bytes, wav) != bytes) return ReportWriteError();
+bool WritePcm(ConversionContext& ctx, FILE* wav, const uint8_t* pcm, size_t bytes) {
+  if (std::fwrite(pcm, 1, bytes, wav) != bytes) return ReportWriteError(ctx);
   return true;
 }
 
-BlockCoding CodingOf(const StreamParams& p) { return BlockCoding{p.codecFlags, p.channels, p.eacsSeen}; }
+BlockCoding CodingOf(const StreamParams& p, DecodeEvents* events) {
+  return BlockCoding{p.codecFlags, p.channels, p.eacsSeen, events};
+}
 
 // EA_ADPCM2 stereo: the two channels' halves, each coded as mono frames
 // behind its own history, interleaved into output.
-uint8_t* DecodeSplitStereo(const uint8_t* data, uint8_t* output, int32_t count, uint8_t* leftEnd) {
+uint8_t* DecodeSplitStereo(const uint8_t* data, uint8_t* output, int32_t count, uint8_t* leftEnd,
+                           DecodeEvents* events) {
   EaAdpcmState right;
   right.count = count;
+  right.events = events;
   right.current1 = GetI16LE(data + count);
   right.previous1 = GetI16LE(data + count + 2);
   uint8_t* end = DecodeEaAdpcmMono(data + count + 4, leftEnd, right);
@@ -141,7 +144,10 @@ void SeekNextPayloadHeader(FILE* input) {
 
 }  // namespace
 
-bool FindNextDataBlock(FILE* file) {
+namespace {
+
+template <typename Source>
+bool FindNextDataBlockIn(Source& file) {
   uint8_t unit[4];
   while (ReadExact(file, unit, 4)) {
     if (IsSkippedBlock(unit)) {
@@ -157,6 +163,11 @@ bool FindNextDataBlock(FILE* file) {
   return false;
 }
 
+}  // namespace
+
+bool FindNextDataBlock(FILE* file) { return FindNextDataBlockIn(file); }
+bool FindNextDataBlock(MemoryReader& memory) { return FindNextDataBlockIn(memory); }
+
 DecodedBlock DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, const BlockHeader& header,
                          const BlockCoding& coding) {
   const uint16_t flags = coding.codecFlags;
@@ -168,13 +179,15 @@ DecodedBlock DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, co
   } else if (flags & EA_ADPCM2) {
     EaAdpcmState state;
     state.count = count;
+    state.events = coding.events;
     state.current1 = GetI16LE(header.bytes + 16);
     state.previous1 = GetI16LE(header.bytes + 18);
     decoded.end = DecodeEaAdpcmMono(data, output, state);
-    if (stereo) decoded.end = DecodeSplitStereo(data, output, count, decoded.end);
+    if (stereo) decoded.end = DecodeSplitStereo(data, output, count, decoded.end, coding.events);
   } else if (flags & EA_ADPCM) {
     EaAdpcmState state;
     state.count = count;
+    state.events = coding.events;
     state.current1 = GetI16LE(header.bytes + 8);
     state.previous1 = GetI16LE(header.bytes + 10);
     state.current2 = GetI16LE(header.bytes + 12);
@@ -190,44 +203,46 @@ DecodedBlock DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, co
   return decoded;
 }
 
-bool DecodeBlocks(FILE* input, FILE* wav, int forcedMode) {
+bool DecodeBlocks(ConversionContext& ctx, FILE* input, FILE* wav, int forcedMode) {
   std::vector<uint8_t> in(kBlockInputBytes);
   std::vector<uint8_t> out(kBlockOutputBytes);
-  StreamParams& p = Params();
+  StreamParams& p = ctx.params;
   if (forcedMode >= 0) p.codecFlags = ForcedCodecFlags(forcedMode);
 
   long blockNumber = 0;
   uint32_t total = 0;
+  DecodeEvents events;
   for (;;) {
     if (!FindNextDataBlock(input)) {
-      FinishWavHeader(wav, total);
+      FinishWavHeader(wav, p, total);
       return true;
     }
     BlockHeader header;
     BlockLayout layout{};
-    if (!ReadBlockFields(input, header, layout)) return false;
-    std::printf("%ld%c", blockNumber++, 13);
+    if (!ReadBlockFields(ctx, input, header, layout)) return false;
+    ctx.Print("%ld%c", blockNumber++, 13);
 
     std::memset(in.data(), 0, kBlockReadReach);
     ReadZeroFilled(input, in.data(), static_cast<size_t>(layout.dataBytes));
     int32_t count = layout.count;
-    count = layout.uncompOld ? ClampUncompOldCount(count, layout.dataBytes) : JustifiedCount(count, layout.dataBytes);
-    const DecodedBlock decoded = DecodeBlock(in.data(), out.data(), count, header, CodingOf(p));
+    count = layout.uncompOld ? ClampUncompOldCount(p, count, layout.dataBytes) : JustifiedCount(p, count, layout.dataBytes);
+    const DecodedBlock decoded = DecodeBlock(in.data(), out.data(), count, header, CodingOf(p, &events));
+    PrintDecodeEvents(ctx, events);
     if (!decoded.end) {
-      std::fputs("decoding error!\n", stdout);
+      ctx.Put("decoding error!\n");
       return false;
     }
     p.bitsPerSample = static_cast<int16_t>(decoded.bitsPerSample);
     size_t produced = static_cast<size_t>(decoded.end - out.data());
-    if (produced == 0) return ReportNoData();
-    if (!WritePcm(wav, out.data(), produced)) return false;
+    if (produced == 0) return ReportNoData(ctx);
+    if (!WritePcm(ctx, wav, out.data(), produced)) return false;
     total += static_cast<uint32_t>(produced);
   }
 }
 
-bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
-  if (payloadLength < 1) return ReportNoData();
-  StreamParams& p = Params();
+bool DecodePayload(ConversionContext& ctx, FILE* input, FILE* wav, int32_t payloadLength) {
+  if (payloadLength < 1) return ReportNoData(ctx);
+  StreamParams& p = ctx.params;
   // Bytes the file does not hold are not decoded: a hostile length must not
   // turn into gigabytes of silence.
   long here = std::ftell(input);
@@ -239,6 +254,8 @@ bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
   const bool ima = (p.codecFlags & IMA_ADPCM) != 0;
   ImaState imaState;
   EaAdpcmState ea;
+  DecodeEvents events;
+  ea.events = &events;
   uint32_t total = 0;
   bool writeFailed = false;
   while (remaining > 0 && !writeFailed) {
@@ -252,14 +269,15 @@ bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength) {
     } else {
       ea.count = chunk;
       end = DecodeEaAdpcmMono(in.data(), out.data(), ea);
+      PrintDecodeEvents(ctx, events);
     }
     size_t produced = static_cast<size_t>(end - out.data());
-    writeFailed = !WritePcm(wav, out.data(), produced);
+    writeFailed = !WritePcm(ctx, wav, out.data(), produced);
     total += static_cast<uint32_t>(produced);
   }
   if (writeFailed) return false;
   SeekNextPayloadHeader(input);
-  if (total == 0) return ReportNoData();
-  FinishWavHeader(wav, total);
+  if (total == 0) return ReportNoData(ctx);
+  FinishWavHeader(wav, p, total);
   return true;
 }

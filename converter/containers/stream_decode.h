@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "converter/codecs/decode_events.h"
+#include "converter/containers/memory_reader.h"
+
+struct ConversionContext;
+
 constexpr int32_t kMaxBlockField = 8000;
 constexpr size_t kBlockInputBytes = 50000;
 constexpr size_t kBlockOutputBytes = 200000;
@@ -14,22 +19,27 @@ struct BlockHeader {
   uint8_t bytes[24] = {};
 };
 
-// Finds the next "SCDl" or "1SNd" tag and leaves the file behind it.
+// Finds the next "SCDl" or "1SNd" tag and leaves the file (or memory) behind
+// it.
 bool FindNextDataBlock(FILE* file);
+bool FindNextDataBlock(MemoryReader& memory);
 
 // Decodes every data block up to the end of the file into the WAV file and
 // finishes its header. forcedMode is -1 or a mode number minus 1.
-bool DecodeBlocks(FILE* input, FILE* wav, int forcedMode);
+bool DecodeBlocks(ConversionContext& ctx, FILE* input, FILE* wav, int forcedMode);
 
 // Decodes one payload of payloadLength bytes into the WAV file.
-bool DecodePayload(FILE* input, FILE* wav, int32_t payloadLength);
+bool DecodePayload(ConversionContext& ctx, FILE* input, FILE* wav, int32_t payloadLength);
 
 // How a block's data is coded: the stream's codec bits, its channel count,
-// and whether an EACS header announced it (its IMA fields are 32-bit).
+// whether an EACS header announced it (its IMA fields are 32-bit), and where
+// the EA ADPCM decoders record clipped samples and corrupt frames (none: not
+// recorded).
 struct BlockCoding {
   uint16_t codecFlags = 0;
   int channels = 1;
   bool eacsSeen = false;
+  DecodeEvents* events = nullptr;
 };
 
 struct DecodedBlock {

@@ -5,7 +5,7 @@
 
 #include "converter/fatal.h"
 #include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -46,9 +46,9 @@ const char* CodecModeName(uint16_t codecFlags) {
   return "<unknown>";
 }
 
-void PrintStreamLine() {
-  const StreamParams& p = Params();
-  std::printf("Frequency %d, BitsPerSample %d, Channels %d, Length %d, Mode %s\n", p.frequency, p.bitsPerSample,
+void PrintStreamLine(ConversionContext& ctx) {
+  const StreamParams& p = ctx.params;
+  ctx.Print("Frequency %d, BitsPerSample %d, Channels %d, Length %d, Mode %s\n", p.frequency, p.bitsPerSample,
               p.channels, p.length, CodecModeName(p.codecFlags));
 }
 
@@ -128,8 +128,8 @@ int ProcessHeaderFields(uint8_t* list, int listSize, FieldMode mode, const Heade
   }
 }
 
-bool ReadStreamHeader(FILE* file, int32_t& payloadLength) {
-  StreamParams& params = Params();
+bool ReadStreamHeader(ConversionContext& ctx, FILE* file, int32_t& payloadLength) {
+  StreamParams& params = ctx.params;
   params.channels = 1;
   params.bitsPerSample = 16;
   params.frequency = 22050;
@@ -167,7 +167,7 @@ bool ReadStreamHeader(FILE* file, int32_t& payloadLength) {
         // reports it instead of walking data blocks.
         payloadLength = payload < 1 ? -1 : static_cast<int32_t>(payload);
         params.channels = 1;
-        PrintStreamLine();
+        PrintStreamLine(ctx);
         return true;
       }
       ProcessHeaderFields(header, 4 + fits, FieldMode::Read,
@@ -183,12 +183,12 @@ bool ReadStreamHeader(FILE* file, int32_t& payloadLength) {
       if (kwkSeen) {
         int32_t size = GetI32LE(record + 8);
         payloadLength = params.channels == 1 ? size / 2 : size;
-        PrintStreamLine();
+        PrintStreamLine(ctx);
         return true;
       }
     } else if (TagIs(unit, "SCDl", 4)) {
       std::fseek(file, -4, SEEK_CUR);
-      PrintStreamLine();
+      PrintStreamLine(ctx);
       return true;
     } else if (TagIs(unit, "KWK", 3)) {
       kwkSeen = true;
@@ -210,7 +210,7 @@ bool ReadStreamHeader(FILE* file, int32_t& payloadLength) {
       // size, the EACS tag and the record (40 bytes) before the rest.
       if (params.oneSnhSize > 40) SkipBytes(file, params.oneSnhSize - 40);
       payloadLength = 0;
-      PrintStreamLine();
+      PrintStreamLine(ctx);
       return true;
     } else if (TagIs(unit, "1SNd", 4)) {
       return true;

@@ -1,9 +1,12 @@
 // Stream headers: SCHl with its "PT" field list, self-sized "PT", KWK/TMpl,
-// 1SNh/EACS. Fills StreamParams and leaves the file where the data starts.
+// 1SNh/EACS. Fills the context's stream parameters and leaves the file where
+// the data starts.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+
+struct ConversionContext;
 
 constexpr int kHeaderBufferBytes = 1000;
 constexpr int kMaxUnitsScanned = 10000;
@@ -11,7 +14,7 @@ constexpr int kMaxUnitsScanned = 10000;
 // Finds the next stream in the file. payloadLength is in/out: on entry the
 // most a self-sized payload may take, on return the payload length in bytes
 // (0 for block-structured streams). Returns true when a stream was found.
-bool ReadStreamHeader(FILE* file, int32_t& payloadLength);
+bool ReadStreamHeader(ConversionContext& ctx, FILE* file, int32_t& payloadLength);
 
 enum class FieldMode { Read, Patch };
 
@@ -34,4 +37,4 @@ int ProcessHeaderFields(uint8_t* list, int listSize, FieldMode mode, const Heade
 const char* CodecModeName(uint16_t codecFlags);
 
 // "Frequency %d, BitsPerSample %d, Channels %d, Length %d, Mode %s\n".
-void PrintStreamLine();
+void PrintStreamLine(ConversionContext& ctx);

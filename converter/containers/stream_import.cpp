@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/containers/stream_decode.h"
 #include "converter/containers/stream_header.h"
 #include "converter/containers/wave_samples.h"
 #include "converter/fatal.h"
-#include "converter/import_state.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -27,9 +27,10 @@ struct History {
 
 // One "SCDl" block around g coded bytes, in the layout the converter's own
 // block reader expects for this codec and channel count.
-void BuildDataBlock(std::vector<uint8_t>& block, const uint8_t* coded, int32_t g, const History& h) {
-  const bool split = Params().codecFlags & EA_ADPCM2;
-  const bool stereo = Params().channels == 2;
+void BuildDataBlock(const StreamParams& p, std::vector<uint8_t>& block, const uint8_t* coded, int32_t g,
+                    const History& h) {
+  const bool split = p.codecFlags & EA_ADPCM2;
+  const bool stereo = p.channels == 2;
   const int pad = PadTo4(g);
   block.clear();
   AppendBytes(block, reinterpret_cast<const uint8_t*>("SCDl"), 4);
@@ -67,32 +68,30 @@ void BuildDataBlock(std::vector<uint8_t>& block, const uint8_t* coded, int32_t g
 // Patches the header copy for the new audio and returns how many of its
 // bytes the destination carries. A header the field reader refuses ends the
 // import here, before the destination is touched.
-int PatchHeaderCopy(int32_t pcmBytes) {
-  StreamParams& p = Params();
+int PatchHeaderCopy(ConversionContext& ctx, int32_t pcmBytes) {
+  StreamParams& p = ctx.params;
   int16_t channels = p.channels;
   int32_t frequency = p.frequency;
   if (p.length != 0) p.length = NewStreamLength(pcmBytes, p.channels);
   int32_t length = p.length;
-  int end = ProcessHeaderFields(Import().headerCopy, kHeaderCopyBytes, FieldMode::Patch,
+  int end = ProcessHeaderFields(ctx.import.headerCopy, kHeaderCopyBytes, FieldMode::Patch,
                                 HeaderFields{&channels, &frequency, &length, nullptr, nullptr});
   return std::clamp(end + 1, 0, kHeaderCopyBytes);
 }
 
-void WriteAll(FILE* file, const std::vector<uint8_t>& bytes) {
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-}
-
 }  // namespace
 
-int64_t BlockBytesFromCount(int32_t count) {
-  const StreamParams& p = Params();
+int64_t BlockBytesFromCount(const StreamParams& p, int32_t count) {
   // A plain mono block counts bytes, 15 to a frame of 28 samples; the
   // others count samples per channel.
   if (!(p.codecFlags & EA_ADPCM2) && p.channels == 1) return static_cast<int64_t>(count / 15) * 56;
   return 2 * static_cast<int64_t>(p.channels) * count;
 }
 
-std::vector<int32_t> CollectBlockSizes(FILE* original) {
+namespace {
+
+template <typename Source>
+std::vector<int32_t> CollectBlockSizesIn(const StreamParams& p, Source& original) {
   std::vector<int32_t> sizes;
   while (sizes.size() < kMaxBlockSizes && FindNextDataBlock(original)) {
     uint8_t fields[8];
@@ -101,13 +100,20 @@ std::vector<int32_t> CollectBlockSizes(FILE* original) {
     int32_t count = GetI32LE(fields + 4);
     // A size below the fields just read would step backwards: never.
     if (size > 12 && !SkipBytes(original, static_cast<long>(size) - 12)) break;
-    int64_t bytes = BlockBytesFromCount(count);
+    int64_t bytes = BlockBytesFromCount(p, count);
     // A block coding nothing would make no progress.
     if (bytes > 0) sizes.push_back(static_cast<int32_t>(std::min<int64_t>(bytes, kLargestBlockBytes)));
   }
   // A short last block is the end of the original's audio, not its rhythm.
   if (sizes.size() >= 3 && sizes.back() < sizes.front()) sizes.pop_back();
   return sizes;
+}
+
+}  // namespace
+
+std::vector<int32_t> CollectBlockSizes(const StreamParams& p, FILE* original) { return CollectBlockSizesIn(p, original); }
+std::vector<int32_t> CollectBlockSizes(const StreamParams& p, MemoryReader& original) {
+  return CollectBlockSizesIn(p, original);
 }
 
 int32_t NewStreamLength(int32_t pcmBytes, int channels) {
@@ -146,42 +152,69 @@ std::string FormatProgressLine(int64_t bytesRead, int64_t bytesWritten, int64_t 
   return line;
 }
 
-void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
-  RequireCodableChannels();
-  const bool schl = Params().codecFlags & ORIG_SCHL;
+void ImportStream(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileHandle original, const char* destination) {
+  RequireCodableChannels(ctx.params.channels);
   std::vector<int32_t> sizes;
-  if (schl) sizes = CollectBlockSizes(original.get());
-  if (sizes.empty()) sizes.push_back(kDefaultBlockBytes);
+  if (ctx.params.codecFlags & ORIG_SCHL) sizes = CollectBlockSizes(ctx.params, original.get());
   original.reset();
+  SampleInput input;
+  input.file = wav;
+  std::vector<uint8_t> unused;
+  WriteImportedStream(ctx, pcmBytes, input, std::move(sizes), destination, unused);
+}
 
-  const int headerBytes = PatchHeaderCopy(pcmBytes);
+void WriteImportedStream(ConversionContext& ctx, int32_t pcmBytes, SampleInput& wav, std::vector<int32_t> sizes,
+                         const std::string& destination, std::vector<uint8_t>& bytes) {
+  RequireCodableChannels(ctx.params.channels);
+  const bool schl = ctx.params.codecFlags & ORIG_SCHL;
+  if (sizes.empty()) sizes.push_back(kDefaultBlockBytes);
 
-  ClearReadOnly(destination);
-  ReplacementFile out(destination);
-  if (!out.Open()) Fatal("couldn't open destination file '%s'\n", destination);
-  FILE* file = out.get();
-  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
+  const int headerBytes = PatchHeaderCopy(ctx, pcmBytes);
 
-  std::vector<uint8_t> head;
-  if (schl) {
-    AppendBytes(head, reinterpret_cast<const uint8_t*>("SCHl"), 4);
-    AppendU32LE(head, static_cast<uint32_t>((headerBytes + 11) & ~3));
+  // The destination is claimed before the work starts; it is replaced only
+  // once the whole stream is coded.
+  std::optional<ReplacementFile> out;
+  if (!destination.empty()) {
+    MakeWritable(ctx, destination.c_str());
+    out.emplace(destination);
+    if (!out->Open()) Fatal("couldn't open destination file '%s'\n", destination.c_str());
+    ctx.Wrote(destination);
+    std::setvbuf(out->get(), nullptr, _IOFBF, 1 << 16);
   }
-  AppendBytes(head, Import().headerCopy, static_cast<size_t>(headerBytes));
-  head.insert(head.end(), static_cast<size_t>(PadTo4(headerBytes)), 0);
-  long blockCountAt = 0;
-  if (schl) {
-    AppendBytes(head, reinterpret_cast<const uint8_t*>("SCCl"), 4);
-    AppendU32LE(head, 12);
-    blockCountAt = static_cast<long>(head.size());
-    AppendU32LE(head, 0);
-  }
-  WriteAll(file, head);
 
-  std::printf("encoding.... \n");
+  // The stream goes to the file as it is coded, or into memory.
+  std::vector<uint8_t> stream;
+  auto emit = [&](const uint8_t* data, size_t count) {
+    if (count == 0) return;
+    if (out) {
+      std::fwrite(data, 1, count, out->get());
+    } else {
+      stream.insert(stream.end(), data, data + count);
+    }
+  };
+  if (!out) stream.reserve(static_cast<size_t>(std::max<int64_t>(pcmBytes, 0)) / 3 + 4096);
+  if (schl) {
+    AppendBytes(stream, reinterpret_cast<const uint8_t*>("SCHl"), 4);
+    AppendU32LE(stream, static_cast<uint32_t>((headerBytes + 11) & ~3));
+  }
+  AppendBytes(stream, ctx.import.headerCopy, static_cast<size_t>(headerBytes));
+  stream.insert(stream.end(), static_cast<size_t>(PadTo4(headerBytes)), 0);
+  size_t blockCountAt = 0;
+  if (schl) {
+    AppendBytes(stream, reinterpret_cast<const uint8_t*>("SCCl"), 4);
+    AppendU32LE(stream, 12);
+    blockCountAt = stream.size();
+    AppendU32LE(stream, 0);
+  }
+  if (out) {
+    emit(stream.data(), stream.size());
+    stream.clear();
+  }
+
+  ctx.Print("encoding.... \n");
   const int64_t t0 = ClockTenths();
   EaAdpcmState state{};
-  const EaAdpcmLayout layout{Params().channels, (Params().codecFlags & EA_ADPCM2) != 0};
+  const EaAdpcmLayout layout{ctx.params.channels, (ctx.params.codecFlags & EA_ADPCM2) != 0, ctx.kernel};
   // Room behind the largest block for a last frame the encoder completes.
   std::vector<int16_t> pcm((kBlockBufferBytes + 112) / 2, 0);
   std::vector<uint8_t> coded(kBlockBufferBytes);
@@ -197,41 +230,50 @@ void ImportStream(int32_t pcmBytes, FILE* wav, FileHandle original, const char* 
     const int32_t f = sizes[entry];
     if (entry + 1 < sizes.size()) ++entry;
     const int32_t take = static_cast<int32_t>(std::min<int64_t>(remaining, f));
-    ReadWaveSamples(pcmBytesBuffer, take, wav);
+    ReadWaveSamples(ctx, pcmBytesBuffer, take, wav);
     const size_t frameEnd = (static_cast<size_t>(f) + 111) / 112 * 112;
     std::memset(pcmBytesBuffer + take, 0, frameEnd - static_cast<size_t>(take));
     bytesRead += take;
 
     const History before{state.current1, state.previous1, state.current2, state.previous2};
     uint8_t* end = EncodeEaAdpcm(pcm.data(), coded.data(), state, f, layout);
+    if (end <= coded.data()) FatalNoEncoderOutput();
     const int32_t g = static_cast<int32_t>(end - coded.data());
     if (schl) {
-      BuildDataBlock(block, coded.data(), g, before);
-      WriteAll(file, block);
+      BuildDataBlock(ctx.params, block, coded.data(), g, before);
+      emit(block.data(), block.size());
     } else {
-      std::fwrite(coded.data(), 1, static_cast<size_t>(g), file);
+      emit(coded.data(), static_cast<size_t>(g));
     }
     bytesWritten += g;
 
     const int64_t elapsed = ClockTenths() - t0;
     const double estimate = static_cast<double>(elapsed) * static_cast<double>(pcmBytes) / static_cast<double>(bytesRead);
     const double left = std::max(estimate - static_cast<double>(ClockTenths() - t0), 0.0);
-    std::printf("%s", FormatProgressLine(bytesRead, bytesWritten, pcmBytes, remaining, static_cast<int64_t>(left)).c_str());
+    ctx.Put(FormatProgressLine(bytesRead, bytesWritten, pcmBytes, remaining, static_cast<int64_t>(left)));
 
     remaining -= f;
     ++blocks;
   }
 
   if (schl) {
-    std::vector<uint8_t> tail;
-    AppendBytes(tail, reinterpret_cast<const uint8_t*>("SCEl"), 4);
-    AppendU32LE(tail, 8);
-    WriteAll(file, tail);
+    uint8_t tail[8];
+    std::memcpy(tail, "SCEl", 4);
+    PutU32LE(tail + 4, 8);
+    emit(tail, sizeof tail);
     uint8_t count[4];
     PutU32LE(count, blocks);
-    std::fseek(file, blockCountAt, SEEK_SET);
-    std::fwrite(count, 1, 4, file);
+    if (out) {
+      std::fseek(out->get(), static_cast<long>(blockCountAt), SEEK_SET);
+      std::fwrite(count, 1, 4, out->get());
+    } else {
+      std::memcpy(stream.data() + blockCountAt, count, 4);
+    }
   }
-  std::printf("\n");
-  if (!out.Commit()) FatalWriteError();
+  ctx.Print("\n");
+  if (!out) {
+    bytes = std::move(stream);
+    return;
+  }
+  if (!out->Commit()) FatalWriteError();
 }

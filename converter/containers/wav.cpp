@@ -17,8 +17,7 @@ uint32_t BlockAlign(int channels) { return static_cast<uint32_t>(16 * channels /
 
 }  // namespace
 
-void WriteWavHeader(FILE* wav) {
-  const StreamParams& p = Params();
+void WriteWavHeader(FILE* wav, const StreamParams& p) {
   uint8_t header[kWavHeaderBytes];
   std::memcpy(header, "RIFF    WAVEfmt ", 16);
   PutU32LE(header + 16, 16);
@@ -32,8 +31,7 @@ void WriteWavHeader(FILE* wav) {
   std::fwrite(header, 1, sizeof header, wav);
 }
 
-void FinishWavHeader(FILE* wav, uint32_t dataBytes) {
-  const StreamParams& p = Params();
+void FinishWavHeader(FILE* wav, const StreamParams& p, uint32_t dataBytes) {
   int32_t rate = p.frequency < 22050 ? 22050 : p.frequency;
   std::fseek(wav, 4, SEEK_SET);
   WriteU32LE(wav, dataBytes + 36);
@@ -47,8 +45,7 @@ void FinishWavHeader(FILE* wav, uint32_t dataBytes) {
   WriteU32LE(wav, dataBytes);
 }
 
-int32_t ReadWaveInput(FILE* wav) {
-  StreamParams& p = Params();
+int32_t ReadWaveInput(FILE* wav, StreamParams& p) {
   uint8_t header[36];
   ReadZeroFilled(wav, header, 16);
   if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) Fatal("not wave sound file");

@@ -5,17 +5,19 @@
 #include <cstdint>
 #include <cstdio>
 
+struct StreamParams;
+
 constexpr int kWavHeaderBytes = 44;
 
-// Writes the 44-byte header with StreamParams channels and frequency and
+// Writes the 44-byte header with the stream's channels and frequency and
 // placeholders for the sizes.
-void WriteWavHeader(FILE* wav);
+void WriteWavHeader(FILE* wav, const StreamParams& p);
 
 // Rewrites the sizes and the format fields once dataBytes were written; a
 // finished file never announces less than 22050 Hz.
-void FinishWavHeader(FILE* wav, uint32_t dataBytes);
+void FinishWavHeader(FILE* wav, const StreamParams& p, uint32_t dataBytes);
 
-// Checks an input WAV, sets StreamParams channels and waveFrequency and
+// Checks an input WAV, sets the params' channels and waveFrequency and
 // leaves the file at the first sample byte. Returns the data byte count.
 // Failures are fatal.
-int32_t ReadWaveInput(FILE* wav);
+int32_t ReadWaveInput(FILE* wav, StreamParams& p);

@@ -7,21 +7,22 @@
 #include <vector>
 
 #include "converter/file_io.h"
-#include "converter/import_state.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
 // A WAV announcing anything but one or two channels is taken as laid out
 // like the original: there is no sensible mix-down to guess.
-int WaveChannels() {
-  int wave = Import().waveChannels;
-  return (wave == 1 || wave == 2) ? wave : Params().channels;
+int WaveChannels(const ConversionContext& ctx) {
+  int wave = ctx.import.waveChannels;
+  return (wave == 1 || wave == 2) ? wave : ctx.params.channels;
 }
 
-int OriginalChannels() { return Params().channels == 2 ? 2 : 1; }
+int OriginalChannels(const ConversionContext& ctx) { return ctx.params.channels == 2 ? 2 : 1; }
 
-bool CopiesDirectly() { return WaveRateStep() == RateStep::Same && WaveChannels() == Params().channels; }
+bool CopiesDirectly(const ConversionContext& ctx) {
+  return WaveRateStep(ctx.params) == RateStep::Same && WaveChannels(ctx) == ctx.params.channels;
+}
 
 void ToHostOrder(uint8_t* bytes, size_t count) {
   if constexpr (std::endian::native == std::endian::big) {
@@ -46,43 +47,53 @@ int64_t InputFrameFor(int64_t outputFrame, RateStep step) {
 
 }  // namespace
 
-RateStep WaveRateStep() {
-  int32_t wave = Params().waveFrequency;
-  int32_t original = Params().frequency;
+RateStep WaveRateStep(const StreamParams& p) {
+  int32_t wave = p.waveFrequency;
+  int32_t original = p.frequency;
   if (wave == 22050 && original == 44100) return RateStep::Double;
   if (wave == 44100 && original == 22050) return RateStep::Halve;
   return RateStep::Same;
 }
 
-int32_t ConvertedByteCount(int32_t waveBytes) {
+int32_t ConvertedByteCount(const ConversionContext& ctx, int32_t waveBytes) {
   if (waveBytes <= 0) return 0;
-  if (CopiesDirectly()) return waveBytes;
-  int64_t frames = waveBytes / (2 * WaveChannels());
-  if (WaveRateStep() == RateStep::Double) frames *= 2;
-  if (WaveRateStep() == RateStep::Halve) frames /= 2;
-  int64_t frameBytes = 2 * OriginalChannels();
+  if (CopiesDirectly(ctx)) return waveBytes;
+  int64_t frames = waveBytes / (2 * WaveChannels(ctx));
+  if (WaveRateStep(ctx.params) == RateStep::Double) frames *= 2;
+  if (WaveRateStep(ctx.params) == RateStep::Halve) frames /= 2;
+  int64_t frameBytes = 2 * OriginalChannels(ctx);
   int64_t largest = std::numeric_limits<int32_t>::max() / frameBytes;
   return static_cast<int32_t>(std::min(frames, largest) * frameBytes);
 }
 
-void ReadWaveSamples(uint8_t* buffer, int32_t n, FILE* wav) {
+size_t ReadZeroFilled(SampleInput& input, void* buffer, size_t count) {
+  return input.file ? ReadZeroFilled(input.file, buffer, count) : ReadZeroFilled(input.memory, buffer, count);
+}
+
+void ReadWaveSamples(ConversionContext& ctx, uint8_t* buffer, int32_t n, FILE* wav) {
+  SampleInput input;
+  input.file = wav;
+  ReadWaveSamples(ctx, buffer, n, input);
+}
+
+void ReadWaveSamples(ConversionContext& ctx, uint8_t* buffer, int32_t n, SampleInput& wav) {
   if (n <= 0) return;
-  if (CopiesDirectly()) {
+  if (CopiesDirectly(ctx)) {
     ReadZeroFilled(wav, buffer, static_cast<size_t>(n));
     ToHostOrder(buffer, static_cast<size_t>(n));
     return;
   }
 
-  ImportState& st = Import();
-  const RateStep step = WaveRateStep();
-  const int inChannels = WaveChannels();
-  const int outChannels = OriginalChannels();
+  ImportState& st = ctx.import;
+  const RateStep step = WaveRateStep(ctx.params);
+  const int inChannels = WaveChannels(ctx);
+  const int outChannels = OriginalChannels(ctx);
   const int inFrameBytes = 2 * inChannels;
   const int64_t outFrames = n / (2 * outChannels);
   std::memset(buffer + outFrames * 2 * outChannels, 0, static_cast<size_t>(n - outFrames * 2 * outChannels));
   if (outFrames == 0) return;
 
-  std::vector<uint8_t>& scratch = Converter().scratch;
+  std::vector<uint8_t>& scratch = ctx.scratch;
   if (scratch.size() < 4096) scratch.assign(kScratchBytes, 0);
   const int64_t chunkFrames = static_cast<int64_t>(scratch.size()) / inFrameBytes;
 

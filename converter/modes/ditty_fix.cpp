@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "converter/context.h"
 #include "converter/file_io.h"
 #include "converter/messages.h"
 
@@ -39,19 +40,19 @@ bool SkipName(FILE* file) {
 
 }  // namespace
 
-int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, const uint8_t* signature,
+int PatchOffsetTable(ConversionContext& ctx, uint8_t* image, long imageSize, const char* archivePath, const uint8_t* signature,
                      int signatureLength) {
   const long match = FindSignature(image, imageSize, signature, signatureLength);
   if (match < 0) {
-    std::printf("%s: no match found\n", archivePath);
+    ctx.Print("%s: no match found\n", archivePath);
     return -1;
   }
   const long table = match + 4;
-  std::printf("fixing %s: start offset %8.8X\n", archivePath, static_cast<unsigned>(table));
+  ctx.Print("fixing %s: start offset %8.8X\n", archivePath, static_cast<unsigned>(table));
 
   FileHandle archive = OpenFile(archivePath, "rb");
   if (!archive) {
-    ReportCouldNotOpen(archivePath);
+    ReportCouldNotOpen(ctx, archivePath);
     return -1;
   }
   uint8_t header[16] = {};
@@ -75,48 +76,51 @@ int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, co
   }
 
   if (changed > 0) {
-    std::printf("%d/%d offsets fixed..\n", static_cast<int>(changed), static_cast<int>(entries));
+    ctx.Print("%d/%d offsets fixed..\n", static_cast<int>(changed), static_cast<int>(entries));
     return 1;
   }
-  std::printf("no changes needed\n");
+  ctx.Print("no changes needed\n");
   return 0;
 }
 
-ModeResult RunDittyFix() {
-  const char* name = "nhl2k.exe";
+ModeResult RunDittyFix(ConversionContext& ctx, const std::string& folder) {
+  const std::string exe = JoinPath(folder, "nhl2k.exe");
+  const std::string icd = JoinPath(folder, "nhl2k.icd");
+  const char* name = exe.c_str();
   FileHandle file = OpenFile(name, "rb");
   if (!file || FileSize(file.get()) < kMinExecutableBytes) {
     file.reset();
-    name = "nhl2k.icd";
+    name = icd.c_str();
     file = OpenFile(name, "rb");
     if (!file) {
-      ReportCouldNotOpen(name);
+      ReportCouldNotOpen(ctx, name);
       return ModeResult::kFailureShowUsage;
     }
   }
   std::vector<uint8_t> image = ReadWholeFile(file.get());
   file.reset();
-  std::printf("scanning '%s'...\n", name);
+  ctx.Print("scanning '%s'...\n", name);
 
   const long imageSize = static_cast<long>(image.size());
-  const std::string ditties = JoinPath("ditties", "ditties.viv");
-  const std::string horns = JoinPath("required", "horns.viv");
-  const int dittiesResult = PatchOffsetTable(image.data(), imageSize, ditties.c_str(), kDittiesSignature, 8);
-  const int hornsResult = PatchOffsetTable(image.data(), imageSize, horns.c_str(), kHornsSignature, 8);
+  const std::string ditties = JoinPath(folder, JoinPath("ditties", "ditties.viv"));
+  const std::string horns = JoinPath(folder, JoinPath("required", "horns.viv"));
+  const int dittiesResult = PatchOffsetTable(ctx, image.data(), imageSize, ditties.c_str(), kDittiesSignature, 8);
+  const int hornsResult = PatchOffsetTable(ctx, image.data(), imageSize, horns.c_str(), kHornsSignature, 8);
 
   if (dittiesResult <= 0 && hornsResult <= 0) return ModeResultOf(dittiesResult == 0 && hornsResult == 0);
 
   // The game program is only replaced once the whole new image is on disk,
   // so a full disk or a crash never leaves a broken executable behind.
-  ClearReadOnly(name);
+  MakeWritable(ctx, name);
   ReplacementFile replacement(name);
   const bool written = replacement.Open() &&
                        std::fwrite(image.data(), 1, image.size(), replacement.get()) == image.size() &&
                        replacement.Commit();
   if (!written) {
-    ReportCouldNotOpenForWriting(name);
+    ReportCouldNotOpenForWriting(ctx, name);
     return ModeResult::kFailureShowUsage;
   }
-  std::printf("'%s' patched\n", name);
+  ctx.Wrote(name);
+  ctx.Print("'%s' patched\n", name);
   return ModeResult::kSuccess;
 }

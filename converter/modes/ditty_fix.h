@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "converter/modes/mode_result.h"
 
@@ -10,11 +11,13 @@
 // that follows signature in image. Returns 1 when at least one table value
 // changed, 0 when the table already matched the archive, -1 when the
 // signature was not found or the archive could not be opened.
-int PatchOffsetTable(uint8_t* image, long imageSize, const char* archivePath, const uint8_t* signature,
+struct ConversionContext;
+
+int PatchOffsetTable(ConversionContext& ctx, uint8_t* image, long imageSize, const char* archivePath, const uint8_t* signature,
                      int signatureLength);
 
-// The whole "-nhl2kdittyfix" mode, in the current directory. Fails when a
+// The whole "-nhl2kdittyfix" mode, in folder (empty: the current directory). Fails when a
 // file could not be read or written (and asks for the usage then) or when a
 // table could not be updated and nothing was written; both tables already
 // matching is success.
-ModeResult RunDittyFix();
+ModeResult RunDittyFix(ConversionContext& ctx, const std::string& folder);

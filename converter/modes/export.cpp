@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/base/ascii.h"
 #include "converter/containers/big.h"
 #include "converter/containers/bnk.h"
 #include "converter/containers/stream_decode.h"
@@ -13,16 +14,13 @@
 #include "converter/containers/wav.h"
 #include "converter/file_io.h"
 #include "converter/messages.h"
-#include "converter/state.h"
-#include "converter/text.h"
+#include "converter/context.h"
 
 namespace {
 
 bool EndsWithAsf(const std::string& name) {
   if (name.size() <= 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".asf";
+  return kickora::AsciiLower(name.substr(name.size() - 4)) == ".asf";
 }
 
 // "*.asf" becomes "*.wav" beside it; any other name gives "NNN.wav" in the
@@ -41,67 +39,64 @@ std::string StreamFileName(const char* musicName, int streamNumber) {
 }
 
 // Writes every stream of the music file to its own WAV file.
-bool ExportStreams(FILE* music, const char* musicName) {
-  ConverterState& state = Converter();
+bool ExportStreams(ConversionContext& ctx, FILE* music, const char* musicName) {
   int32_t payloadLength = static_cast<int32_t>(std::min<long>(FileSize(music), INT32_MAX));
-  if (!ReadStreamHeader(music, payloadLength)) return false;
+  if (!ReadStreamHeader(ctx, music, payloadLength)) return false;
 
   for (int streamNumber = 0;; ++streamNumber) {
     const std::string name = StreamFileName(musicName, streamNumber);
-    std::string path = JoinPath(state.destinationDir, name);
-    if (name.size() > kFileNameChars || path.size() > kFullPathChars) return ReportCouldNotOpen(name.c_str());
+    std::string path = JoinPath(ctx.destinationDir, name);
+    if (name.size() > kFileNameChars || path.size() > kFullPathChars) return ReportCouldNotOpen(ctx, name.c_str());
 
-    ClearReadOnly(path.c_str());
+    MakeWritable(ctx, path.c_str());
     FileHandle wav = OpenFile(path.c_str(), "wb");
-    if (!wav) return ReportCouldNotOpen(name.c_str());
-    WriteWavHeader(wav.get());
-    std::printf("\nWriting %s\n", name.c_str());
-    bool decoded = payloadLength != 0 ? DecodePayload(music, wav.get(), payloadLength)
-                                      : DecodeBlocks(music, wav.get(), state.forcedMode);
+    if (!wav) return ReportCouldNotOpen(ctx, name.c_str());
+    ctx.Wrote(path);
+    WriteWavHeader(wav.get(), ctx.params);
+    ctx.Print("\nWriting %s\n", name.c_str());
+    bool decoded = payloadLength != 0 ? DecodePayload(ctx, music, wav.get(), payloadLength)
+                                      : DecodeBlocks(ctx, music, wav.get(), ctx.forcedMode);
     wav.reset();
     if (!decoded) return false;
-    std::printf("\nOperation complete\n");
+    ctx.Print("\nOperation complete\n");
     payloadLength = 0;
-    if (!ReadStreamHeader(music, payloadLength)) return true;
+    if (!ReadStreamHeader(ctx, music, payloadLength)) return true;
   }
 }
 
-// The optional arguments: a number is the forced mode (and, without a third
-// argument, also the destination directory), anything else the directory.
-bool ReadExportOptions(int argc, char** argv, ConverterState& state) {
-  if (argc <= 2) return true;
-  const char* second = argv[2];
-  if (std::strlen(second) > kDestinationDirChars) return ReportCouldNotOpen(second);
-  std::strcpy(state.destinationDir, second);
-  long mode = ParseDecimal(second);
-  if (mode <= 0) return true;
-  state.forcedMode = static_cast<int>(mode - 1);
-  std::printf("Mode forced to %d\n", static_cast<int>(mode));
-  if (argc > 3) {
-    if (std::strlen(argv[3]) > kDestinationDirChars) return ReportCouldNotOpen(argv[3]);
-    std::strcpy(state.destinationDir, argv[3]);
+// A forced mode is announced before the destination is looked at.
+bool TakeOptions(ConversionContext& ctx, const tonepak::ExportRequest& request) {
+  if (request.forcedMode > 0) {
+    ctx.forcedMode = static_cast<int>(request.forcedMode - 1);
+    ctx.Print("Mode forced to %d\n", static_cast<int>(request.forcedMode));
   }
+  if (request.destinationDir.size() > static_cast<size_t>(kDestinationDirChars))
+    return ReportCouldNotOpen(ctx, request.destinationDir.c_str());
+  std::snprintf(ctx.destinationDir, sizeof ctx.destinationDir, "%s", request.destinationDir.c_str());
+  ctx.bankFolder = request.bankFolder;
   return true;
 }
 
-bool Export(int argc, char** argv) {
-  ConverterState& state = Converter();
-  if (!ReadExportOptions(argc, argv, state)) return false;
+bool Export(ConversionContext& ctx, const tonepak::ExportRequest& request) {
+  if (!TakeOptions(ctx, request)) return false;
 
-  const char* musicName = argv[1];
+  const char* musicName = request.musicFile.c_str();
   FileHandle music = OpenFile(musicName, "rb");
-  if (!music) return ReportCouldNotOpen(musicName);
+  if (!music) return ReportCouldNotOpen(ctx, musicName);
 
   uint8_t magic[4] = {};
   ReadZeroFilled(music.get(), magic, 4);
   bool isBigf = TagIs(magic, "BIGF", 4);
-  if (isBigf || (magic[0] == 0xC0 && magic[1] == 0xFB)) return ScanBigArchive(music.get(), isBigf, state.forcedMode);
-  if (TagIs(magic, "BNK", 3)) return ExportBank(music.get(), state.forcedMode);
+  if (isBigf || (magic[0] == 0xC0 && magic[1] == 0xFB))
+    return ScanBigArchive(ctx, music.get(), isBigf, ctx.forcedMode);
+  if (TagIs(magic, "BNK", 3)) return ExportBank(ctx, music.get(), ctx.forcedMode);
 
   std::rewind(music.get());
-  return ExportStreams(music.get(), musicName);
+  return ExportStreams(ctx, music.get(), musicName);
 }
 
 }  // namespace
 
-ModeResult RunExport(int argc, char** argv) { return ModeResultOf(Export(argc, argv)); }
+ModeResult RunExport(ConversionContext& ctx, const tonepak::ExportRequest& request) {
+  return ModeResultOf(Export(ctx, request));
+}

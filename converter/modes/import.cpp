@@ -1,5 +1,6 @@
 #include "converter/modes/import.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -12,17 +13,20 @@
 #include "converter/containers/wave_samples.h"
 #include "converter/fatal.h"
 #include "converter/file_io.h"
-#include "converter/import_state.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
-void ReadHeaderCopy(FILE* original, long from) {
-  ImportState& st = Import();
-  std::fseek(original, from, SEEK_SET);
+void SeekTo(FILE* file, long position) { std::fseek(file, position, SEEK_SET); }
+void SeekTo(MemoryReader& memory, long position) { memory.position = static_cast<size_t>(position); }
+
+template <typename Source>
+void ReadHeaderCopy(ConversionContext& ctx, Source& original, long from) {
+  ImportState& st = ctx.import;
+  SeekTo(original, from);
   st.headerCopyBytes = static_cast<int>(ReadZeroFilled(original, st.headerCopy, kHeaderCopyBytes));
-  StreamParams& p = Params();
+  StreamParams& p = ctx.params;
   ProcessHeaderFields(st.headerCopy, kHeaderCopyBytes, FieldMode::Read,
                       HeaderFields{&p.channels, &p.frequency, &p.length, &p.codecFlags, nullptr});
 }
@@ -39,44 +43,58 @@ int32_t UsableWaveBytes(FILE* wav, int32_t announced) {
   return announced;
 }
 
-// The user's bank sample number as the platform's text-to-long conversion
-// reads it, kept to the 32 bits that conversion has on the game's platform.
-long long SampleNumber(const char* text) {
-  long long n = std::strtoll(text, nullptr, 10);
-  if (n > INT_MAX) n = INT_MAX;
-  if (n < INT_MIN) n = INT_MIN;
-  return n;
-}
-
-}  // namespace
-
-void ProbeOriginal(FILE* original, int slot) {
-  StreamParams& p = Params();
-  ImportState& st = Import();
-  p.frequency = 22050;
-  p.channels = 1;
-  p.length = 0;
-
-  uint8_t tag[4];
-  ReadZeroFilled(original, tag, 4);
-
+// The stream kinds of original: an SCHl stream, left just behind the tag of
+// its first data block, or a bare "PT" header file. False for anything else.
+template <typename Source>
+bool ProbeStreamOriginal(ConversionContext& ctx, Source& original, const uint8_t* tag) {
+  StreamParams& p = ctx.params;
   if (std::memcmp(tag, "SCHl", 4) == 0) {
     uint8_t next[8];
     ReadZeroFilled(original, next, 8);
     p.codecFlags = ORIG_SCHL;
     long scanFrom = 12;
     if (std::memcmp(next + 4, "PT\0\0", 4) == 0) {
-      ReadHeaderCopy(original, 8);
+      ReadHeaderCopy(ctx, original, 8);
       scanFrom = 4;
     }
-    std::fseek(original, scanFrom, SEEK_SET);
+    SeekTo(original, scanFrom);
     uint8_t unit[4];
     while (ReadExact(original, unit, 4) && std::memcmp(unit, "SCDl", 4) != 0) {
     }
-  } else if (std::memcmp(tag, "PT\0\x02", 4) == 0) {
+    return true;
+  }
+  if (std::memcmp(tag, "PT\0\x02", 4) == 0) {
     p.codecFlags = ORIG_PT;
-    ReadHeaderCopy(original, 0);
-  } else {
+    ReadHeaderCopy(ctx, original, 0);
+    return true;
+  }
+  return false;
+}
+
+void ResetForProbe(StreamParams& p) {
+  p.frequency = 22050;
+  p.channels = 1;
+  p.length = 0;
+}
+
+}  // namespace
+
+bool ProbeStreamOriginal(ConversionContext& ctx, MemoryReader& original) {
+  ResetForProbe(ctx.params);
+  uint8_t tag[4];
+  ReadZeroFilled(original, tag, 4);
+  return ProbeStreamOriginal(ctx, original, tag);
+}
+
+void ProbeOriginal(ConversionContext& ctx, FILE* original, int slot) {
+  StreamParams& p = ctx.params;
+  ImportState& st = ctx.import;
+  ResetForProbe(p);
+
+  uint8_t tag[4];
+  ReadZeroFilled(original, tag, 4);
+
+  if (!ProbeStreamOriginal(ctx, original, tag)) {
     if (!TagIs(tag, "BNK", 3)) FatalUnsupportedOriginal();
     p.codecFlags = ORIG_BNK;
     if (slot < 0) return;
@@ -89,45 +107,44 @@ void ProbeOriginal(FILE* original, int slot) {
     ProcessHeaderFields(st.headerCopy, headerBytes, FieldMode::Read,
                         HeaderFields{&p.channels, &p.frequency, &p.length, &p.codecFlags, &st.dataOffset});
   }
-  std::printf("Original file: channels=%d, frequency=%d\n", p.channels, p.frequency);
+  ctx.Print("Original file: channels=%d, frequency=%d\n", p.channels, p.frequency);
 }
 
-ModeResult RunImport(int argc, char** argv) {
-  if (argc < 5) return ModeResult::kFailureShowUsage;
-  const char* waveName = argv[2];
-  const char* destination = argv[3];
-  const char* originalName = argv[4];
-  ResetImportState();
+ModeResult RunImport(ConversionContext& ctx, const tonepak::ImportRequest& request) {
+  const char* waveName = request.waveFile.c_str();
+  const char* destination = request.destination.c_str();
+  const char* originalName = request.original.c_str();
 
   FileHandle wav = OpenFile(waveName, "rb");
   if (!wav) FatalCouldNotOpen(waveName);
   // A song is read in blocks of a few kilobytes; fewer, larger reads.
   std::setvbuf(wav.get(), nullptr, _IOFBF, 1 << 16);
-  int32_t waveBytes = UsableWaveBytes(wav.get(), ReadWaveInput(wav.get()));
-  Import().waveChannels = Params().channels;
+  int32_t waveBytes = UsableWaveBytes(wav.get(), ReadWaveInput(wav.get(), ctx.params));
+  ctx.import.waveChannels = ctx.params.channels;
 
   FileHandle original = OpenFile(originalName, "rb");
   if (!original) Fatal("couldn't open original sound file '%s'\n", originalName);
-  ProbeOriginal(original.get(), -1);
+  ProbeOriginal(ctx, original.get(), -1);
 
-  if (Params().codecFlags & ORIG_BNK) {
-    if (argc <= 5) Fatal("BNK importing needs BNK sample number");
-    long long number = SampleNumber(argv[5]);
+  if (ctx.params.codecFlags & ORIG_BNK) {
+    if (!request.bankSample) Fatal("BNK importing needs BNK sample number");
+    // The number is kept to the 32 bits of the game platform's long.
+    long long number = std::clamp<long long>(*request.bankSample, INT_MIN, INT_MAX);
     int slot = number <= INT_MIN ? INT_MIN : static_cast<int>(number - 1);
     // The probe would take a negative slot as a question for the kind only.
     if (slot < 0) FatalNoBankSample(slot);
     std::fseek(original.get(), 0, SEEK_SET);
-    ProbeOriginal(original.get(), slot);
+    ProbeOriginal(ctx, original.get(), slot);
   }
 
-  RequireCodableChannels();
-  int32_t pcmBytes = ConvertedByteCount(waveBytes);
-  if (Params().codecFlags & ORIG_BNK) {
-    ImportBankSample(pcmBytes, wav.get(), std::move(original), destination);
+  RequireCodableChannels(ctx.params.channels);
+  int32_t pcmBytes = ConvertedByteCount(ctx, waveBytes);
+  if (ctx.params.codecFlags & ORIG_BNK) {
+    ImportBankSample(ctx, pcmBytes, wav.get(), std::move(original), destination);
   } else {
-    ImportStream(pcmBytes, wav.get(), std::move(original), destination);
+    ImportStream(ctx, pcmBytes, wav.get(), std::move(original), destination);
   }
   wav.reset();
-  std::printf("encoding successful\n");
+  ctx.Print("encoding successful\n");
   return ModeResult::kSuccess;
 }

@@ -10,7 +10,7 @@
 #include "converter/fatal.h"
 #include "converter/file_io.h"
 #include "converter/messages.h"
-#include "converter/state.h"
+#include "converter/context.h"
 
 namespace {
 
@@ -47,17 +47,13 @@ void CloseWritten(FILE* file) {
 
 }  // namespace
 
-ModeResult UnpackSounds(int argc, char** argv) {
-  char* destination = Converter().destinationDir;
-  if (argc == 5) {
-    if (std::strlen(argv[4]) > static_cast<size_t>(kDestinationDirChars)) {
-      return ModeResultOf(ReportCouldNotOpen(argv[4]));
-    }
-    std::snprintf(destination, kDestinationDirChars + 1, "%s", argv[4]);
+ModeResult UnpackSounds(ConversionContext& ctx, const tonepak::UnpackRequest& request) {
+  if (request.namePrefix.size() > static_cast<size_t>(kDestinationDirChars)) {
+    return ModeResultOf(ReportCouldNotOpen(ctx, request.namePrefix.c_str()));
   }
-  const std::string prefix = destination;
-  const char* packName = argv[2];
-  const char* indexName = argv[3];
+  const std::string& prefix = request.namePrefix;
+  const char* packName = request.packFile.c_str();
+  const char* indexName = request.indexFile.c_str();
 
   FileHandle indexFile = OpenFile(indexName, "rb");
   if (!indexFile) Fatal("couldn't open index file '%s' for reading", indexName);
@@ -82,33 +78,34 @@ ModeResult UnpackSounds(int argc, char** argv) {
     const size_t head = std::fread(buffer.data(), 1, static_cast<size_t>(std::min<int64_t>(size, kCopyChunk)),
                                    pack.get());
     if (head < 2 || buffer[0] != 'S' || buffer[1] != 'C') {
-      std::printf("WARNING: %s or index '%s' is corrupted\n", packName, indexName);
+      ctx.Print("WARNING: %s or index '%s' is corrupted\n", packName, indexName);
     }
 
     const std::string path = EntryPath(prefix, static_cast<int>(i));
-    ClearReadOnly(path.c_str());
+    MakeWritable(ctx, path.c_str());
     FileHandle out = OpenFile(path.c_str(), "wb");
     if (!out) Fatal("couldn't open '%s' for writing", path.c_str());
+    ctx.Wrote(path);
     if (std::fwrite(buffer.data(), 1, head, out.get()) != head) FatalWriteError();
     int64_t written = static_cast<int64_t>(head);
     if (written == std::min<int64_t>(size, kCopyChunk)) written += CopyBytes(pack.get(), out.get(), size - written, buffer);
     CloseWritten(out.release());
-    std::printf("%d. %s, %ld bytes\n", static_cast<int>(i), path.c_str(), static_cast<long>(written));
+    ctx.Print("%d. %s, %ld bytes\n", static_cast<int>(i), path.c_str(), static_cast<long>(written));
   }
-  std::printf("operation successfull\n");
+  ctx.Print("operation successfull\n");
   return ModeResult::kSuccess;
 }
 
-ModeResult PackSounds(int argc, char** argv) {
-  if (argc < 4) return ModeResult::kFailureShowUsage;
-  const char* packName = argv[3];
-  ClearReadOnly(packName);
+ModeResult PackSounds(ConversionContext& ctx, const tonepak::PackRequest& request) {
+  const char* packName = request.packFile.c_str();
+  MakeWritable(ctx, packName);
   FileHandle pack = OpenFile(packName, "wb");
   if (!pack) Fatal("couldn't open sound packfile '%s' for writing", packName);
-  const std::string prefix = argv[2];
+  ctx.Wrote(packName);
+  const std::string& prefix = request.folder;
 
-  if (argc < 5) return ModeResult::kFailureShowUsage;
-  const char* indexName = argv[4];
+  if (!request.indexFile) return ModeResult::kFailureShowUsage;
+  const char* indexName = request.indexFile->c_str();
   std::vector<int32_t> index;
   index.reserve(kMaxPackEntries);
 
@@ -124,7 +121,7 @@ ModeResult PackSounds(int argc, char** argv) {
     const int64_t size = CopyBytes(entry.get(), pack.get(), INT64_MAX, buffer);
     total += size;
     entry.reset();
-    std::printf("%d. %s, %ld bytes\n", static_cast<int>(index.size() - 1), name.c_str(), static_cast<long>(size));
+    ctx.Print("%d. %s, %ld bytes\n", static_cast<int>(index.size() - 1), name.c_str(), static_cast<long>(size));
 
     // The index holds kMaxPackEntries offsets; a further file ends the set
     // like a missing one.
@@ -134,9 +131,10 @@ ModeResult PackSounds(int argc, char** argv) {
   }
   CloseWritten(pack.release());
 
-  ClearReadOnly(indexName);
+  MakeWritable(ctx, indexName);
   FileHandle indexFile = OpenFile(indexName, "wb");
   if (!indexFile) Fatal("couldn't open index '%s' for writing", indexName);
+  ctx.Wrote(indexName);
   std::vector<uint8_t> indexBytes(index.size() * 4);
   for (size_t i = 0; i < index.size(); ++i) PutU32LE(&indexBytes[4 * i], static_cast<uint32_t>(index[i]));
   if (std::fwrite(indexBytes.data(), 1, indexBytes.size(), indexFile.get()) != indexBytes.size()) {
@@ -144,7 +142,7 @@ ModeResult PackSounds(int argc, char** argv) {
   }
   CloseWritten(indexFile.release());
 
-  std::printf("new sound packfile '%s' created, size %d bytes, %d entries\n", packName, static_cast<int>(total),
+  ctx.Print("new sound packfile '%s' created, size %d bytes, %d entries\n", packName, static_cast<int>(total),
               static_cast<int>(index.size()));
   return ModeResult::kSuccess;
 }

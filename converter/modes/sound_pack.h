@@ -3,9 +3,10 @@
 #pragma once
 
 #include "converter/modes/mode_result.h"
+#include "converter/tonepak_api.h"
 
-// Both take the converter's whole argument list (argv[1] is the keyword).
-// Unpacking needs argc >= 4 (the caller checks); packing asks for the usage
-// when its arguments end early.
-ModeResult UnpackSounds(int argc, char** argv);
-ModeResult PackSounds(int argc, char** argv);
+struct ConversionContext;
+
+ModeResult UnpackSounds(ConversionContext& ctx, const tonepak::UnpackRequest& request);
+// Asks for the usage when the request names no index file.
+ModeResult PackSounds(ConversionContext& ctx, const tonepak::PackRequest& request);

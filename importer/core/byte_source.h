@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/base/byte_order.h"
+
 namespace tunegrab {
 
 class ByteSource {
@@ -44,15 +46,9 @@ class FileSource : public ByteSource {
   uint64_t position_ = UINT64_MAX;
 };
 
-// Little-endian integers of a byte buffer.
-inline uint16_t U16LE(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-inline uint32_t U32LE(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-inline uint32_t U32BE(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-         static_cast<uint32_t>(p[3]);
-}
+// Integers of a byte buffer, from the base library.
+inline uint16_t U16LE(const uint8_t* p) { return kickora::GetU16LE(p); }
+inline uint32_t U32LE(const uint8_t* p) { return kickora::GetU32LE(p); }
+inline uint32_t U32BE(const uint8_t* p) { return kickora::GetU32BE(p); }
 
 }  // namespace tunegrab

@@ -194,7 +194,7 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
 
     start = Clock::now();
     result.songPath = JoinPath(request.destinationFolder, produced);
-    result.outcome = WriteWithConverter(song, gain.gain, chosen.layout, temp, result.songPath);
+    result.outcome = WriteWithConverter(song, gain.gain, chosen.layout, result.songPath);
     result.times.encodeSeconds = Since(start);
   }
   RemoveFolder(temp);

@@ -6,28 +6,28 @@
 #include <string>
 #include <vector>
 
+#include "common/base/files.h"
+#include "common/base/paths.h"
+
 namespace tunegrab {
 
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
-// Names (not paths) of the files in a folder.
-std::vector<std::string> FolderFiles(const std::string& folder);
+using kickora::FolderFiles;
 // Reads a whole file of at most limit bytes.
 bool ReadWholeFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& bytes);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 bool RemoveFile(const std::string& path);
-// Renames from over to, replacing a file of that name.
-bool RenameReplacing(const std::string& from, const std::string& to);
 // False only when the disk that holds the folder is known to have less
 // than bytes free (true when that cannot be told).
 bool DiskHasRoom(const std::string& folder, uint64_t bytes);
 // A new, empty, private folder under the user's temporary folder.
 bool MakePrivateTempFolder(std::string& path);
-// Removes a folder and the files in it.
-void RemoveFolder(const std::string& path);
-std::string JoinPath(const std::string& folder, const std::string& name);
-// The last path component.
-std::string FileNameOf(const std::string& path);
+// From the base library: replacing rename, folder removal, path texts.
+using kickora::FileNameOf;
+using kickora::JoinPath;
+using kickora::RemoveFolder;
+using kickora::RenameReplacing;
 // A process-unique number for temporary names.
 unsigned ProcessNumber();
 

@@ -1,12 +1,14 @@
 // The game's own song that a new song copies: its "PT" header, channels,
 // rate, coding and block size; or the built-in layout when the music folder
-// offers none. Also the layout original that tells the converter's import
-// the block sizes of the new song.
+// offers none. Also the layout record that tells the converter's import the
+// block sizes of the new song.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "converter/tonepak_api.h"
 
 namespace tunegrab {
 
@@ -20,11 +22,10 @@ struct SongTemplate {
 
 // EA ADPCM codes 28 samples per channel in one frame.
 constexpr int kSamplesPerFrame = 28;
-// The block the converter's import uses when an original tells none.
-constexpr int kDefaultBlockBytes = 5936;
 
-// Reads an SCHl stream: "SCHl", a "PT" list at offset 8 with one or two
-// channels and a rate of 8,000 to 48,000 Hz, then data blocks.
+// Reads an SCHl stream with the converter's own reader: "SCHl" and a header
+// block inside the file, a "PT" list at offset 8 with one or two channels
+// and a rate of 8,000 to 48,000 Hz, then data blocks.
 bool ReadSongTemplate(const std::vector<uint8_t>& file, SongTemplate& out);
 
 // "SCHl" with a "PT" list for 22,050 Hz stereo EA ADPCM and a sample count.
@@ -39,9 +40,8 @@ std::vector<std::string> TemplateCandidates(std::vector<std::string> names);
 // that the last block ends with the audio.
 std::vector<int64_t> SongBlockFrames(int64_t samples, int64_t regularFrames);
 
-// An SCHl stream with the template's header whose data blocks carry no
-// audio, only the count fields that give the import its block sizes (the
-// import takes them from the second block on).
-std::vector<uint8_t> BuildLayoutOriginal(const SongTemplate& t, int64_t samples);
+// The layout record of a song of this many samples per channel: the
+// template's header and the PCM bytes of each block of SongBlockFrames.
+tonepak::StreamLayout SongLayout(const SongTemplate& t, int64_t samples);
 
 }  // namespace tunegrab

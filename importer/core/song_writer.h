@@ -1,5 +1,5 @@
-// The converter's own import and export, run in-process: the importer has
-// no encoder or stream writer of its own.
+// The converter's own import and export, run in-process through its typed
+// interface: the importer has no encoder or stream writer of its own.
 #pragma once
 
 #include <string>
@@ -9,7 +9,9 @@
 
 namespace tunegrab {
 
-// 16-bit PCM WAV bytes of audio scaled by gain (rounded, saturated).
+// 16-bit samples of audio scaled by gain (rounded, saturated).
+std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain);
+// The same as the bytes of a 16-bit PCM WAV file.
 std::vector<uint8_t> Pcm16Wav(const Audio& audio, double gain);
 
 // Decodes a song with the converter's export into tempFolder and reads the
@@ -17,11 +19,9 @@ std::vector<uint8_t> Pcm16Wav(const Audio& audio, double gain);
 Outcome DecodeWithConverter(const std::string& song, const std::string& tempFolder, Audio& out);
 
 // Writes destination (a complete file or nothing): the audio, at the
-// template's rate and channels, goes through a 16-bit WAV in tempFolder
-// and the converter's import, with a layout original built from the
-// template, into a temporary file beside destination that is renamed
-// when complete.
-Outcome WriteWithConverter(const Audio& song, double gain, const SongTemplate& t, const std::string& tempFolder,
-                           const std::string& destination);
+// template's rate and channels, goes straight into the converter's import
+// from memory with the template's layout record; the converter writes a
+// temporary file beside destination and renames it when complete.
+Outcome WriteWithConverter(const Audio& song, double gain, const SongTemplate& t, const std::string& destination);
 
 }  // namespace tunegrab

@@ -88,11 +88,10 @@ const char kStreamLine[] = "Frequency 22050, BitsPerSample 16, Channels 1, Lengt
 
 class BigArchiveTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetConverterState(); }
   int Scan(const Bytes& archive, std::vector<std::string> extra = {}) {
     WriteFileBytes("sounds.big", archive);
     extra.insert(extra.begin(), "sounds.big");
-    return RunConverter(extra, &output);
+    return RunCommandLine(extra, &output);
   }
   ScopedWorkDir dir;
   std::string output;

@@ -15,7 +15,6 @@ using namespace bank_builder;
 
 class FindBankSampleTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetConverterState(); }
   int Find(const Bytes& bytes, int slot, int32_t* position = nullptr, int* headerBytes = nullptr) {
     WriteFileBytes("bank.bnk", bytes);
     FileHandle file = OpenFile("bank.bnk", "rb");

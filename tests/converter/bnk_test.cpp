@@ -29,12 +29,10 @@ Bytes WavData(const fs::path& path) {
 
 class BankTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetConverterState(); }
-
   int Export(const Bank& bank, std::vector<std::string> extra = {}) {
     WriteFileBytes("bank.bnk", bank.bytes);
     extra.insert(extra.begin(), "bank.bnk");
-    return RunConverter(extra, &output);
+    return RunCommandLine(extra, &output);
   }
 
   ScopedWorkDir dir;

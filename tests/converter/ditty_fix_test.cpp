@@ -8,7 +8,8 @@
 
 #include "converter/modes/ditty_fix.h"
 #include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/command_line.h"
+#include "converter/context.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -63,8 +64,12 @@ const std::string kHorns = Path("required", "horns.viv");
 
 class DittyFixTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetConverterState(); }
-  int Run() { return RunConverter({"-nhl2kdittyfix"}, &output); }
+  int Run() {
+    const tonepak::Result result = tonepak::DittyFix({});
+    output = result.Text();
+    if (result.status == tonepak::Status::kFailureShowUsage) output += tonepak::UsageText();
+    return result.ok() ? 0 : 1;
+  }
   void WriteArchives(const std::vector<uint32_t>& ditties, const std::vector<uint32_t>& horns) {
     WriteFileBytes(fs::path("ditties") / "ditties.viv", Archive(ditties));
     WriteFileBytes(fs::path("required") / "horns.viv", Archive(horns));
@@ -200,9 +205,11 @@ class PatchOffsetTableTest : public DittyFixTest {
     return image;
   }
   int Patch(Bytes& image) {
-    ::testing::internal::CaptureStdout();
-    int result = PatchOffsetTable(image.data(), static_cast<long>(image.size()), "a.viv", kDittiesSignature.data(), 8);
-    output = ::testing::internal::GetCapturedStdout();
+    ConversionContext ctx;
+    int result =
+        PatchOffsetTable(ctx, image.data(), static_cast<long>(image.size()), "a.viv", kDittiesSignature.data(), 8);
+    output.clear();
+    for (const std::string& message : ctx.messages) output += message;
     return result;
   }
 };
@@ -272,7 +279,8 @@ TEST_F(PatchOffsetTableTest, HugeCountAndEmptyArchives) {
 TEST_F(PatchOffsetTableTest, ImageTooSmallForTheSearch) {
   Bytes tiny = kDittiesSignature;
   EXPECT_EQ(Patch(tiny), -1);
-  EXPECT_EQ(PatchOffsetTable(nullptr, 0, "a.viv", kDittiesSignature.data(), 8), -1);
+  ConversionContext ctx;
+  EXPECT_EQ(PatchOffsetTable(ctx, nullptr, 0, "a.viv", kDittiesSignature.data(), 8), -1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "converter/codecs/ea_adpcm.h"
+#include "converter/context.h"
 #include "support/test_files.h"
 
 namespace {
@@ -13,22 +14,35 @@ struct Decoded {
   std::string printed;
 };
 
+// What the export prints of the events the decoder recorded.
+std::string Printed(DecodeEvents& events) {
+  ConversionContext ctx;
+  PrintDecodeEvents(ctx, events);
+  std::string text;
+  for (const std::string& message : ctx.messages) text += message;
+  return text;
+}
+
 Decoded DecodeMono(const Bytes& data, EaAdpcmState& state) {
   std::vector<uint8_t> out(4 * data.size() + 64);
-  testing::internal::CaptureStdout();
+  DecodeEvents events;
+  state.events = &events;
   uint8_t* end = DecodeEaAdpcmMono(data.data(), out.data(), state);
   Decoded d;
-  d.printed = testing::internal::GetCapturedStdout();
+  state.events = nullptr;
+  d.printed = Printed(events);
   d.samples = SamplesOf(Bytes(out.data(), end));
   return d;
 }
 
 Decoded DecodeStereo(const Bytes& data, EaAdpcmState& state) {
   std::vector<uint8_t> out(8 * data.size() + 256);
-  testing::internal::CaptureStdout();
+  DecodeEvents events;
+  state.events = &events;
   uint8_t* end = DecodeEaAdpcmStereo(data.data(), out.data(), state);
   Decoded d;
-  d.printed = testing::internal::GetCapturedStdout();
+  state.events = nullptr;
+  d.printed = Printed(events);
   d.samples = SamplesOf(Bytes(out.data(), end));
   return d;
 }

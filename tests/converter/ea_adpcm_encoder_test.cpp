@@ -144,7 +144,9 @@ TEST_F(EaAdpcmEncoder, TwoCallsEqualOneCallWhenTheHistoryIsWholeBetweenThem) {
     Pcm pcm = Music(28 * channels * 20, channels, 3);
     std::fill(pcm.begin() + 28 * channels * 9, pcm.begin() + 28 * channels * 10, 0);
     const int32_t firstBytes = 28 * channels * 10 * 2;
-    auto encode = channels == 1 ? EncodeMono : EncodeStereo;
+    auto encode = [channels](const Pcm& samples, EaAdpcmState& state, int32_t byteCount) {
+      return channels == 1 ? EncodeMono(samples, state, byteCount) : EncodeStereo(samples, state, byteCount);
+    };
     EaAdpcmState one, two;
     Bytes whole = encode(pcm, one, BytesOf(pcm));
     Bytes first = encode(pcm, two, firstBytes);

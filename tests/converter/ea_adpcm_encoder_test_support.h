@@ -40,18 +40,20 @@ inline void ExpectGuardIntact(const Bytes& buffer, size_t size) {
   for (size_t i = size; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xA5) << "written past the end at " << i;
 }
 
-inline Bytes EncodeMono(const Pcm& pcm, EaAdpcmState& state, int32_t byteCount) {
+inline Bytes EncodeMono(const Pcm& pcm, EaAdpcmState& state, int32_t byteCount,
+                        EaAdpcmKernel kernel = DetectedEaAdpcmKernel()) {
   Bytes out = Output(MonoBytes(byteCount));
-  uint8_t* end = EncodeEaAdpcmMono(pcm.data(), out.data(), state, byteCount);
+  uint8_t* end = EncodeEaAdpcmMono(pcm.data(), out.data(), state, byteCount, kernel);
   EXPECT_EQ(static_cast<size_t>(end - out.data()), MonoBytes(byteCount));
   ExpectGuardIntact(out, MonoBytes(byteCount));
   out.resize(MonoBytes(byteCount));
   return out;
 }
 
-inline Bytes EncodeStereo(const Pcm& pcm, EaAdpcmState& state, int32_t byteCount) {
+inline Bytes EncodeStereo(const Pcm& pcm, EaAdpcmState& state, int32_t byteCount,
+                          EaAdpcmKernel kernel = DetectedEaAdpcmKernel()) {
   Bytes out = Output(StereoBytes(byteCount));
-  uint8_t* end = EncodeEaAdpcmStereo(pcm.data(), out.data(), state, byteCount);
+  uint8_t* end = EncodeEaAdpcmStereo(pcm.data(), out.data(), state, byteCount, kernel);
   EXPECT_EQ(static_cast<size_t>(end - out.data()), StereoBytes(byteCount));
   ExpectGuardIntact(out, StereoBytes(byteCount));
   out.resize(StereoBytes(byteCount));
@@ -138,14 +140,7 @@ inline Pcm Samples(const Bytes& le, size_t count) {
   return pcm;
 }
 
-class EaAdpcmEncoder : public ::testing::Test {
- protected:
-  void SetUp() override { ResetConverterState(); }
-  void TearDown() override {
-    ResetConverterState();
-    SelectEaAdpcmKernel(DetectedEaAdpcmKernel());
-  }
-};
+class EaAdpcmEncoder : public ::testing::Test {};
 
 // Every kernel this build and CPU can run; each must give the same bytes.
 inline std::vector<EaAdpcmKernel> Kernels() {

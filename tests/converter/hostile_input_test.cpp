@@ -76,7 +76,7 @@ void RunMutations(const Bytes& seed, uint32_t salt, const std::vector<std::strin
     WriteFileBytes("input.bin", file);
     std::vector<std::string> args{"input.bin"};
     args.insert(args.end(), extraArguments.begin(), extraArguments.end());
-    int status = RunConverter(args, nullptr);
+    int status = RunCommandLine(args, nullptr);
     ASSERT_TRUE(status == 0 || status == 1) << "mutation " << i << " status " << status;
   }
 }
@@ -112,7 +112,7 @@ TEST(HostileInputTest, OutputStaysWithinWhatTheFileHolds) {
   Bytes blocks = SchlHeader(stereo);
   for (int k = 0; k < 100; ++k) Append(blocks, ScdEaBlock(8000, {}));
   WriteFileBytes("blocks.asf", blocks);
-  EXPECT_EQ(RunConverter({"blocks.asf"}, &output), 1);
+  EXPECT_EQ(RunCommandLine({"blocks.asf"}, &output), 1);
   EXPECT_NE(output.find("decoder returned no data!?\n"), std::string::npos);
   EXPECT_EQ(ReadFileBytes("blocks.wav").size(), 44u);
 
@@ -131,7 +131,7 @@ TEST(HostileInputTest, OutputStaysWithinWhatTheFileHolds) {
   Append(bank, BytesOf({0x8A, 0, 0xFF}));
   bank.resize(8000, 0x21);
   WriteFileBytes("shared.bnk", bank);
-  EXPECT_EQ(RunConverter({"shared.bnk"}, &output), 1);
+  EXPECT_EQ(RunCommandLine({"shared.bnk"}, &output), 1);
   EXPECT_TRUE(output.ends_with("corrupt input file\n"));
   uint64_t written = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))

@@ -7,6 +7,7 @@
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/containers/bank_import.h"
 #include "converter/state.h"
+#include "converter/tonepak_api.h"
 #include "import_test_support.h"
 
 using namespace import_test;
@@ -33,12 +34,14 @@ struct BankRun {
   Bytes bank;
 };
 
-BankRun ImportInto(const Bytes& bank, const Pcm& pcm, int waveChannels, const std::string& number,
+BankRun ImportInto(const Bytes& bank, const Pcm& pcm, int waveChannels, long long number,
                    const std::string& destination = "out.bnk") {
   WriteFileBytes("in.wav", WaveFile(waveChannels, 22050, pcm));
   WriteFileBytes("bank.bnk", bank);
   BankRun run;
-  run.status = RunConverter({"-import", "in.wav", destination, "bank.bnk", number}, &run.output);
+  const tonepak::Result result = tonepak::Import({"in.wav", destination, "bank.bnk", number});
+  run.status = result.ok() ? 0 : 1;
+  run.output = result.Text();
   if (FileExistsAt(destination)) run.bank = ReadFileBytes(destination);
   return run;
 }
@@ -47,9 +50,7 @@ Pcm DecodeMono(const Bytes& bank, size_t at, size_t bytes) {
   EaAdpcmState state;
   state.count = static_cast<int32_t>(bytes);
   std::vector<uint8_t> out(bytes / 15 * 56 + 64);
-  testing::internal::CaptureStdout();
   uint8_t* end = DecodeEaAdpcmMono(bank.data() + at, out.data(), state);
-  testing::internal::GetCapturedStdout();
   return SamplesOf(Bytes(out.data(), end));
 }
 
@@ -70,7 +71,7 @@ TEST(ImportBank, NewSampleTakesTheOldOnesPlaceAndMovesWhatFollows) {
   Append(data, Filled(400, 0xB2));
   const Bytes bank = Bank({BankHeader({BankList(1, 22050, 5000, T)}), BankHeader({BankList(1, 22050, 700, T + 3000)})},
                           data);
-  BankRun run = ImportInto(bank, pcm, 1, "1");
+  BankRun run = ImportInto(bank, pcm, 1, 1);
   ASSERT_EQ(run.status, 0) << run.output;
   const Bytes coded = Coded(pcm, 1);
   ASSERT_EQ(coded.size(), 11820u);
@@ -101,7 +102,7 @@ TEST(ImportBank, ShorterAudioMovesLaterDataBack) {
                            BankHeader({BankList(1, 22050, 1, T + 1100)})},
                           data);
   // Sample 2 holds the data at T; samples 1 and 3 lie behind it.
-  BankRun run = ImportInto(bank, pcm, 1, "2");
+  BankRun run = ImportInto(bank, pcm, 1, 2);
   ASSERT_EQ(run.status, 0) << run.output;
   const int32_t shift = 152 - 1000;
   EXPECT_EQ(BankDataOffset(run.bank, BankHeaderPosition(3, 0)), static_cast<uint32_t>(T + 1000 + shift));
@@ -119,7 +120,7 @@ TEST(ImportBank, LastSampleEndsTheBankAndMovesNothing) {
   const Pcm pcm = Music(2800, 1, 22050);
   const Bytes bank = Bank({BankHeader({BankList(1, 22050, 9, T)}), BankHeader({BankList(1, 22050, 9, T + 64)})},
                           Filled(200, 0x44));
-  BankRun run = ImportInto(bank, pcm, 1, "2");
+  BankRun run = ImportInto(bank, pcm, 1, 2);
   ASSERT_EQ(run.status, 0) << run.output;
   const Bytes coded = Coded(pcm, 1);
   ASSERT_EQ(run.bank.size(), T + 64 + coded.size());
@@ -135,7 +136,7 @@ TEST(ImportBank, SamplesSharingTheTargetsDataKeepTheirLengthAndOffset) {
   const Bytes bank = Bank({BankHeader({BankList(1, 22050, 77, T)}), BankHeader({BankList(1, 22050, 88, T)}),
                            BankHeader({BankList(1, 22050, 99, T + 500)})},
                           Filled(600, 0x55));
-  BankRun run = ImportInto(bank, pcm, 1, "2");
+  BankRun run = ImportInto(bank, pcm, 1, 2);
   ASSERT_EQ(run.status, 0) << run.output;
   // The first slot naming T is the target, whichever number was asked for.
   EXPECT_EQ(BankLength(run.bank, BankHeaderPosition(3, 0)), static_cast<uint32_t>(NewBankSampleLength(1120, 1)));
@@ -157,7 +158,7 @@ TEST(ImportBank, EveryListOfEveryHeaderIsMovedWhenItPointsBehind) {
                            BankHeader({BankList(1, 22050, 2, T), BankList(1, 22050, 3, T + 1000)}), {},
                            BankHeader({BankList(1, 22050, 4, T + 1000), BankList(1, 22050, 5, T + 1040)})},
                           data);
-  BankRun run = ImportInto(bank, pcm, 1, "1");
+  BankRun run = ImportInto(bank, pcm, 1, 1);
   ASSERT_EQ(run.status, 0) << run.output;
   const uint32_t shift = (T + 100 + 600) - (T + 1000);  // negative, as unsigned arithmetic
   EXPECT_EQ(BankDataOffset(run.bank, BankHeaderPosition(4, 1), 0), T);
@@ -181,7 +182,7 @@ TEST(ImportBank, NextDataIsTheNearestOffsetWhicheverSlotNamesIt) {
   const Bytes bank = Bank({BankHeader({BankList(1, 22050, 1, T)}), {}, BankHeader({BankList(1, 22050, 1, T + 230)}),
                            BankHeader({BankList(1, 22050, 1, T + 200)})},
                           data);
-  BankRun run = ImportInto(bank, pcm, 1, "1");
+  BankRun run = ImportInto(bank, pcm, 1, 1);
   ASSERT_EQ(run.status, 0) << run.output;
   ASSERT_EQ(run.bank.size(), T + 300 + 50);
   EXPECT_EQ(BankDataOffset(run.bank, BankHeaderPosition(4, 3)), T + 300);
@@ -195,7 +196,7 @@ TEST(ImportBank, SplitStereoSampleHoldsTheLeftFramesThenTheRight) {
   Bytes header = BankHeader({BankList(2, 22050, 1, T)});
   header.insert(header.begin() + 4, {0x0B, 0x01, 0x00});  // EA_ADPCM2
   const Bytes bank = Bank({header}, Filled(100, 0));
-  BankRun run = ImportInto(bank, pcm, 2, "1");
+  BankRun run = ImportInto(bank, pcm, 2, 1);
   ASSERT_EQ(run.status, 0) << run.output;
   const Bytes coded = Coded(pcm, 2, EA_ADPCM2);
   ASSERT_EQ(coded.size(), 2u * 50u * 15u);
@@ -209,7 +210,7 @@ TEST(ImportBank, BankMayBeItsOwnDestination) {
   ScopedWorkDir dir;
   const Pcm pcm = Music(560, 1, 22050);
   const Bytes bank = Bank({BankHeader({BankList(1, 22050, 1, T)})}, Filled(90, 1));
-  BankRun run = ImportInto(bank, pcm, 1, "1", "bank.bnk");
+  BankRun run = ImportInto(bank, pcm, 1, 1, "bank.bnk");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.bank.size(), T + 300);
   EXPECT_FALSE(FileExistsAt("bank.bnk.tmp~"));
@@ -220,16 +221,16 @@ TEST(ImportBank, LayoutsItCannotRebuildAreRefusedWithoutTouchingTheDestination) 
   const Pcm pcm = Music(560, 1, 22050);
   WriteFileBytes("out.bnk", Bytes{7});
   // Data offset in front of the sample's own header.
-  BankRun inFront = ImportInto(Bank({BankHeader({BankList(1, 22050, 1, 16)})}, Filled(10, 0)), pcm, 1, "1");
+  BankRun inFront = ImportInto(Bank({BankHeader({BankList(1, 22050, 1, 16)})}, Filled(10, 0)), pcm, 1, 1);
   EXPECT_EQ(inFront.status, 1);
   EXPECT_EQ(inFront.output, "Original file: channels=1, frequency=22050\nencoding... ok\nBNK: this shouldn't happen\n");
   // Data offset beyond the end of the bank.
-  BankRun beyond = ImportInto(Bank({BankHeader({BankList(1, 22050, 1, 100000)})}, Filled(10, 0)), pcm, 1, "1");
+  BankRun beyond = ImportInto(Bank({BankHeader({BankList(1, 22050, 1, 100000)})}, Filled(10, 0)), pcm, 1, 1);
   EXPECT_EQ(beyond.status, 1);
   EXPECT_NE(beyond.output.find("BNK: this shouldn't happen\n"), std::string::npos);
   EXPECT_EQ(ReadFileBytes("out.bnk"), Bytes{7});
   // No audio at all: the encoder has nothing to give.
-  BankRun empty = ImportInto(Bank({BankHeader({BankList(1, 22050, 1, T)})}, Filled(10, 0)), {}, 1, "1");
+  BankRun empty = ImportInto(Bank({BankHeader({BankList(1, 22050, 1, T)})}, Filled(10, 0)), {}, 1, 1);
   EXPECT_EQ(empty.status, 1);
   EXPECT_NE(empty.output.find("encoder returned no data. this is bug!\n"), std::string::npos) << empty.output;
   EXPECT_EQ(ReadFileBytes("out.bnk"), Bytes{7});

@@ -6,8 +6,7 @@
 
 #include "converter/file_io.h"
 #include "converter/modes/import.h"
-#include "converter/import_state.h"
-#include "converter/state.h"
+#include "converter/context.h"
 #include "import_test_support.h"
 
 using namespace import_test;
@@ -17,18 +16,20 @@ namespace {
 struct Probe {
   std::string output;
   long position = -1;
+  StreamParams params;
+  ImportState import;
 };
 
 Probe ProbeFile(const Bytes& original, int slot = -1) {
-  ResetConverterState();
-  ResetImportState();
   WriteFileBytes("orig", original);
   FileHandle file = OpenFile("orig", "rb");
+  ConversionContext ctx;
+  ProbeOriginal(ctx, file.get(), slot);
   Probe probe;
-  testing::internal::CaptureStdout();
-  ProbeOriginal(file.get(), slot);
-  probe.output = testing::internal::GetCapturedStdout();
+  for (const std::string& message : ctx.messages) probe.output += message;
   probe.position = std::ftell(file.get());
+  probe.params = ctx.params;
+  probe.import = ctx.import;
   return probe;
 }
 
@@ -36,7 +37,7 @@ std::string RunImport(const std::vector<std::string>& arguments, int* status = n
   std::vector<std::string> all{"-import"};
   all.insert(all.end(), arguments.begin(), arguments.end());
   std::string output;
-  int result = RunConverter(all, &output);
+  int result = RunCommandLine(all, &output);
   if (status) *status = result;
   return output;
 }
@@ -57,22 +58,22 @@ TEST(ImportProbe, SchlOriginalGivesItsHeaderAndStopsBehindTheFirstDataTag) {
   Bytes original = SchlOriginal(list, {1008, 1008});
   Probe probe = ProbeFile(original);
   EXPECT_EQ(probe.output, "Original file: channels=2, frequency=44100\n");
-  EXPECT_EQ(Params().codecFlags, ORIG_SCHL);
-  EXPECT_EQ(Params().length, 123456);
+  EXPECT_EQ(probe.params.codecFlags, ORIG_SCHL);
+  EXPECT_EQ(probe.params.length, 123456);
   const size_t firstData = 8 + (PtListBytes(list).size() + 3) / 4 * 4 + 12;
   ASSERT_EQ(std::memcmp(original.data() + firstData, "SCDl", 4), 0);
   EXPECT_EQ(probe.position, static_cast<long>(firstData + 4));
   // The header copy holds the list from its "PT" tag on.
   Bytes pt = PtListBytes(list);
-  EXPECT_EQ(std::memcmp(Import().headerCopy, pt.data(), pt.size()), 0);
+  EXPECT_EQ(std::memcmp(probe.import.headerCopy, pt.data(), pt.size()), 0);
 }
 
 TEST(ImportProbe, SplitFieldAddsEaAdpcm2ToTheKind) {
   ScopedWorkDir dir;
   PtList list;
   list.eaAdpcm2 = true;
-  ProbeFile(SchlOriginal(list, {1008}));
-  EXPECT_EQ(Params().codecFlags, ORIG_SCHL | EA_ADPCM2);
+  Probe probe = ProbeFile(SchlOriginal(list, {1008}));
+  EXPECT_EQ(probe.params.codecFlags, ORIG_SCHL | EA_ADPCM2);
 }
 
 TEST(ImportProbe, SchlWithoutPtListKeepsDefaultsAndAnEmptyHeaderCopy) {
@@ -81,8 +82,8 @@ TEST(ImportProbe, SchlWithoutPtListKeepsDefaultsAndAnEmptyHeaderCopy) {
   std::memcpy(original.data() + 8, "PT\0\x01", 4);
   Probe probe = ProbeFile(original);
   EXPECT_EQ(probe.output, "Original file: channels=1, frequency=22050\n");
-  EXPECT_EQ(Params().length, 0);
-  for (uint8_t b : Import().headerCopy) ASSERT_EQ(b, 0);
+  EXPECT_EQ(probe.params.length, 0);
+  for (uint8_t b : probe.import.headerCopy) ASSERT_EQ(b, 0);
   EXPECT_EQ(std::memcmp(original.data() + probe.position - 4, "SCDl", 4), 0);
 }
 
@@ -93,19 +94,19 @@ TEST(ImportProbe, BarePtHeaderFileIsReadFromItsStart) {
   list.frequency = 32000;
   Probe probe = ProbeFile(BarePtOriginal(list));
   EXPECT_EQ(probe.output, "Original file: channels=1, frequency=32000\n");
-  EXPECT_EQ(Params().codecFlags, ORIG_PT);
-  EXPECT_EQ(std::memcmp(Import().headerCopy, "PT\0\x02", 4), 0);
+  EXPECT_EQ(probe.params.codecFlags, ORIG_PT);
+  EXPECT_EQ(std::memcmp(probe.import.headerCopy, "PT\0\x02", 4), 0);
 }
 
 TEST(ImportProbe, BankAsksForTheKindOnlyOrReadsTheSample) {
   ScopedWorkDir dir;
   Probe kind = ProbeFile(TwoSampleBank(), -1);
   EXPECT_EQ(kind.output, "");
-  EXPECT_EQ(Params().codecFlags, ORIG_BNK);
+  EXPECT_EQ(kind.params.codecFlags, ORIG_BNK);
   Probe sample = ProbeFile(TwoSampleBank(), 2);
   EXPECT_EQ(sample.output, "Original file: channels=2, frequency=44100\n");
-  EXPECT_EQ(Import().dataOffset, static_cast<int32_t>(kBankDataStart + 64));
-  EXPECT_EQ(Params().length, 200);
+  EXPECT_EQ(sample.import.dataOffset, static_cast<int32_t>(kBankDataStart + 64));
+  EXPECT_EQ(sample.params.length, 200);
 }
 
 TEST(ImportCommand, RefusesWhatItCannotUse) {

@@ -6,9 +6,8 @@
 
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/file_io.h"
-#include "converter/import_state.h"
 #include "converter/containers/stream_import.h"
-#include "converter/state.h"
+#include "converter/context.h"
 #include "converter/tonepak.h"
 #include "import_test_support.h"
 
@@ -16,15 +15,15 @@ using namespace import_test;
 
 namespace {
 
-void ProbeLike(int channels, uint16_t flags) {
-  ResetConverterState();
-  ResetImportState();
-  Params().channels = static_cast<int16_t>(channels);
-  Params().codecFlags = flags;
+StreamParams ProbeLike(int channels, uint16_t flags) {
+  StreamParams params;
+  params.channels = static_cast<int16_t>(channels);
+  params.codecFlags = flags;
+  return params;
 }
 
 // Sizes of an SCHl original, read from just behind its first data tag.
-std::vector<int32_t> SizesOf(const Bytes& original) {
+std::vector<int32_t> SizesOf(const StreamParams& params, const Bytes& original) {
   WriteFileBytes("orig.asf", original);
   FileHandle file = OpenFile("orig.asf", "rb");
   size_t firstData = 0;
@@ -34,7 +33,7 @@ std::vector<int32_t> SizesOf(const Bytes& original) {
       break;
     }
   std::fseek(file.get(), static_cast<long>(firstData + 4), SEEK_SET);
-  return CollectBlockSizes(file.get());
+  return CollectBlockSizes(params, file.get());
 }
 
 struct ImportRun {
@@ -49,7 +48,7 @@ ImportRun Import(const Bytes& wav, const Bytes& original, const std::string& ext
   ImportRun run;
   std::vector<std::string> args{"-import", "in.wav", "out.asf", "orig.asf"};
   if (!extra.empty()) args.push_back(extra);
-  run.status = RunConverter(args, &run.output);
+  run.status = RunCommandLine(args, &run.output);
   if (FileExistsAt("out.asf")) run.file = ReadFileBytes("out.asf");
   return run;
 }
@@ -61,9 +60,6 @@ struct ExpectedBlock {
   int16_t history[4];
 };
 std::vector<ExpectedBlock> EncodeBlocks(const Pcm& pcm, int channels, uint16_t flags, const std::vector<int>& sizes) {
-  ResetConverterState();
-  Params().channels = static_cast<int16_t>(channels);
-  Params().codecFlags = flags;
   std::vector<ExpectedBlock> out;
   EaAdpcmState state{};
   size_t at = 0;
@@ -88,42 +84,42 @@ std::vector<ExpectedBlock> EncodeBlocks(const Pcm& pcm, int channels, uint16_t f
 
 TEST(ImportBlockSizes, FollowTheOriginalFromItsSecondBlockAndDropAShortLastOne) {
   ScopedWorkDir dir;
-  ProbeLike(2, ORIG_SCHL);
-  EXPECT_EQ(SizesOf(SchlOriginal({}, {1000, 1000, 1000, 400})), (std::vector<int32_t>{4000, 4000}));
+  StreamParams p = ProbeLike(2, ORIG_SCHL);
+  EXPECT_EQ(SizesOf(p, SchlOriginal({}, {1000, 1000, 1000, 400})), (std::vector<int32_t>{4000, 4000}));
   // Two sizes only: a short last one stays.
-  EXPECT_EQ(SizesOf(SchlOriginal({}, {1000, 1000, 400})), (std::vector<int32_t>{4000, 1600}));
+  EXPECT_EQ(SizesOf(p, SchlOriginal({}, {1000, 1000, 400})), (std::vector<int32_t>{4000, 1600}));
   // A single block tells no size; blocks coding nothing are left out.
-  EXPECT_TRUE(SizesOf(SchlOriginal({}, {1000})).empty());
-  EXPECT_EQ(SizesOf(SchlOriginal({}, {1008, 0, 1008, 1008})), (std::vector<int32_t>{4032, 4032}));
+  EXPECT_TRUE(SizesOf(p, SchlOriginal({}, {1000})).empty());
+  EXPECT_EQ(SizesOf(p, SchlOriginal({}, {1008, 0, 1008, 1008})), (std::vector<int32_t>{4032, 4032}));
 }
 
 TEST(ImportBlockSizes, CountWholeFramesByTheOriginalsCoding) {
   ScopedWorkDir dir;
   // Plain mono blocks count bytes: whole 15-byte frames of 56 PCM bytes.
-  ProbeLike(1, ORIG_SCHL);
-  EXPECT_EQ(SizesOf(SchlOriginal({}, {1590, 1590, 1000})), (std::vector<int32_t>{5936, 3696}));
-  EXPECT_EQ(BlockBytesFromCount(14), 0);
+  StreamParams p = ProbeLike(1, ORIG_SCHL);
+  EXPECT_EQ(SizesOf(p, SchlOriginal({}, {1590, 1590, 1000})), (std::vector<int32_t>{5936, 3696}));
+  EXPECT_EQ(BlockBytesFromCount(p, 14), 0);
   // Split mono counts samples.
-  ProbeLike(1, ORIG_SCHL | EA_ADPCM2);
-  EXPECT_EQ(BlockBytesFromCount(2968), 5936);
-  ProbeLike(2, ORIG_SCHL | EA_ADPCM2);
-  EXPECT_EQ(BlockBytesFromCount(1484), 5936);
-  EXPECT_LT(BlockBytesFromCount(-5), 0);
+  p = ProbeLike(1, ORIG_SCHL | EA_ADPCM2);
+  EXPECT_EQ(BlockBytesFromCount(p, 2968), 5936);
+  p = ProbeLike(2, ORIG_SCHL | EA_ADPCM2);
+  EXPECT_EQ(BlockBytesFromCount(p, 1484), 5936);
+  EXPECT_LT(BlockBytesFromCount(p, -5), 0);
   // Hostile sizes stay inside the fixed buffers, in whole stereo frames.
-  EXPECT_EQ(SizesOf(SchlOriginal({}, {8, 0x40000000, 0x40000000})), (std::vector<int32_t>{kLargestBlockBytes, kLargestBlockBytes}));
+  EXPECT_EQ(SizesOf(p, SchlOriginal({}, {8, 0x40000000, 0x40000000})), (std::vector<int32_t>{kLargestBlockBytes, kLargestBlockBytes}));
   EXPECT_EQ(kLargestBlockBytes % 112, 0);
 }
 
 TEST(ImportBlockSizes, SurviveBlocksWhoseSizeWouldStepBackwards) {
   ScopedWorkDir dir;
-  ProbeLike(2, ORIG_SCHL);
+  StreamParams p = ProbeLike(2, ORIG_SCHL);
   Bytes original = SchlOriginal({}, {1008});
   Bytes bad;
   AppendText(bad, "SCDl");
   AppendU32(bad, 0xFFFFFFF0);  // negative size
   AppendU32(bad, 1008);
   original.insert(original.end() - 8, bad.begin(), bad.end());
-  EXPECT_EQ(SizesOf(original), (std::vector<int32_t>{4032}));
+  EXPECT_EQ(SizesOf(p, original), (std::vector<int32_t>{4032}));
 }
 
 TEST(ImportLengths, NewLengthsStayWholeAndNeverNegative) {
@@ -320,7 +316,7 @@ TEST(ImportStream, DestinationMayBeTheOriginalItself) {
   WriteFileBytes("in.wav", WaveFile(2, 22050, pcm));
   WriteFileBytes("song.asf", SchlOriginal({}, {1008, 1008, 1008}));
   std::string output;
-  ASSERT_EQ(RunConverter({"-import", "in.wav", "song.asf", "song.asf"}, &output), 0) << output;
+  ASSERT_EQ(RunCommandLine({"-import", "in.wav", "song.asf", "song.asf"}, &output), 0) << output;
   ImportedStream s = ParseImportedStream(ReadFileBytes("song.asf"), false, 2);
   EXPECT_EQ(s.blocks.size(), 3u);
   EXPECT_GT(SnrDb(pcm, DecodeImportedStream(s, false, 2)), 25.0);
@@ -332,7 +328,7 @@ TEST(ImportStream, UnwritableDestinationIsFatal) {
   WriteFileBytes("in.wav", WaveFile(2, 22050, Music(100, 2, 22050)));
   WriteFileBytes("orig.asf", SchlOriginal({}, {1008, 1008}));
   std::string output;
-  EXPECT_EQ(RunConverter({"-import", "in.wav", "no/such/dir/out.asf", "orig.asf"}, &output), 1);
+  EXPECT_EQ(RunCommandLine({"-import", "in.wav", "no/such/dir/out.asf", "orig.asf"}, &output), 1);
   EXPECT_NE(output.find("couldn't open destination file 'no/such/dir/out.asf'\n\n"), std::string::npos) << output;
 }
 
@@ -348,7 +344,7 @@ TEST(ImportStream, ExportsAgainWithTheConvertersOwnExport) {
       ImportRun run = Import(WaveFile(channels, 22050, pcm), SchlOriginal(list, {count, count, count}));
       ASSERT_EQ(run.status, 0) << run.output;
       std::string output;
-      ASSERT_EQ(RunConverter({"out.asf"}, &output), 0) << output;
+      ASSERT_EQ(RunCommandLine({"out.asf"}, &output), 0) << output;
       Bytes wav = ReadFileBytes("out.wav");  // named after the .asf stream
       ASSERT_GT(wav.size(), 44u);
       Pcm decoded = SamplesOf(wav, 44);

@@ -164,7 +164,6 @@ Pcm DecodeMono(const uint8_t* data, size_t bytes, int16_t current, int16_t previ
 
 Pcm DecodeImportedStream(const ImportedStream& stream, bool adpcm2, int channels) {
   Pcm pcm;
-  testing::internal::CaptureStdout();  // clipping marks of the decoders
   for (const DataBlock& block : stream.blocks) {
     if (adpcm2 && channels == 2) {
       const size_t half = block.data.size() / 2;
@@ -192,7 +191,6 @@ Pcm DecodeImportedStream(const ImportedStream& stream, bool adpcm2, int channels
       pcm.insert(pcm.end(), stereo.begin(), stereo.end());
     }
   }
-  testing::internal::GetCapturedStdout();
   return pcm;
 }
 

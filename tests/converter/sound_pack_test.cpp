@@ -35,8 +35,7 @@ std::string Sep() { return std::string(1, PathSeparator()); }
 
 class SoundPackTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetConverterState(); }
-  int Run(const std::vector<std::string>& arguments) { return RunConverter(arguments, &output); }
+  int Run(const std::vector<std::string>& arguments) { return RunCommandLine(arguments, &output); }
   ScopedWorkDir dir;
   std::string output;
 };

@@ -38,7 +38,7 @@ Bytes SkippedBlock(const std::string& tag, uint32_t size) {
 
 std::string Export(const std::vector<std::string>& args, int* status = nullptr) {
   std::string out;
-  int s = RunConverter(args, &out);
+  int s = RunCommandLine(args, &out);
   if (status) *status = s;
   return out;
 }

@@ -6,7 +6,7 @@
 #include "converter/containers/stream_header.h"
 #include "converter/fatal.h"
 #include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 
@@ -17,6 +17,7 @@ struct HeaderResult {
   int32_t payload = 0;
   long position = 0;
   std::string printed;
+  StreamParams params;
 };
 
 HeaderResult ReadHeader(const Bytes& file, int32_t limit) {
@@ -25,17 +26,13 @@ HeaderResult ReadHeader(const Bytes& file, int32_t limit) {
   FileHandle f = OpenFile("s.bin", "rb");
   HeaderResult r;
   r.payload = limit;
-  testing::internal::CaptureStdout();
-  r.found = ReadStreamHeader(f.get(), r.payload);
-  r.printed = testing::internal::GetCapturedStdout();
+  ConversionContext ctx;
+  r.found = ReadStreamHeader(ctx, f.get(), r.payload);
+  for (const std::string& message : ctx.messages) r.printed += message;
+  r.params = ctx.params;
   r.position = std::ftell(f.get());
   return r;
 }
-
-class StreamHeaderTest : public testing::Test {
- protected:
-  void SetUp() override { ResetConverterState(); }
-};
 
 Bytes StandardStereoStream(bool eaAdpcm2 = false) {
   SchlHeaderOptions options;
@@ -50,7 +47,7 @@ Bytes StandardStereoStream(bool eaAdpcm2 = false) {
 
 }  // namespace
 
-TEST_F(StreamHeaderTest, StandardSchlStreamStopsAtTheFirstDataBlock) {
+TEST(StreamHeaderTest, StandardSchlStreamStopsAtTheFirstDataBlock) {
   Bytes file = StandardStereoStream();
   HeaderResult r = ReadHeader(file, 999);
   EXPECT_TRUE(r.found);
@@ -60,13 +57,13 @@ TEST_F(StreamHeaderTest, StandardSchlStreamStopsAtTheFirstDataBlock) {
   EXPECT_EQ(r.position, static_cast<long>(file.size() - (20 + 30)));
 }
 
-TEST_F(StreamHeaderTest, FieldElevenMarksEaAdpcm2) {
+TEST(StreamHeaderTest, FieldElevenMarksEaAdpcm2) {
   HeaderResult r = ReadHeader(StandardStereoStream(true), 0);
   EXPECT_NE(r.printed.find("Mode EA_ADPCM2\n"), std::string::npos);
-  EXPECT_EQ(Params().codecFlags, EA_ADPCM | EA_ADPCM2);
+  EXPECT_EQ(r.params.codecFlags, EA_ADPCM | EA_ADPCM2);
 }
 
-TEST_F(StreamHeaderTest, SelfSizedHeaderTakesThePayloadFromTheLimit) {
+TEST(StreamHeaderTest, SelfSizedHeaderTakesThePayloadFromTheLimit) {
   Bytes file;
   AppendText(file, std::string("PT\0\x02", 4));
   AppendU32(file, 40);  // size bytes 0-1: 40
@@ -82,7 +79,7 @@ TEST_F(StreamHeaderTest, SelfSizedHeaderTakesThePayloadFromTheLimit) {
   EXPECT_EQ(ReadHeader(file, 0).payload, -1);
 }
 
-TEST_F(StreamHeaderTest, KwkThenTmplGivesAHalvedMonoPayload) {
+TEST(StreamHeaderTest, KwkThenTmplGivesAHalvedMonoPayload) {
   Bytes file;
   AppendText(file, "KWK\x01");
   AppendText(file, "TMpl");
@@ -103,7 +100,7 @@ TEST_F(StreamHeaderTest, KwkThenTmplGivesAHalvedMonoPayload) {
   EXPECT_FALSE(ReadHeader(withoutKwk, 0).found);
 }
 
-TEST_F(StreamHeaderTest, EacsRecordWithAndWithout1SNh) {
+TEST(StreamHeaderTest, EacsRecordWithAndWithout1SNh) {
   Bytes eacs;
   AppendText(eacs, "EACS");
   Bytes record(28, 0);
@@ -117,9 +114,8 @@ TEST_F(StreamHeaderTest, EacsRecordWithAndWithout1SNh) {
   EXPECT_TRUE(bare.found);
   EXPECT_EQ(bare.payload, 100);
   EXPECT_EQ(bare.printed, "");
-  EXPECT_TRUE(Params().eacsSeen);
+  EXPECT_TRUE(bare.params.eacsSeen);
 
-  ResetConverterState();
   Bytes file;
   AppendText(file, "1SNh");
   AppendU32(file, 48);
@@ -132,7 +128,7 @@ TEST_F(StreamHeaderTest, EacsRecordWithAndWithout1SNh) {
   EXPECT_EQ(block.printed, "Frequency 44100, BitsPerSample 16, Channels 2, Length 0, Mode IMA_ADPCM\n");
 }
 
-TEST_F(StreamHeaderTest, ScanGivesUpAfterTenThousandUnits) {
+TEST(StreamHeaderTest, ScanGivesUpAfterTenThousandUnits) {
   Bytes atLimit(4 * 10000, 0);
   AppendText(atLimit, "SCDl");
   EXPECT_TRUE(ReadHeader(atLimit, 0).found);
@@ -142,17 +138,17 @@ TEST_F(StreamHeaderTest, ScanGivesUpAfterTenThousandUnits) {
   EXPECT_FALSE(ReadHeader(Bytes{}, 0).found);
 }
 
-TEST_F(StreamHeaderTest, PtWithoutASizeIsFatalWithoutLineBreak) {
+TEST(StreamHeaderTest, PtWithoutASizeIsFatalWithoutLineBreak) {
   Bytes file;
   AppendText(file, std::string("PT\0\x01", 4));
   ScopedWorkDir dir;
   WriteFileBytes("s.bin", file);
   std::string out;
-  EXPECT_EQ(RunConverter({"s.bin"}, &out), 1);
+  EXPECT_EQ(RunCommandLine({"s.bin"}, &out), 1);
   EXPECT_EQ(out, "something wrong with SCHl identifier...");
 }
 
-TEST_F(StreamHeaderTest, OversizedHeaderIsSkippedToWhereAWholeReadEnds) {
+TEST(StreamHeaderTest, OversizedHeaderIsSkippedToWhereAWholeReadEnds) {
   Bytes file;
   AppendText(file, "SCHl");
   AppendU32(file, 2000);
@@ -165,7 +161,7 @@ TEST_F(StreamHeaderTest, OversizedHeaderIsSkippedToWhereAWholeReadEnds) {
   HeaderResult r = ReadHeader(file, 0);
   EXPECT_TRUE(r.found);
   EXPECT_EQ(r.position, 2012);
-  EXPECT_EQ(Params().channels, 2);
+  EXPECT_EQ(r.params.channels, 2);
 }
 
 // Field lists read and patched in place.

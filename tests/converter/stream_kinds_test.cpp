@@ -7,7 +7,7 @@
 #include "converter/containers/stream_decode.h"
 #include "converter/containers/stream_header.h"
 #include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 
@@ -36,7 +36,7 @@ Bytes OneSndBlock(uint32_t count, const Bytes& data, int index1, int index2, int
 
 std::string Export(const std::vector<std::string>& args, int* status) {
   std::string out;
-  *status = RunConverter(args, &out);
+  *status = RunCommandLine(args, &out);
   return out;
 }
 
@@ -77,12 +77,10 @@ TEST(OlderStreamsTest, BnkTagMakesTheFollowingPtSelfSizedWithAHundredBytes) {
   frame.resize(15, 0x22);
   Append(file, frame);
   WriteFileBytes("bank.str", file);
-  ResetConverterState();
+  ConversionContext ctx;
   FileHandle f = OpenFile("bank.str", "rb");
   int32_t payload = static_cast<int32_t>(file.size());
-  testing::internal::CaptureStdout();
-  EXPECT_TRUE(ReadStreamHeader(f.get(), payload));
-  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(ReadStreamHeader(ctx, f.get(), payload));
   EXPECT_EQ(payload, static_cast<int32_t>(file.size()) - 108);
   EXPECT_EQ(std::ftell(f.get()), 108);
 }
@@ -112,16 +110,14 @@ TEST(OlderStreamsTest, AFullDiskIsReportedAsAWriteError) {
   if (!full) GTEST_SKIP() << "no /dev/full";
   std::setvbuf(full, nullptr, _IONBF, 0);
   ScopedWorkDir dir;
-  ResetConverterState();
-  Params().codecFlags = EA_ADPCM;
+  ConversionContext ctx;
+  ctx.params.codecFlags = EA_ADPCM;
   Bytes file = ScdEaBlock(15, Bytes(15, 0));
   WriteFileBytes("blocks.bin", file);
   FileHandle in = OpenFile("blocks.bin", "rb");
-  testing::internal::CaptureStdout();
-  bool ok = DecodeBlocks(in.get(), full, -1);
-  std::string out = testing::internal::GetCapturedStdout();
+  bool ok = DecodeBlocks(ctx, in.get(), full, -1);
   std::fclose(full);
   EXPECT_FALSE(ok);
-  EXPECT_EQ(out, "0\rwrite error (disk full?)\n");
+  EXPECT_EQ(ctx.messages, (std::vector<std::string>{"0\r", "write error (disk full?)\n"}));
 }
 #endif

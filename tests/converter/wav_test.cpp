@@ -38,6 +38,7 @@ struct WaveRead {
   int32_t bytes = -1;
   long position = -1;
   std::string fatal;
+  StreamParams params;
 };
 
 WaveRead Read(const Bytes& file) {
@@ -46,7 +47,7 @@ WaveRead Read(const Bytes& file) {
   FileHandle f = OpenFile("in.wav", "rb");
   WaveRead r;
   try {
-    r.bytes = ReadWaveInput(f.get());
+    r.bytes = ReadWaveInput(f.get(), r.params);
     r.position = std::ftell(f.get());
   } catch (const FatalError& e) {
     r.fatal = e.what();
@@ -54,24 +55,19 @@ WaveRead Read(const Bytes& file) {
   return r;
 }
 
-class WaveInputTest : public testing::Test {
- protected:
-  void SetUp() override { ResetConverterState(); }
-};
-
 }  // namespace
 
-TEST_F(WaveInputTest, PlainFileGivesChannelsRateAndDataPosition) {
+TEST(WaveInputTest, PlainFileGivesChannelsRateAndDataPosition) {
   Bytes file = WaveHeader(2, 44100, 16);
   Append(file, DataChunk(400));
   WaveRead r = Read(file);
   EXPECT_EQ(r.bytes, 400);
   EXPECT_EQ(r.position, 44);
-  EXPECT_EQ(Params().channels, 2);
-  EXPECT_EQ(Params().waveFrequency, 44100);
+  EXPECT_EQ(r.params.channels, 2);
+  EXPECT_EQ(r.params.waveFrequency, 44100);
 }
 
-TEST_F(WaveInputTest, ExtraFormatBytesAndListChunksArePassedOver) {
+TEST(WaveInputTest, ExtraFormatBytesAndListChunksArePassedOver) {
   Bytes file = WaveHeader(1, 22050, 16, 18);
   AppendText(file, "LIST");
   AppendU32(file, 26);
@@ -84,7 +80,7 @@ TEST_F(WaveInputTest, ExtraFormatBytesAndListChunksArePassedOver) {
   EXPECT_EQ(r.position, static_cast<long>(file.size() - 10));
 }
 
-TEST_F(WaveInputTest, DataMustEndWithinTwoThousandBytes) {
+TEST(WaveInputTest, DataMustEndWithinTwoThousandBytes) {
   // The window search counts one step per byte behind offset 36.
   Bytes atLimit = WaveHeader(1, 22050, 16);
   atLimit.resize(36 + 2000 - 4, 0);
@@ -97,7 +93,7 @@ TEST_F(WaveInputTest, DataMustEndWithinTwoThousandBytes) {
   EXPECT_EQ(Read(WaveHeader(1, 22050, 16)).fatal, "corrupt wave file");
 }
 
-TEST_F(WaveInputTest, WrongFilesAreRefused) {
+TEST(WaveInputTest, WrongFilesAreRefused) {
   Bytes eightBit = WaveHeader(1, 22050, 8);
   Append(eightBit, DataChunk(4));
   EXPECT_EQ(Read(eightBit).fatal, "16 bits per sample wave file required\n");
@@ -110,12 +106,12 @@ TEST_F(WaveInputTest, WrongFilesAreRefused) {
 
 TEST(WavHeaderTest, PlaceholdersUntilFinished) {
   ScopedWorkDir dir;
-  ResetConverterState();
-  Params().channels = 1;
-  Params().frequency = 11025;
+  StreamParams params;
+  params.channels = 1;
+  params.frequency = 11025;
   {
     FileHandle out = OpenFile("out.wav", "wb");
-    WriteWavHeader(out.get());
+    WriteWavHeader(out.get(), params);
   }
   Bytes header = ReadFileBytes("out.wav");
   ASSERT_EQ(header.size(), 44u);
@@ -125,7 +121,7 @@ TEST(WavHeaderTest, PlaceholdersUntilFinished) {
   EXPECT_EQ(std::string(header.begin() + 36, header.end()), "data    ");
   {
     FileHandle out = OpenFile("out.wav", "r+b");
-    FinishWavHeader(out.get(), 44100);
+    FinishWavHeader(out.get(), params, 44100);
   }
   Bytes finished = ReadFileBytes("out.wav");
   EXPECT_EQ(U32At(finished, 4), 44136u);

@@ -13,7 +13,7 @@
 #include <unistd.h>
 #endif
 
-#include "converter/tonepak.h"
+#include "converter/command_line.h"
 
 namespace fs = std::filesystem;
 
@@ -84,16 +84,8 @@ std::vector<int16_t> SamplesOf(const Bytes& bytes, size_t offset) {
   return samples;
 }
 
-int RunConverter(const std::vector<std::string>& arguments, std::string* output) {
-  std::vector<std::string> storage;
-  storage.push_back("tonepak");
-  storage.insert(storage.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& s : storage) argv.push_back(s.data());
-  argv.push_back(nullptr);
-  ::testing::internal::CaptureStdout();
-  int status = RunTonepak(static_cast<int>(storage.size()), argv.data());
-  std::string printed = ::testing::internal::GetCapturedStdout();
-  if (output) *output = printed;
-  return status;
+int RunCommandLine(const std::vector<std::string>& arguments, std::string* output) {
+  const tonepak::ConsoleRun run = tonepak::RunConsole(arguments);
+  if (output) *output = run.result.Text();
+  return run.exitStatus;
 }

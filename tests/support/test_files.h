@@ -40,6 +40,6 @@ uint16_t U16At(const Bytes& bytes, size_t offset);
 // 16-bit samples of a PCM byte range.
 std::vector<int16_t> SamplesOf(const Bytes& bytes, size_t offset = 0);
 
-// Runs the converter in-process with the given arguments (program name
-// added); returns its exit status and stores what it printed.
-int RunConverter(const std::vector<std::string>& arguments, std::string* output);
+// Runs the console program's command line in-process (the arguments behind
+// the program name); returns its exit status and stores what it printed.
+int RunCommandLine(const std::vector<std::string>& arguments, std::string* output);

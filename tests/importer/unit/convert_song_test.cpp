@@ -51,8 +51,8 @@ class ConvertSongTest : public testing::Test {
     ASSERT_TRUE(MakePrivateTempFolder(music));
     ASSERT_TRUE(MakePrivateTempFolder(work));
     // The game's song, quiet, and a song the list leaves out, loud.
-    ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.05), 1.0, BuiltInTemplate(), work, JoinPath(music, "anthem.str")).ok);
-    ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.7), 1.0, BuiltInTemplate(), work, JoinPath(music, "1intro.str")).ok);
+    ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.05), 1.0, BuiltInTemplate(), JoinPath(music, "anthem.str")).ok);
+    ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.7), 1.0, BuiltInTemplate(), JoinPath(music, "1intro.str")).ok);
     before = FolderFiles(music);
     std::sort(before.begin(), before.end());
   }
@@ -123,7 +123,7 @@ TEST_F(ConvertSongTest, WithoutATemplateTheBuiltInLayoutAndMinus16Lufs) {
   SongTemplate mono = BuiltInTemplate();
   mono.header[7] = 1;
   mono.channels = 1;
-  ASSERT_TRUE(WriteWithConverter(silence, 1.0, mono, work, JoinPath(music, "calm.str")).ok);
+  ASSERT_TRUE(WriteWithConverter(silence, 1.0, mono, JoinPath(music, "calm.str")).ok);
   ConvertResult silent = Convert(input);
   ASSERT_TRUE(silent.outcome.ok) << silent.outcome.text;
   EXPECT_EQ(silent.templateName, "calm.str");

@@ -87,8 +87,8 @@ TEST(SongTemplate, ReadsTheGamesStreamAndRefusesDamagedOnes) {
 }
 
 // The built-in layout and a mono variant through the converter's import
-// and back through its export.
-TEST(SongTemplate, LayoutOriginalGivesTheConverterTheSongsBlocks) {
+// from memory and back through its export.
+TEST(SongTemplate, LayoutRecordGivesTheConverterTheSongsBlocks) {
   SongTemplate mono = BuiltInTemplate();
   mono.header[7] = 1;  // field 82h: one channel
   mono.channels = 1;
@@ -97,7 +97,7 @@ TEST(SongTemplate, LayoutOriginalGivesTheConverterTheSongsBlocks) {
     TempFolder temp;
     const Audio song = Sine(22050, t.channels, 440, 0.5, 3.3);
     const std::string path = JoinPath(temp.path, "song.str");
-    ASSERT_TRUE(WriteWithConverter(song, 1.0, t, temp.path, path).ok);
+    ASSERT_TRUE(WriteWithConverter(song, 1.0, t, path).ok);
     EXPECT_EQ(FolderFiles(temp.path), std::vector<std::string>{"song.str"});
 
     std::vector<uint8_t> stream;

@@ -1,0 +1,90 @@
+#include "converter/tonepak_api.h"
+
+#include <utility>
+
+#include "converter/context.h"
+#include "converter/fatal.h"
+#include "converter/modes/ditty_fix.h"
+#include "converter/modes/export.h"
+#include "converter/modes/import.h"
+#include "converter/modes/import_memory.h"
+#include "converter/modes/sound_pack.h"
+
+namespace tonepak {
+
+namespace {
+
+Status StatusOf(ModeResult result) {
+  switch (result) {
+    case ModeResult::kSuccess:
+      return Status::kSuccess;
+    case ModeResult::kFailureShowUsage:
+      return Status::kFailureShowUsage;
+    case ModeResult::kFailure:
+      break;
+  }
+  return Status::kFailure;
+}
+
+// Runs one mode in a fresh context; a fatal error ends the mode with its
+// message as the last one printed.
+template <typename Mode>
+Result RunInContext(const Options& options, Mode mode) {
+  ConversionContext ctx;
+  ctx.echo = options.echo;
+  ctx.kernel = options.kernel;
+  Result result;
+  try {
+    result.status = StatusOf(mode(ctx, result));
+  } catch (const FatalError& error) {
+    ctx.Put(std::string(error.what()) + (error.appendNewline ? "\n" : ""));
+    result.status = Status::kFailure;
+  }
+  result.messages = std::move(ctx.messages);
+  result.written = std::move(ctx.written);
+  return result;
+}
+
+}  // namespace
+
+std::string Result::Text() const {
+  std::string text;
+  for (const std::string& message : messages) text += message;
+  return text;
+}
+
+Result Export(const ExportRequest& request, const Options& options) {
+  return RunInContext(options, [&](ConversionContext& ctx, Result&) { return RunExport(ctx, request); });
+}
+
+Result Import(const ImportRequest& request, const Options& options) {
+  return RunInContext(options, [&](ConversionContext& ctx, Result&) { return RunImport(ctx, request); });
+}
+
+Result ImportFromMemory(const MemoryImportRequest& request, const Options& options) {
+  return RunInContext(options,
+                      [&](ConversionContext& ctx, Result& result) { return RunImportFromMemory(ctx, request, result.bytes); });
+}
+
+bool ReadStreamLayout(const std::vector<uint8_t>& original, StreamLayout& layout) {
+  ConversionContext ctx;
+  try {
+    return ReadLayout(ctx, original, layout);
+  } catch (const FatalError&) {
+    return false;
+  }
+}
+
+Result Unpack(const UnpackRequest& request, const Options& options) {
+  return RunInContext(options, [&](ConversionContext& ctx, Result&) { return UnpackSounds(ctx, request); });
+}
+
+Result Pack(const PackRequest& request, const Options& options) {
+  return RunInContext(options, [&](ConversionContext& ctx, Result&) { return PackSounds(ctx, request); });
+}
+
+Result DittyFix(const DittyFixRequest& request, const Options& options) {
+  return RunInContext(options, [&](ConversionContext& ctx, Result&) { return RunDittyFix(ctx, request.folder); });
+}
+
+}  // namespace tonepak
