@@ -5,7 +5,11 @@
 // run-release-test.sh lays out the prefix and passes the paths.
 //
 //   release_flow.exe --program=<folder> --game=<folder> --wav=<file>
-//     --mp3=<file> --export-to=<file> --reference=<file> [--pace=<seconds>]
+//     --mp3=<file> --export-to=<file> --reference=<file> --formats=<folder>
+//     [--pace=<seconds>]
+//
+// The formats folder holds Alpha.m4a (title tag "Olé Olé"), Bravo.flac,
+// Charlie.ogg, Delta.opus and Echo.aiff, each two seconds of tone.
 //
 // --pace pauses between steps and actions so that a person can follow.
 #include <windows.h>
@@ -39,7 +43,7 @@ using driver::ListItem;
 using driver::Program;
 
 struct Paths {
-  std::string program, game, wav, mp3, exportTo, reference;
+  std::string program, game, wav, mp3, exportTo, reference, formats;
   double pace = 0;
 };
 Paths given;
@@ -241,6 +245,36 @@ TEST_F(Release, Step4_MakesNewSongsFromAWavAndAnMp3) {
   }
 }
 
+// The five formats the importer reads through the platform, dropped on the
+// song list together: five songs under their suggested names (the M4A's
+// from its title tag), the list rebuilt with the saved ticks kept.
+const std::vector<std::string> FormatSongs = {"OleOle.str", "Bravo.str", "Charlie.str", "Delta.str", "Echo.str"};
+
+TEST_F(Release, Step4b_MakesSongsFromFiveMusicFormatsDroppedOnTheList) {
+  ASSERT_NE(flow.main, nullptr);
+  Narrate("4b. drop an M4A, a FLAC, an Ogg Vorbis, an Opus and an AIFF file on the song list");
+  std::vector<std::string> files;
+  for (const char* name : {"Alpha.m4a", "Bravo.flac", "Charlie.ogg", "Delta.opus", "Echo.aiff"})
+    files.push_back(given.formats + "\\" + name);
+  ASSERT_TRUE(driver::DropFiles(flow.List(), files));
+  std::string made = "5 songs made: ";
+  for (size_t i = 0; i < FormatSongs.size(); ++i) made += (i ? ", " : "") + FormatSongs[i];
+  ExpectMessage(*flow.program, made + ".", BoxIcon::Information);
+  std::map<std::string, bool> ticks;
+  for (const ListItem& item : Songs()) ticks[item.text] = item.checked;
+  for (const std::string& song : FormatSongs) {
+    SCOPED_TRACE(song);
+    ASSERT_EQ(ticks.count(song), 1u) << "not in the list";
+    EXPECT_FALSE(ticks[song]);
+    double rms = 0;
+    EXPECT_NEAR(ExportedSeconds(song, rms), 2.0, 0.010);
+    EXPECT_GT(rms, 300.0) << "the tone, not silence";
+  }
+  EXPECT_TRUE(ticks[SongMp3 + ".str"] && ticks["crowd.str"] && ticks["goal.str"] && ticks["kickoff.str"])
+      << "the saved ticks are kept";
+  EXPECT_EQ(ticks.size(), 13u);
+}
+
 // The top-level window of a program started by the shell, found by class.
 HWND WaitForWindowOfClass(const char* windowClass) {
   HWND found = nullptr;
@@ -277,9 +311,10 @@ TEST_F(Release, Step6_LeavesNothingBehind) {
   EXPECT_EQ(List(given.program, true), flow.programBefore);
   EXPECT_EQ(Names(List(TempFolder(), false)), Names(flow.tempBefore));
   Listing expectedGame = flow.gameBefore;
-  for (const std::string& made : {SongMp3 + ".str", std::string("kickwav.str")})
-    expectedGame["data\\audio\\music\\" + made] = {};
-  EXPECT_EQ(Names(List(given.game, false)), Names(expectedGame)) << "only the two new songs";
+  std::vector<std::string> madeSongs = FormatSongs;
+  madeSongs.insert(madeSongs.end(), {SongMp3 + ".str", std::string("kickwav.str")});
+  for (const std::string& made : madeSongs) expectedGame["data\\audio\\music\\" + made] = {};
+  EXPECT_EQ(Names(List(given.game, false)), Names(expectedGame)) << "only the seven new songs";
 }
 
 bool Take(const char* argument, const char* name, std::string& value) {
@@ -298,7 +333,8 @@ int main(int argc, char** argv) {
     const char* a = argv[i];
     if (!(Take(a, "--program=", given.program) || Take(a, "--game=", given.game) || Take(a, "--wav=", given.wav) ||
           Take(a, "--mp3=", given.mp3) || Take(a, "--export-to=", given.exportTo) ||
-          Take(a, "--reference=", given.reference) || Take(a, "--pace=", pace))) {
+          Take(a, "--reference=", given.reference) || Take(a, "--formats=", given.formats) ||
+          Take(a, "--pace=", pace))) {
       std::fprintf(stderr, "unknown argument %s\n", a);
       return 2;
     }

@@ -75,6 +75,13 @@ mkdir -p "$music/$mp3_pad" "$music/$export_pad"
 ffmpeg -v error -y -f lavfi -i "sine=frequency=440:duration=2:sample_rate=44100" \
   -ac 2 -c:a pcm_s16le "$music/Kick off.wav"
 lame --quiet -b 128 "$music/Kick off.wav" "$music/$mp3_pad/$mp3_name"
+# The formats read through the platform's decoders, made from the same tone.
+tone() { ffmpeg -v error -y -i "$music/Kick off.wav" -map_metadata -1 "$@"; }
+tone -c:a aac -b:a 128k -metadata "title=Olé Olé" "$music/Alpha.m4a"
+tone -c:a flac "$music/Bravo.flac"
+tone -c:a libvorbis "$music/Charlie.ogg"
+tone -c:a libopus -b:a 96k "$music/Delta.opus"
+tone -c:a pcm_s16be "$music/Echo.aiff"
 
 echo "== the native converter's export of kickoff.str (the reference)"
 mkdir -p "$work/reference"
@@ -87,6 +94,7 @@ sh "$wine_run" "$flow" --gtest_fail_fast \
   "--program=C:\\Program Files\\Kickora Music Manager" "--game=$game_win" \
   "--wav=$music_win\\Kick off.wav" "--mp3=$music_win\\$mp3_pad\\$mp3_name" \
   "--export-to=$music_win\\$export_pad\\$export_name" "--reference=$reference_win" \
+  "--formats=$music_win" \
   "--pace=$pace" || status=$?
 wineserver -k 2>/dev/null || true
 
