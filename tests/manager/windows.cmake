@@ -18,10 +18,9 @@ function(gui_tests driver)
   endforeach()
 endfunction()
 
-
 # The platform layer against the real Win32 calls.
-file(GLOB TUNEDECK_WIN32_TEST_SOURCES CONFIGURE_DEPENDS win32/*.cpp)
-add_executable(tunedeck_win32_tests ${TUNEDECK_WIN32_TEST_SOURCES})
+add_executable(tunedeck_win32_tests
+  win32/importer_platform_test.cpp win32/platform_test.cpp win32/process_test.cpp)
 target_compile_definitions(tunedeck_win32_tests PRIVATE TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}")
 target_link_libraries(tunedeck_win32_tests PRIVATE tunedeck_win32 GTest::gtest_main)
 add_dependencies(tunedeck_win32_tests tunedeck)
