@@ -53,22 +53,30 @@ ChosenTemplate ChooseTemplate(const std::string& folder, const std::string& temp
   return chosen;
 }
 
-Outcome ReadWavInput(FileSource& source, Audio& song, StageTimes& times) {
-  Clock::time_point start = Clock::now();
-  WavLayout layout;
-  Outcome found = ReadWavLayout(source, layout);
-  if (!found.ok) return found;
-  Resampler resampler(layout.rate, layout.channels, song);
+// Runs decode into the resampler on a second thread (AsyncSink), so that
+// decoding and resampling overlap; fills the stage times from start on.
+Outcome DecodeThroughResampler(int rate, int channels, Audio& song, StageTimes& times, Clock::time_point start,
+                               const std::function<Outcome(AudioSink&)>& decode) {
+  Resampler resampler(rate, channels, song);
   TimedSink timed(resampler, times.resampleSeconds);
-  AsyncSink async(timed, layout.channels);
-  Outcome read = ReadWavSamples(source, layout, async);
+  AsyncSink async(timed, channels);
+  Outcome decoded = decode(async);
   times.decodeSeconds = Since(start);
   async.Finish();
   Clock::time_point finish = Clock::now();
   resampler.Finish();
   times.resampleSeconds += Since(finish);
   times.readSeconds = Since(start);
-  return read;
+  return decoded;
+}
+
+Outcome ReadWavInput(FileSource& source, Audio& song, StageTimes& times) {
+  Clock::time_point start = Clock::now();
+  WavLayout layout;
+  Outcome found = ReadWavLayout(source, layout);
+  if (!found.ok) return found;
+  return DecodeThroughResampler(layout.rate, layout.channels, song, times, start,
+                                [&](AudioSink& sink) { return ReadWavSamples(source, layout, sink); });
 }
 
 Outcome ReadMp3Input(const ConvertRequest& request, FileSource& source, Audio& song, StageTimes& times) {
@@ -81,17 +89,8 @@ Outcome ReadMp3Input(const ConvertRequest& request, FileSource& source, Audio& s
   Outcome scanned = ScanMp3(bytes, scan);
   if (!scanned.ok) return scanned;
   if (!request.mp3) return Outcome::Fail("MP3 files need the MPEG Layer-3 codec of Windows.", Failure::NotReadableHere);
-  Resampler resampler(scan.first.rate, scan.first.channels, song);
-  TimedSink timed(resampler, times.resampleSeconds);
-  AsyncSink async(timed, scan.first.channels);
-  Outcome decoded = request.mp3->Decode(bytes, scan, async);
-  times.decodeSeconds = Since(start);
-  async.Finish();
-  Clock::time_point finish = Clock::now();
-  resampler.Finish();
-  times.resampleSeconds += Since(finish);
-  times.readSeconds = Since(start);
-  return decoded;
+  return DecodeThroughResampler(scan.first.rate, scan.first.channels, song, times, start,
+                                [&](AudioSink& sink) { return request.mp3->Decode(bytes, scan, sink); });
 }
 
 Outcome ReadMediaInput(const ConvertRequest& request, const std::vector<uint8_t>& head, Audio& song, StageTimes& times) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "measurement_game.h"
 #include "manager/win32/resource.h"
 #include "support/ea_streams.h"
 
@@ -70,21 +71,9 @@ int main(int argc, char** argv) {
     std::printf("no sound output device: set ALSA_CONFIG_PATH to a null device (see scripts/measure-player.sh)\n");
     return 1;
   }
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string root = std::string(temp) + "tunedeck-player-measurement";
-  std::error_code ignored;
-  std::filesystem::remove_all(root, ignored);
-  const std::string program = root + "\\Kickora Music Manager";
-  const std::string music = root + "\\FIFA 2001\\data\\audio\\music";
-  std::filesystem::create_directories(program);
-  std::filesystem::create_directories(music);
-  CopyFileA(argv[1], (program + "\\tunedeck.exe").c_str(), FALSE);
-  CopyFileA(argv[2], (program + "\\tonepak.exe").c_str(), FALSE);
-  std::ofstream(music + "\\anthem.str", std::ios::binary) << StereoSong(240);
-  std::ofstream(music + "\\music.inf", std::ios::binary) << std::string(2, '\0');
-  driver::Run("reg.exe add \"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe\" "
-              "/v Path /d \"" + root + "\\FIFA 2001\" /f");
+  const measurement_game::Folders folders = measurement_game::Make("tunedeck-player-measurement", argv[1], argv[2], StereoSong(240));
+  const std::string& root = folders.root;
+  const std::string& program = folders.program;
 
   int status = 1;
   {
@@ -135,6 +124,7 @@ int main(int argc, char** argv) {
     tunedeck.WaitForExit();
   }
   driver::Run("reg.exe delete \"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe\" /f");
+  std::error_code ignored;
   std::filesystem::remove_all(root, ignored);
   return status;
 }

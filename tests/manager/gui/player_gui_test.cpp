@@ -23,29 +23,8 @@ std::string UnixPath(const std::string& windowsPath) {
   return path;
 }
 
-// A mono EA ADPCM song of the given length in blocks of 400 frames, as
-// the game's long songs come.
-std::string LongSong(int seconds, unsigned seed) {
-  const int frames = seconds * 22050 / 28, perBlock = 400;
-  const int blocks = (frames + perBlock - 1) / perBlock;
-  SchlHeaderOptions options;
-  options.length = static_cast<uint32_t>(28 * frames);
-  Bytes file = SchlHeader(options);
-  Append(file, SccBlock(static_cast<uint32_t>(blocks)));
-  for (int b = 0; b < blocks; ++b) {
-    Bytes data;
-    for (int f = b * perBlock; f < frames && f < (b + 1) * perBlock; ++f) {
-      data.push_back(static_cast<uint8_t>((f % 4) << 4 | (8 + f % 4)));
-      for (int i = 0; i < 14; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        data.push_back(static_cast<uint8_t>(seed >> 16));
-      }
-    }
-    Append(file, ScdEaBlock(static_cast<uint32_t>(data.size()), data));
-  }
-  Append(file, SceBlock());
-  return std::string(file.begin(), file.end());
-}
+// A song of the given length in blocks of 400 frames.
+std::string LongSong(int seconds, unsigned seed) { return Song(seconds * 22050 / 28, seed, 400); }
 
 class SongPlayer : public ProgramFolderGui {
  protected:

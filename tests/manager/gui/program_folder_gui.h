@@ -38,21 +38,26 @@ const std::string Succeeded =
 const std::string Failed = "An error occurred while exporting the song.";
 
 // A mono EA ADPCM song whose frames vary with seed, so that two songs
-// decode to different, non-silent samples.
-inline std::string Song(int frames, unsigned seed) {
+// decode to different, non-silent samples; in blocks of perBlock frames
+// (one block when none is given), as the game's long songs come.
+inline std::string Song(int frames, unsigned seed, int perBlock = 0) {
+  if (perBlock <= 0) perBlock = frames;
+  const int blocks = (frames + perBlock - 1) / perBlock;
   SchlHeaderOptions options;
   options.length = static_cast<uint32_t>(28 * frames);
   Bytes file = SchlHeader(options);
-  Append(file, SccBlock(1));
-  Bytes data;
-  for (int f = 0; f < frames; ++f) {
-    data.push_back(static_cast<uint8_t>((f % 4) << 4 | (8 + f % 4)));
-    for (int i = 0; i < 14; ++i) {
-      seed = seed * 1103515245u + 12345u;
-      data.push_back(static_cast<uint8_t>(seed >> 16));
+  Append(file, SccBlock(static_cast<uint32_t>(blocks)));
+  for (int b = 0; b < blocks; ++b) {
+    Bytes data;
+    for (int f = b * perBlock; f < frames && f < (b + 1) * perBlock; ++f) {
+      data.push_back(static_cast<uint8_t>((f % 4) << 4 | (8 + f % 4)));
+      for (int i = 0; i < 14; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        data.push_back(static_cast<uint8_t>(seed >> 16));
+      }
     }
+    Append(file, ScdEaBlock(static_cast<uint32_t>(data.size()), data));
   }
-  Append(file, ScdEaBlock(static_cast<uint32_t>(data.size()), data));
   Append(file, SceBlock());
   return std::string(file.begin(), file.end());
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "driver.h"
+#include "measurement_game.h"
 #include "manager/win32/resource.h"
 
 namespace {
@@ -33,21 +34,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string seconds = argc > 3 ? argv[3] : "10";
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string root = std::string(temp) + "tunedeck-wait-measurement";
-  std::error_code ignored;
-  std::filesystem::remove_all(root, ignored);
-  const std::string program = root + "\\Kickora Music Manager";
-  const std::string music = root + "\\FIFA 2001\\data\\audio\\music";
-  std::filesystem::create_directories(program);
-  std::filesystem::create_directories(music);
-  CopyFileA(argv[1], (program + "\\tunedeck.exe").c_str(), FALSE);
-  CopyFileA(argv[2], (program + "\\tonepak.exe").c_str(), FALSE);
-  std::ofstream(music + "\\anthem.str", std::ios::binary) << "SCHl";
-  std::ofstream(music + "\\music.inf", std::ios::binary) << std::string(2, '\0');
-  driver::Run("reg.exe add \"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe\" "
-              "/v Path /d \"" + root + "\\FIFA 2001\" /f");
+  const measurement_game::Folders folders = measurement_game::Make("tunedeck-wait-measurement", argv[1], argv[2], "SCHl");
+  const std::string& root = folders.root;
+  const std::string& program = folders.program;
   SetEnvironmentVariableA("STAND_IN_SECONDS", seconds.c_str());
 
   driver::Program tunedeck(program + "\\tunedeck.exe", "");
@@ -79,6 +68,7 @@ int main(int argc, char** argv) {
   std::printf("tunedeck used %.3f s of processor time during a %.1f s wait: %.3f%% of one core\n",
               after - before, wall, 100.0 * (after - before) / wall);
   driver::Press(box, IDOK);
+  std::error_code ignored;
   std::filesystem::remove_all(root, ignored);
   return 0;
 }

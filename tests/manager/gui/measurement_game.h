@@ -1,0 +1,42 @@
+// The game and program folders the measurement programs (not tests) set up
+// under the temporary folder: tunedeck.exe and a second program as
+// tonepak.exe in "Kickora Music Manager", one song anthem.str in the music
+// folder with an empty music.inf, and the game registered where tunedeck
+// looks for it.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "driver.h"
+
+namespace measurement_game {
+
+struct Folders {
+  std::string root, program, music;
+};
+
+inline Folders Make(const std::string& name, const char* tunedeck, const char* tonepak, const std::string& anthem) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  Folders f;
+  f.root = std::string(temp) + name;
+  std::error_code ignored;
+  std::filesystem::remove_all(f.root, ignored);
+  f.program = f.root + "\\Kickora Music Manager";
+  f.music = f.root + "\\FIFA 2001\\data\\audio\\music";
+  std::filesystem::create_directories(f.program);
+  std::filesystem::create_directories(f.music);
+  CopyFileA(tunedeck, (f.program + "\\tunedeck.exe").c_str(), FALSE);
+  CopyFileA(tonepak, (f.program + "\\tonepak.exe").c_str(), FALSE);
+  std::ofstream(f.music + "\\anthem.str", std::ios::binary) << anthem;
+  std::ofstream(f.music + "\\music.inf", std::ios::binary) << std::string(2, '\0');
+  driver::Run("reg.exe add \"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\fifa2001.exe\" "
+              "/v Path /d \"" + f.root + "\\FIFA 2001\" /f");
+  return f;
+}
+
+}  // namespace measurement_game
