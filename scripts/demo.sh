@@ -26,6 +26,7 @@ while [ $# -gt 0 ]; do
 done
 
 scripts/setup.sh
+. scripts/windows-build.sh
 cmake -S . -B out/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build out/native -j "$jobs" --target tonepak
 cmake -S . -B out/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null
@@ -34,14 +35,20 @@ cmake --build out/win -j "$jobs" --target tonepak tunedeck tunegrab release_flow
 zip=$(ls out/win/kickora-music-manager-*-win32.zip)
 cp "$zip" out/
 echo "== the release: $zip ($(stat -c %s "$zip") bytes)"
+if [ "$win_dir" != out/win ]; then
+  cmake -S . -B "$win_dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$win_toolchain" >/dev/null
+  cmake --build "$win_dir" -j "$jobs" --target tonepak tunedeck tunegrab release_flow
+  (cd "$win_dir" && cpack -G ZIP >/dev/null)
+  zip=$(ls "$win_dir"/kickora-music-manager-*.zip)
+fi
 
-export WINEPREFIX="${WINEPREFIX:-$root/out/wineprefix}"
+export WINEPREFIX="${WINEPREFIX:-$root/$win_dir/wineprefix}"
 mkdir -p out/demo/linux out/demo/windows
 echo "== tonepak: demo/kickoff.str -> out/demo/linux/000.wav"
 out/native/converter/tonepak demo/kickoff.str out/demo/linux | tr '\r' ' '
 echo
 echo "== tonepak.exe under Wine: demo/kickoff.str -> out/demo/windows/000.wav"
-cmake/wine-run out/win/converter/tonepak.exe demo/kickoff.str out/demo/windows | tr '\r' ' '
+cmake/wine-run "$win_dir"/converter/tonepak.exe demo/kickoff.str out/demo/windows | tr '\r' ' '
 echo
 wineserver -k 2>/dev/null || true
 if cmp -s out/demo/linux/000.wav out/demo/windows/000.wav; then
@@ -54,4 +61,4 @@ fi
 echo "== Kickora Music Manager from the ZIP, on a game under C:\\Program Files"
 [ -n "${DISPLAY:-}" ] || echo "(no DISPLAY: the windows open on a hidden Xvfb screen)"
 RELEASE_WORK=out/demo/release exec tests/release/run-release-test.sh \
-  "$zip" out/native/converter/tonepak out/win/tests/release/release_flow.exe "$pace"
+  "$zip" out/native/converter/tonepak "$win_dir"/tests/release/release_flow.exe "$pace"

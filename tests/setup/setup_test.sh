@@ -29,7 +29,11 @@ esac
 EOF
 cat >"$bin/dpkg-query" <<'EOF'
 #!/usr/bin/env bash
-[ "$FAKE_INSTALLED" = all ] && { printf 'install ok installed'; exit 0; }
+installed() { printf 'install ok installed'; exit 0; }
+case "$FAKE_INSTALLED" in
+  all) installed ;;
+  32-bit) [[ "$3" == *wine64* || "$3" == *x86-64* || "$3" == *:amd64 ]] || installed ;;
+esac
 exit 1
 EOF
 cat >"$bin/dpkg" <<'EOF'
@@ -46,12 +50,14 @@ printf 'ID=debian\nVERSION_CODENAME=bookworm\n' >"$work/os-release"
 failures=0
 fail() { echo "FAIL ($name): $*"; failures=$((failures + 1)); }
 
-# run <name> <installed> <update> <install>: sets status, out (the output)
+# run <name> <installed> <update> <install> [<runs 32-bit>]: sets status,
+# out (the output)
 run() {
   name=$1
   : >"$work/log"
   out=$(PATH="$bin:$PATH" FAKE_LOG="$work/log" FAKE_INSTALLED=$2 FAKE_UPDATE=$3 FAKE_INSTALL=$4 \
-        SETUP_RETRY_PAUSE=0 SETUP_OS_RELEASE="$work/os-release" "$setup" 2>&1)
+        SETUP_RETRY_PAUSE=0 SETUP_OS_RELEASE="$work/os-release" SETUP_RUN32_PROBE="${5:-true}" \
+        "$setup" 2>&1)
   status=$?
 }
 count() { grep -c -- "$1" "$work/log"; }
@@ -80,5 +86,11 @@ run "everything installed" all fail fail
 [ "$(count 'apt-get')" -eq 0 ] || fail "apt-get called: $(cat "$work/log")"
 [ -z "$out" ] || fail "output: $out"
 
+run "32-bit programs cannot run" 32-bit ok ok false
+[ $status -eq 0 ] || fail "exit $status: $out"
+[ "$(count 'apt-get install')" -eq 1 ] || fail "installed $(count 'apt-get install') times, not once"
+grep 'apt-get install' "$work/log" | grep -q ' wine64 ' || fail "64-bit Wine not installed: $(cat "$work/log")"
+grep 'apt-get install' "$work/log" | grep -q 'wine32' && fail "installed again what was there"
+
 if [ $failures -ne 0 ]; then echo "setup test: $failures failure(s)"; exit 1; fi
-echo "setup test: 4 cases passed"
+echo "setup test: 5 cases passed"
