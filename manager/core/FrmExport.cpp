@@ -26,7 +26,7 @@ std::string MissingConverterMessage(const std::string& programFolder) {
 std::string ExportCommandLine(const std::string& programFolder, const std::string& gameFolder,
                               const std::string& song) {
   std::string converter = AddBackslash(programFolder) + ConverterFileName;
-  std::string songPath = AddBackslash(gameFolder) + "data\\audio\\music\\" + song;
+  std::string songPath = MusicFolder(gameFolder) + song;
   return Quoted(converter) + " " + Quoted(songPath);
 }
 
