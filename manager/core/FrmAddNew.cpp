@@ -134,7 +134,7 @@ void FrmAddNew::Command3_Click() {
   view_.Unload();
 }
 void FrmAddNew::Command4_Click() {
-  platform_.shell.OpenDocument(0, AddBackslash(platform_.programFolder) + "readme.txt");
+  platform_.shell.OpenDocument(0, ProgramFile(platform_.programFolder, HelpFileName));
 }
 
 void FrmAddNew::Form_QueryUnload() { Command3_Click(); }

@@ -43,6 +43,13 @@ struct Platform {
   IScratchFolders& scratch;
 };
 
+// The help file, beside the program.
+constexpr const char* HelpFileName = "readme.txt";
+
+// A file beside the program (the help file, the converter, the importer):
+// programFolder is Platform::programFolder.
+std::string ProgramFile(const std::string& programFolder, const std::string& name);
+
 // The game's music folder, where its songs and music.inf lie, with a
 // trailing backslash: <game folder>\data\audio\music\ (one backslash
 // after a root such as "D:\"). Every path into the folder starts here.

@@ -29,7 +29,7 @@ ImportOutcome ImportSong(IImporter& importer, Platform& platform, const std::str
   // conversion's: only a file that is new after convert counts.
   const FileStamp before = importer.Stamp(produced);
   ImporterSession session(importer);
-  outcome.started = session.Open(AddBackslash(platform.programFolder) + ImporterProgramName);
+  outcome.started = session.Open(ProgramFile(platform.programFolder, ImporterProgramName));
   if (outcome.started != ImporterStart::Started) return outcome;
   std::string folder = MusicFolder();
   folder.pop_back();  // the importer is given the folder without its trailing backslash

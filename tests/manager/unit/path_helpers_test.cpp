@@ -119,4 +119,10 @@ TEST(MusicFolder, LiesUnderTheGameFolderWithOneBackslashBetweenEvenAtARoot) {
   GameFolder = saved;
 }
 
+TEST(ProgramFile, LiesBesideTheProgramWithOneBackslashBetweenEvenAtARoot) {
+  EXPECT_EQ(ProgramFile("C:\\Program Files\\Kickora Music Manager", HelpFileName),
+            "C:\\Program Files\\Kickora Music Manager\\readme.txt");
+  EXPECT_EQ(ProgramFile("E:\\", "tonepak.exe"), "E:\\tonepak.exe");
+}
+
 }  // namespace
