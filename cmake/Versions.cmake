@@ -2,10 +2,10 @@
 # the help file's heading, the ZIP's name, the converter's banner and the
 # tests that check them are all generated from these variables.
 #
-# The release is the song manager's: project()'s version, 1.10.15, as its
-# About box and help file show it. Its file version puts the revision in
-# the last field and leaves the third at 0 (1.10.0.15), as the program has
-# always numbered its files. The converter and the importer keep versions
+# The release is the song manager's: project()'s major.minor.patch, as its
+# About box and help file show it. Its file version puts the patch in the
+# last field and leaves the third at 0 (major.minor.0.patch), as the
+# program has always numbered its files. The converter and the importer keep versions
 # of their own.
 set(KICKORA_TUNEDECK_VERSION
   "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.${PROJECT_VERSION_PATCH}")
