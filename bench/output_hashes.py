@@ -271,7 +271,7 @@ def run(label, files, args, cwd_files_out=True):
         before = {n: hashlib.sha256(d).hexdigest() for n, d in files.items()}
         r = subprocess.run([PROGRAM] + args, cwd=work, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=600)
         console = PROGRESS.sub(b"to go (", r.stdout)
-        console = re.sub(rb"TONEPAK 0\.40 \([0-9.\-]+\)", b"TONEPAK 0.40 (date)", console)
+        console = re.sub(rb"TONEPAK ([0-9.]+) \([0-9.\-]+\)", rb"TONEPAK \1 (date)", console)
         h = hashlib.sha256()
         h.update(b"rc %d\n" % r.returncode)
         h.update(console)

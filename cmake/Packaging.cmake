@@ -2,21 +2,21 @@
 # the three programs, the help file and the licence, and nothing else.
 set(KICKORA_PROGRAM_FOLDER "Kickora Music Manager")
 install(TARGETS tunedeck tonepak tunegrab RUNTIME DESTINATION ${KICKORA_PROGRAM_FOLDER})
-install(FILES ${PROJECT_SOURCE_DIR}/manager/readme.txt ${PROJECT_SOURCE_DIR}/manager/licence.txt
+install(FILES ${PROJECT_BINARY_DIR}/manager/readme.txt ${PROJECT_SOURCE_DIR}/manager/licence.txt
   DESTINATION ${KICKORA_PROGRAM_FOLDER})
 
 # cpack installs what is built; the demo builds only the packaged programs.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME "kickora-music-manager")
-set(CPACK_PACKAGE_VERSION "1.10.15")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 # The release is the 32-bit build; a 64-bit test build is named apart.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(KICKORA_PACKAGE_SYSTEM win64)
 else()
   set(KICKORA_PACKAGE_SYSTEM win32)
 endif()
-set(CPACK_PACKAGE_FILE_NAME "kickora-music-manager-1.10.15-${KICKORA_PACKAGE_SYSTEM}")
+set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${KICKORA_PACKAGE_SYSTEM}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -9,6 +9,7 @@
 
 #include "converter/command_line.h"
 #include "converter/text.h"
+#include "kickora_version.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ namespace {
 #if defined(__GNUC__)
 __attribute__((used))
 #endif
-const char kVersionRecord[] = "$VER:1:0.40\0"
+const char kVersionRecord[] = "$VER:1:" TONEPAK_VERSION_TEXT "\0"
                               "2:" __TIME__ "\0"
                               "3:" __DATE__;
 

@@ -8,8 +8,6 @@ std::string AddNewFailedMessage(const std::string& reason) {
 
 void FrmAddNew::Form_Load() { SongsAdded = false; }
 
-std::string FrmAddNew::MusicFolderPath() { return ::MusicFolderPath(); }
-
 std::string FrmAddNew::ProducedFile(const std::string& inputFile) {
   return ProducedSongFile(inputFile);
 }
@@ -39,7 +37,7 @@ bool FrmAddNew::CheckInput(const std::string& text1, const std::string& text2) {
     messages_.Show("Please type the name you want to save the file with.", MessageIcon::Critical);
     return false;
   }
-  if (FileExists(platform_.fs, GameFolder + MusicSubfolder + text2 + ".str")) {
+  if (FileExists(platform_.fs, MusicFolder() + text2 + ".str")) {
     messages_.Show("The file " + text2 + ".str already exists! Please choose a different name.",
                    MessageIcon::Exclamation);
     return false;
@@ -136,7 +134,7 @@ void FrmAddNew::Command3_Click() {
   view_.Unload();
 }
 void FrmAddNew::Command4_Click() {
-  platform_.shell.OpenDocument(0, AddBackslash(platform_.programFolder) + "readme.txt");
+  platform_.shell.OpenDocument(0, ProgramFile(platform_.programFolder, HelpFileName));
 }
 
 void FrmAddNew::Form_QueryUnload() { Command3_Click(); }

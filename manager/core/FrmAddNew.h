@@ -70,7 +70,6 @@ class FrmAddNew {
   bool SongsAdded = false;
 
   // The paths of one Make, from the input file and the new song's name.
-  static std::string MusicFolderPath();
   // "" when nothing is left of the input file's name before its last dot.
   static std::string ProducedFile(const std::string& inputFile);
   static std::string TargetFile(const std::string& songName);

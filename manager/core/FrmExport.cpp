@@ -25,8 +25,8 @@ std::string MissingConverterMessage(const std::string& programFolder) {
 
 std::string ExportCommandLine(const std::string& programFolder, const std::string& gameFolder,
                               const std::string& song) {
-  std::string converter = AddBackslash(programFolder) + ConverterFileName;
-  std::string songPath = AddBackslash(gameFolder) + "data\\audio\\music\\" + song;
+  std::string converter = ProgramFile(programFolder, ConverterFileName);
+  std::string songPath = MusicFolder(gameFolder) + song;
   return Quoted(converter) + " " + Quoted(songPath);
 }
 
@@ -52,7 +52,7 @@ bool FrmExport::ConvertAndCopy(const std::string& song, const std::string& desti
 
 void FrmExport::Command1_Click() {
   if (busy_) return;
-  if (!FileExists(platform_.fs, AddBackslash(platform_.programFolder) + ConverterFileName)) {
+  if (!FileExists(platform_.fs, ProgramFile(platform_.programFolder, ConverterFileName))) {
     platform_.messages.Show(MissingConverterMessage(platform_.programFolder), MessageIcon::Critical);
     return;
   }
@@ -91,5 +91,5 @@ void FrmExport::Command3_Click() {
 }
 
 void FrmExport::Command4_Click() {
-  platform_.shell.OpenDocument(0, AddBackslash(platform_.programFolder) + "readme.txt");
+  platform_.shell.OpenDocument(0, ProgramFile(platform_.programFolder, HelpFileName));
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "manager/core/frmMain.h"
+#include "manager/core/Platform.h"
 
 class IExportView {
  public:

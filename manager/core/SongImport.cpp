@@ -11,15 +11,13 @@ constexpr const char* NoReason = "An error occurred during the operation.";
 
 }  // namespace
 
-std::string MusicFolderPath() { return AddBackslash(GameFolder) + "data\\audio\\music"; }
-
 std::string ProducedSongFile(const std::string& inputFile) {
   const std::string name = importer_window::ProducedSongName(FileNamePart(inputFile));
-  return name.empty() ? "" : AddBackslash(MusicFolderPath()) + name;
+  return name.empty() ? "" : MusicFolder() + name;
 }
 
 std::string NewSongFile(const std::string& songName) {
-  return AddBackslash(MusicFolderPath()) + songName + ".str";
+  return MusicFolder() + songName + ".str";
 }
 
 ImportOutcome ImportSong(IImporter& importer, Platform& platform, const std::string& inputFile,
@@ -31,9 +29,11 @@ ImportOutcome ImportSong(IImporter& importer, Platform& platform, const std::str
   // conversion's: only a file that is new after convert counts.
   const FileStamp before = importer.Stamp(produced);
   ImporterSession session(importer);
-  outcome.started = session.Open(AddBackslash(platform.programFolder) + ImporterProgramName);
+  outcome.started = session.Open(ProgramFile(platform.programFolder, ImporterProgramName));
   if (outcome.started != ImporterStart::Started) return outcome;
-  const bool converted = session.Convert(inputFile, MusicFolderPath());
+  std::string folder = MusicFolder();
+  folder.pop_back();  // the importer is given the folder without its trailing backslash
+  const bool converted = session.Convert(inputFile, folder);
   outcome.made = converted && IsNewFile(before, importer.Stamp(produced)) &&
                  RenameFiles(platform.fs, produced, NewSongFile(songName), false, true);
   if (!outcome.made && converted) outcome.reason = session.Reason();

@@ -12,8 +12,6 @@
 #include "manager/core/ImporterSession.h"
 #include "manager/core/frmMain.h"
 
-// The music folder, without a trailing backslash.
-std::string MusicFolderPath();
 // The file the importer writes for an input file: its name up to the last
 // dot and ".asf", in the music folder; "" when nothing is left of the name.
 std::string ProducedSongFile(const std::string& inputFile);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "manager/core/Platform.h"
 #include "manager/core/RuntimeError.h"
 #include "manager/core/SongTitleTag.h"
 #include "manager/core/modKorm.h"

@@ -58,7 +58,7 @@ bool SongPlayer::Play(const std::string& song) {
 }
 
 SongPlayer::ConversionResult SongPlayer::Convert(const std::string& song) {
-  if (!FileExists(platform_.fs, AddBackslash(platform_.programFolder) + ConverterFileName))
+  if (!FileExists(platform_.fs, ProgramFile(platform_.programFolder, ConverterFileName)))
     return ConversionResult::NoConverter;
   folder_ = platform_.scratch.Create();
   if (folder_.empty()) return ConversionResult::Failed;

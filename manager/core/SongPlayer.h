@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "manager/core/frmMain.h"
+#include "manager/core/Platform.h"
 
 enum class AudioStart { Started, NoDevice, Failed };
 

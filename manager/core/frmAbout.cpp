@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "manager/core/frmMain.h"
+
 std::string VersionLine(const ProgramVersion& version) {
   return "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
          std::to_string(version.revision);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "manager/core/frmMain.h"
+#include "manager/core/Platform.h"
 
 class IAboutView {
  public:

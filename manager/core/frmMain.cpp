@@ -86,7 +86,7 @@ bool frmMain::Form_Load() {
   try {
     view_.ShowTmpFile(FillSongList(view_.ListView1(), platform_.fs));
     view_.EnableCheckBoxes();
-    std::string background = AddBackslash(platform_.programFolder) + "blu.jpg";
+    std::string background = ProgramFile(platform_.programFolder, "blu.jpg");
     if (FileExists(platform_.fs, background)) {
       view_.SetTiledBackground(background);
     } else {
@@ -97,7 +97,7 @@ bool frmMain::Form_Load() {
     if (error.Number == ErrPathNotFound) {
       DisableSongCommands();
       platform_.messages.Show(
-          "An error occurred while accessing " + GameFolder + MusicSubfolder + "\r\n" +
+          "An error occurred while accessing " + MusicFolder() + "\r\n" +
               "Please make sure that you choose to do the 'full installation' of the game "
               "during the FIFA 2001's setup. See readme.txt for more info.",
           MessageIcon::Critical);
@@ -128,7 +128,7 @@ void frmMain::Command3_Click() { view_.ShowFrmAbout(); }
 void frmMain::Command4_Click() { view_.Unload(); }
 
 void frmMain::Command5_Click() {
-  platform_.shell.OpenDocument(0, AddBackslash(platform_.programFolder) + "readme.txt");
+  platform_.shell.OpenDocument(0, ProgramFile(platform_.programFolder, HelpFileName));
 }
 
 void frmMain::Command6_Click() {

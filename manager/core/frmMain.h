@@ -6,42 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "manager/core/cRegistry.h"
-#include "manager/core/mCommonDialog.h"
-#include "manager/core/modFiles.h"
-#include "manager/core/modKorm.h"
-#include "manager/core/modShell.h"
-
-// The per-user application settings store (application, section, key).
-class ISettingsStore {
- public:
-  virtual ~ISettingsStore() = default;
-  virtual std::string GetSetting(const std::string& app, const std::string& section,
-                                 const std::string& key, const std::string& defaultValue) = 0;
-  virtual void SaveSetting(const std::string& app, const std::string& section,
-                           const std::string& key, const std::string& value) = 0;
-};
-
-// Opens a document or address with the program Windows associates with it.
-class IShell {
- public:
-  virtual ~IShell() = default;
-  virtual void OpenDocument(intptr_t owner, const std::string& document) = 0;
-};
-
-// Everything outside the window that the main window uses.
-struct Platform {
-  IFileSystem& fs;
-  IRegistryApi& registry;
-  ISettingsStore& settings;
-  IFileDialogApi& dialogs;
-  IMessageSink& messages;
-  IShell& shell;
-  std::string programFolder;  // without a trailing backslash except at a root
-  std::string commandLine;    // the text after the program's name
-  IProcessRunner& processes;
-  IScratchFolders& scratch;
-};
+#include "manager/core/Platform.h"
 
 enum class MainCommand { Command1, Command2, Command6 };
 

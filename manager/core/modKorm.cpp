@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "manager/core/Platform.h"
 #include "manager/core/RuntimeError.h"
 #include "manager/core/modStrings.h"
 
@@ -23,8 +24,6 @@ bool IsChecked(const ISongList& list, int index) {
 bool IsSelected(const ISongList& list, int index) {
   return (list.GetItemState(index, LVIS_SELECTED_BIT) & LVIS_SELECTED_BIT) != 0;
 }
-
-std::string MusicFolder() { return GameFolder + MusicSubfolder; }
 
 std::string SongListPath() { return MusicFolder() + SongListFileName; }
 

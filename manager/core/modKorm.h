@@ -14,7 +14,6 @@ extern std::string GameFolder;
 extern std::string SelectedSong;
 
 constexpr const char* ProgramTitle = "Kickora Music Manager";
-constexpr const char* MusicSubfolder = "\\data\\audio\\music\\";
 constexpr const char* SongListFileName = "music.inf";
 // The new song list is written here first and renamed over music.inf only
 // once complete, so a failed save never loses the game's list.
@@ -56,7 +55,7 @@ void ToggleCheck(ISongList& list, int16_t index);
 bool IsChecked(const ISongList& list, int index);
 bool IsSelected(const ISongList& list, int index);
 
-std::string MusicFolder();
+// music.inf in the music folder (manager/core/Platform.h).
 std::string SongListPath();
 // File name without its last four characters (anthem.str -> anthem).
 std::string SongName(const std::string& fileName);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "converter/tonepak.h"
+#include "kickora_version.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 
@@ -49,14 +50,14 @@ TEST(BannerTest, UsageWithoutArguments) {
   int status = -1;
   std::string out = Export({}, &status);
   EXPECT_EQ(status, 0);
-  std::string expectedStart = std::string("\n TONEPAK 0.40 (") + BuildDateText() + ") Electronic Art's music file<->WAV converter\n";
+  std::string expectedStart = std::string("\n TONEPAK " TONEPAK_VERSION_TEXT " (") + BuildDateText() + ") Electronic Art's music file<->WAV converter\n";
   EXPECT_EQ(out.substr(0, expectedStart.size()), expectedStart);
   EXPECT_NE(out.find("\n\n Usage:\n\n  export: TONEPAK <music file> [mode] [<destination directory>]\n"
                      "  import: TONEPAK -import <wave file> <destination file> <original sound> [bnk]\n"
                      "  unpack: TONEPAK -unpack <sound pack file> <index> [<destination dir>]\n"
                      "  pack:   TONEPAK -pack <directory of unpacked files> <new packfile> <index>\n\n"),
             std::string::npos);
-  EXPECT_STREQ(VersionText(), "0.40");
+  EXPECT_STREQ(VersionText(), TONEPAK_VERSION_TEXT);
 }
 
 TEST(BannerTest, BuildDateIsDayMonthYear) {

@@ -2,6 +2,7 @@
 // status and the bytes of the files it writes.
 #include <gtest/gtest.h>
 
+#include "kickora_version.h"
 #include "support/ea_streams.h"
 #include "support/run_program.h"
 #include "support/test_files.h"
@@ -30,7 +31,7 @@ Bytes MonoStream(int frames) {
 TEST(TonepakProgramTest, WithoutArgumentsPrintsTheUsageAndSucceeds) {
   ProgramResult r = Tonepak({});
   EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.output.find(" TONEPAK 0.40 ("), std::string::npos);
+  EXPECT_NE(r.output.find(" TONEPAK " TONEPAK_VERSION_TEXT " ("), std::string::npos);
   EXPECT_NE(r.output.find("  pack:   TONEPAK -pack <directory of unpacked files> <new packfile> <index>\n"),
             std::string::npos);
 }

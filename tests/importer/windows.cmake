@@ -3,6 +3,7 @@
 # script on the Linux side makes the inputs with ffmpeg and lame and checks
 # the new songs against ffmpeg's decode.
 add_executable(tunegrab_driver e2e/tunegrab_driver.cpp)
+target_include_directories(tunegrab_driver PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(tunegrab_driver tunegrab tonepak)
 
 foreach(case wav16_44100_stereo wav24_48000_mono wav_float mp3_cbr128_stereo mp3_vbr mp3_22050_mono mp3_11025_stereo mp3_id3v2

@@ -26,13 +26,18 @@ target_link_libraries(tunedeck_win32_tests PRIVATE tunedeck_win32 GTest::gtest_m
 add_dependencies(tunedeck_win32_tests tunedeck)
 add_test(NAME tunedeck_win32_tests COMMAND tunedeck_win32_tests)
 
-# End-to-end tests: a driver of our own works tunedeck.exe from outside.
-add_executable(tunedeck_gui_tests gui/driver.cpp gui/driver.h gui/tunedeck_gui_test.cpp)
+# The driver of our own that works the programs' windows from outside,
+# built once for the end-to-end tests, the measurements and the release test.
+add_library(gui_test_driver STATIC gui/driver.cpp gui/driver.h)
+target_include_directories(gui_test_driver PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(gui_test_driver PUBLIC comctl32 advapi32 gdi32 user32)
+
+# End-to-end tests of tunedeck.exe.
+add_executable(tunedeck_gui_tests gui/tunedeck_gui_test.cpp)
 target_compile_definitions(tunedeck_gui_tests PRIVATE
   TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
   TUNEDECK_BLU_JPG="Z:$<SHELL_PATH:${CMAKE_CURRENT_SOURCE_DIR}/gui/blu.jpg>")
-target_include_directories(tunedeck_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(tunedeck_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
+target_link_libraries(tunedeck_gui_tests PRIVATE gui_test_driver GTest::gtest_main)
 add_dependencies(tunedeck_gui_tests tunedeck)
 
 gui_tests(tunedeck_gui_tests StartupSources SongListCommands MainWindowLook)
@@ -42,30 +47,27 @@ gui_tests(tunedeck_gui_tests StartupSources SongListCommands MainWindowLook)
 kickora_program_path(TONEPAK_PROGRAM_FOR_GUI tonepak)
 add_executable(tunedeck_stand_in gui/stand_in.cpp)
 kickora_program_path(STAND_IN_PROGRAM tunedeck_stand_in)
-add_executable(tunedeck_export_gui_tests gui/driver.cpp gui/driver.h gui/program_folder_gui.h
+add_executable(tunedeck_export_gui_tests gui/program_folder_gui.h
   gui/export_gui_test.cpp gui/about_help_gui_test.cpp)
 target_compile_definitions(tunedeck_export_gui_tests PRIVATE
   TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
   TONEPAK_PROGRAM="${TONEPAK_PROGRAM_FOR_GUI}"
   STAND_IN_PROGRAM="${STAND_IN_PROGRAM}")
-target_include_directories(tunedeck_export_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(tunedeck_export_gui_tests PRIVATE test_support GTest::gtest_main comctl32 advapi32 gdi32 user32)
+target_link_libraries(tunedeck_export_gui_tests PRIVATE gui_test_driver test_support kickora_version GTest::gtest_main)
 add_dependencies(tunedeck_export_gui_tests tunedeck tonepak tunedeck_stand_in)
 gui_tests(tunedeck_export_gui_tests ExportDialog AboutAndHelp)
 
 # Not a test: measures tunedeck's processor time while it waits for a
 # ten-second converter (see the program's header).
-add_executable(tunedeck_shellstop_cpu gui/driver.cpp gui/driver.h gui/shellstop_cpu.cpp)
-target_include_directories(tunedeck_shellstop_cpu PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(tunedeck_shellstop_cpu PRIVATE comctl32 advapi32 gdi32 user32)
+add_executable(tunedeck_shellstop_cpu gui/shellstop_cpu.cpp)
+target_link_libraries(tunedeck_shellstop_cpu PRIVATE gui_test_driver)
 add_dependencies(tunedeck_shellstop_cpu tunedeck tunedeck_stand_in)
 target_compile_definitions(tunedeck_win32_tests PRIVATE STAND_IN_PROGRAM="${STAND_IN_PROGRAM}")
 add_dependencies(tunedeck_win32_tests tunedeck_stand_in)
 
 # Not a test: opens tunedeck's dialogs from outside for screenshots.
-add_executable(tunedeck_open_dialog gui/driver.cpp gui/driver.h gui/open_dialog.cpp)
-target_include_directories(tunedeck_open_dialog PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(tunedeck_open_dialog PRIVATE comctl32 advapi32 gdi32 user32)
+add_executable(tunedeck_open_dialog gui/open_dialog.cpp)
+target_link_libraries(tunedeck_open_dialog PRIVATE gui_test_driver)
 
 # Stand-ins for the importer with its window contract: one that converts
 # (a copy of the input), one that never opens its window, one that hangs.
@@ -79,13 +81,12 @@ foreach(variant standin:0 nowindow:1 hang:2)
 endforeach()
 
 # "&Make new song..." end to end, with the stand-ins.
-add_executable(addnew_gui_tests gui/driver.cpp gui/driver.h gui/addnew_gui_test.cpp)
+add_executable(addnew_gui_tests gui/addnew_gui_test.cpp)
 target_compile_definitions(addnew_gui_tests PRIVATE
   TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
   TUNEGRAB_STANDIN="Z:$<TARGET_FILE:tunegrab_standin>"
   TUNEGRAB_NOWINDOW="Z:$<TARGET_FILE:tunegrab_nowindow>")
-target_include_directories(addnew_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(addnew_gui_tests PRIVATE GTest::gtest_main comctl32 advapi32 gdi32 user32)
+target_link_libraries(addnew_gui_tests PRIVATE gui_test_driver GTest::gtest_main)
 add_dependencies(addnew_gui_tests tunedeck tunegrab_standin tunegrab_nowindow)
 gui_tests(addnew_gui_tests MakeNewSong)
 target_compile_definitions(tunedeck_win32_tests PRIVATE
@@ -120,13 +121,12 @@ endif()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/null-sound.conf
   "include \"/usr/share/alsa/alsa.conf\"\npcm.!default { type null }\n")
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/no-sound.conf "")
-add_executable(tunedeck_player_gui_tests gui/driver.cpp gui/driver.h gui/program_folder_gui.h
+add_executable(tunedeck_player_gui_tests gui/program_folder_gui.h
   gui/player_gui_test.cpp)
 target_compile_definitions(tunedeck_player_gui_tests PRIVATE
   TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
   TONEPAK_PROGRAM="${TONEPAK_PROGRAM_FOR_GUI}")
-target_include_directories(tunedeck_player_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(tunedeck_player_gui_tests PRIVATE test_support GTest::gtest_main comctl32 advapi32 gdi32 user32 winmm)
+target_link_libraries(tunedeck_player_gui_tests PRIVATE gui_test_driver test_support GTest::gtest_main winmm)
 add_dependencies(tunedeck_player_gui_tests tunedeck tonepak)
 gui_tests(tunedeck_player_gui_tests SongPlayer SongPlayerWithoutSound)
 set_tests_properties(tunedeck_gui_SongPlayer PROPERTIES
@@ -136,7 +136,6 @@ set_tests_properties(tunedeck_gui_SongPlayerWithoutSound PROPERTIES
 
 # Not a test: times the player from Enter to the first sound and measures
 # tunedeck's processor time while a song plays (scripts/measure-player.sh).
-add_executable(tunedeck_player_bench gui/driver.cpp gui/driver.h gui/player_bench.cpp)
-target_include_directories(tunedeck_player_bench PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(tunedeck_player_bench PRIVATE test_support comctl32 advapi32 gdi32 user32 winmm)
+add_executable(tunedeck_player_bench gui/player_bench.cpp)
+target_link_libraries(tunedeck_player_bench PRIVATE gui_test_driver test_support winmm)
 add_dependencies(tunedeck_player_bench tunedeck tonepak)

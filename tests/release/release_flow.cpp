@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "kickora_version.h"
 #include "manager/win32/FrmAddNew.h"
 #include "manager/win32/resource.h"
 #include "program_files.h"
@@ -119,14 +120,24 @@ TEST_F(Release, Step0_TheProgramFolderHoldsTheReleasedProgramsWithVersionsAndMan
   Narrate("0. the program folder unpacked from the ZIP");
   EXPECT_EQ(Names(flow.programBefore),
             (std::vector<std::string>{"licence.txt", "readme.txt", "tonepak.exe", "tunedeck.exe", "tunegrab.exe"}));
-  const std::vector<std::pair<std::string, std::string>> versions = {
-      {"tunedeck", "1.10.0.15"}, {"tonepak", "0.40.0.0"}, {"tunegrab", "1.0.0.0"}};
-  for (const auto& [name, version] : versions) {
+  struct Expected {
+    std::string name, version;
+    bool window;
+  };
+  const std::vector<Expected> programs = {{"tunedeck", TUNEDECK_VERSION_FULL, true},
+                                          {"tonepak", TONEPAK_VERSION_FULL, false},
+                                          {"tunegrab", TUNEGRAB_VERSION_FULL, true}};
+  for (const auto& [name, version, window] : programs) {
     SCOPED_TRACE(name);
     const std::string path = given.program + "\\" + name + ".exe";
     EXPECT_EQ(FileVersion(path), version);
     const std::string manifest = Manifest(path);
-    EXPECT_NE(manifest.find("name=\"Kickora.MusicManager." + name + "\""), std::string::npos) << manifest;
+    // The manifest's assembly carries the version resource's version.
+    EXPECT_NE(manifest.find("name=\"Kickora.MusicManager." + name + "\" version=\"" + version + "\""),
+              std::string::npos)
+        << manifest;
+    // The windows scale to each monitor's DPI; the console converter has none.
+    EXPECT_EQ(manifest.find("PerMonitorV2") != std::string::npos, window) << manifest;
     // No execution level: like the game, a legacy program whose writes
     // under "Program Files" Windows redirects to the user's VirtualStore.
     EXPECT_EQ(manifest.find("requestedExecutionLevel"), std::string::npos);
@@ -288,7 +299,7 @@ TEST_F(Release, Step5_OpensAndClosesTheAboutBoxAndTheHelpFile) {
   driver::Click(GetDlgItem(flow.main, IDC_COMMAND3));
   HWND about = flow.program->WaitForDialog("About Kickora Music Manager");
   ASSERT_NE(about, nullptr);
-  EXPECT_EQ(driver::WindowText(GetDlgItem(about, IDC_ABOUT_LBLVERSION)), "Version 1.10.15");
+  EXPECT_EQ(driver::WindowText(GetDlgItem(about, IDC_ABOUT_LBLVERSION)), "Version " KICKORA_VERSION);
   CloseDialog(about, IDC_ABOUT_CMDOK);
 
   driver::Click(GetDlgItem(flow.main, IDC_COMMAND5));

@@ -8,7 +8,7 @@
 
 #include "manager/core/cRegistry.h"
 #include "manager/core/frmAbout.h"
-#include "manager/core/frmMain.h"
+#include "manager/core/Platform.h"
 #include "manager/core/mCommonDialog.h"
 #include "manager/core/modFiles.h"
 #include "manager/core/modKorm.h"

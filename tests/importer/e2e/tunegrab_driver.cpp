@@ -2,10 +2,11 @@
 // compares WAV files for the end-to-end checks.
 //
 //   tunegrab_driver convert <tunegrab.exe> <input> <folder> <ok|fail> <song.asf> <export folder> <tonepak.exe> [reason]
-//     Starts the importer, types the input file and the folder into edits
-//     1008 and 1014 with WM_CHAR, sends command 1010 and then 1000, and
-//     checks: the importer ended; the folder holds exactly the files it
-//     held before plus, when ok, the song; the reason text 1016 is empty
+//     Starts the importer, types the input file and the folder into its
+//     two edit boxes with WM_CHAR, sends convert and then close (the
+//     window contract of common/importer_window.h), and checks: the
+//     importer ended; the folder holds exactly the files it held before
+//     plus, when ok, the song; the reason text is empty
 //     after a success and, after a failure, holds the given words; then
 //     exports the song with tonepak.exe into the export folder as 000.wav.
 //   tunegrab_driver compare <reference.wav> <export.wav>
@@ -18,6 +19,9 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#include "common/importer_window.h"
+#include "importer/win32/resource.h"
 
 namespace {
 
@@ -49,7 +53,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
   GetWindowThreadProcessId(window, &pid);
   char title[64] = {};
   GetWindowTextA(window, title, sizeof title);
-  if (pid == data->pid && std::string(title) == "Tunegrab Importer") {
+  if (pid == data->pid && std::string(title) == importer_window::Title) {
     data->found = window;
     return FALSE;
   }
@@ -104,24 +108,25 @@ int Convert(char** argv) {
   DWORD pid = 0;
   if (!RunHidden("\"" + importer + "\"", 10000, &process, &pid)) return Fail("tunegrab.exe does not start"), 1;
   HWND window = WindowOf(pid);
-  bool ok = window != nullptr || Fail("no \"Tunegrab Importer\" window");
+  bool ok = window != nullptr || Fail("no importer window");
   if (window) {
-    Type(GetDlgItem(window, 1008), input);
-    Type(GetDlgItem(window, 1014), folder);
+    Type(GetDlgItem(window, importer_window::InputEdit), input);
+    Type(GetDlgItem(window, importer_window::FolderEdit), folder);
     BringWindowToTop(window);
     DWORD_PTR answer = 0;
     DWORD start = GetTickCount();
-    if (!SendMessageTimeoutA(window, WM_COMMAND, 1010, reinterpret_cast<LPARAM>(GetDlgItem(window, 1010)), SMTO_NORMAL,
-                             300000, &answer))
+    if (!SendMessageTimeoutA(window, WM_COMMAND, importer_window::ConvertCommand,
+                            reinterpret_cast<LPARAM>(GetDlgItem(window, importer_window::ConvertCommand)),
+                            SMTO_NORMAL, 300000, &answer))
       ok = Fail("convert did not return");
     std::printf("convert: %.2f s\n", (GetTickCount() - start) / 1000.0);
     char status[512] = {};
-    GetWindowTextA(GetDlgItem(window, 1040), status, sizeof status);
+    GetWindowTextA(GetDlgItem(window, IDC_STATUS), status, sizeof status);
     std::printf("status: %s\n", status);
     char reason[512] = {};
-    SendMessageA(GetDlgItem(window, 1016), WM_GETTEXT, sizeof reason, reinterpret_cast<LPARAM>(reason));
+    SendMessageA(GetDlgItem(window, importer_window::ReasonText), WM_GETTEXT, sizeof reason, reinterpret_cast<LPARAM>(reason));
     std::printf("reason: %s\n", reason);
-    if (!GetDlgItem(window, 1016)) ok = Fail("no reason control 1016");
+    if (!GetDlgItem(window, importer_window::ReasonText)) ok = Fail("no reason control");
     if (expectOk && reason[0]) ok = Fail("a reason after a success");
     if (!expectOk && !reason[0]) ok = Fail("no reason after a failure");
     if (!expectOk && !expectedReason.empty() && std::string(reason).find(expectedReason) == std::string::npos)
@@ -134,7 +139,8 @@ int Convert(char** argv) {
       for (const auto& name : after) std::printf("  in folder: %s\n", name.c_str());
       ok = Fail(expectOk ? "the folder does not hold exactly the new song" : "a failed conversion left a file");
     }
-    SendMessageTimeoutA(window, WM_COMMAND, 1000, reinterpret_cast<LPARAM>(GetDlgItem(window, 1000)), SMTO_NORMAL, 10000,
+    SendMessageTimeoutA(window, WM_COMMAND, importer_window::CloseCommand,
+                        reinterpret_cast<LPARAM>(GetDlgItem(window, importer_window::CloseCommand)), SMTO_NORMAL, 10000,
                         &answer);
   }
   if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {

@@ -2,6 +2,8 @@
 // outside under a real window system (Wine and Xvfb in CI).
 #include "program_folder_gui.h"
 
+#include "kickora_version.h"
+
 namespace {
 
 using namespace program_folder_gui;
@@ -58,7 +60,7 @@ TEST_F(AboutAndHelp, AboutShowsTheVersionAndClosesWithOkEnterAndEsc) {
     driver::Click(GetDlgItem(main, IDC_COMMAND3));
     HWND about = program->WaitForDialog(aboutTitle);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(driver::WindowText(GetDlgItem(about, IDC_ABOUT_LBLVERSION)), "Version 1.10.15");
+    EXPECT_EQ(driver::WindowText(GetDlgItem(about, IDC_ABOUT_LBLVERSION)), "Version " KICKORA_VERSION);
     EXPECT_EQ(driver::WindowText(GetDlgItem(about, IDC_ABOUT_CMDOK)), "OK");
     EXPECT_EQ(driver::WindowText(GetDlgItem(about, IDC_ABOUT_CMDSYSINFO)), "&System Info...");
     EXPECT_FALSE(IsWindowEnabled(main)) << "modal";

@@ -18,6 +18,7 @@
 #ifdef TUNEGRAB_PROGRAM
 #include "support/wav_reading.h"
 #endif
+#include "common/importer_window.h"
 #include "manager/win32/FrmAddNew.h"
 #include "manager/win32/resource.h"
 
@@ -164,7 +165,7 @@ TEST_F(MakeNewSong, EachCheckRefusesInItsOrderAndTheImporterMustBeThere) {
 
 TEST_F(MakeNewSong, AnImporterWithoutItsWindowIsEndedAndNoOtherIsDriven) {
   InstallImporter(TUNEGRAB_NOWINDOW);
-  // Another program's "Tunegrab Importer" window, open on the screen.
+  // Another program's importer window, open on the screen.
   Program bystander(TUNEGRAB_STANDIN, "");
   HWND other = nullptr;
   ASSERT_TRUE(driver::WaitFor([&] {
@@ -177,7 +178,7 @@ TEST_F(MakeNewSong, AnImporterWithoutItsWindowIsEndedAndNoOtherIsDriven) {
   Make(dialog, input, "newsong");
   ExpectMessage("An error occurred during the operation.", BoxIcon::Error);
   EXPECT_TRUE(NoImporterLeft());
-  EXPECT_EQ(driver::WindowText(GetDlgItem(other, 1008)), "") << "another process's window was driven";
+  EXPECT_EQ(driver::WindowText(GetDlgItem(other, importer_window::InputEdit)), "") << "another process's window was driven";
   EXPECT_FALSE(bystander.HasExited());
   EXPECT_FALSE(Exists(music + "newsong.str"));
   EXPECT_FALSE(Exists(music + "new song.asf"));

@@ -1,7 +1,7 @@
 // A stand-in for the importer with the same window contract, for the song
-// manager's end-to-end tests: a top-level window "Tunegrab Importer" with
-// edit 1008 (input file), edit 1014 (destination folder), command 1010
-// (convert), command 1000 (close) and the reason text 1016. Its convert
+// manager's end-to-end tests: a top-level window with the importer's title,
+// the two edit boxes, the convert and close commands and the reason text of
+// common/importer_window.h. Its convert
 // copies the input file's bytes to <destination>\<input name up to its
 // last dot>.asf (through a temporary file), so a test knows exactly what to
 // expect; an input that does not begin like a music file (plain text
@@ -70,8 +70,8 @@ void Convert(HWND window) {
     Sleep(LifetimeMs);
     return;
   }
-  const std::string input = TextOf(window, 1008);
-  std::string folder = TextOf(window, 1014);
+  const std::string input = TextOf(window, importer_window::InputEdit);
+  std::string folder = TextOf(window, importer_window::FolderEdit);
   const std::string produced = importer_window::ProducedSongName(input.substr(input.find_last_of('\\') + 1));
   if (produced.empty() || folder.empty()) return;
   if (!LooksLikeMusic(input)) {
@@ -85,8 +85,8 @@ void Convert(HWND window) {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (LOWORD(wParam) == 1010) Convert(window);
-      if (LOWORD(wParam) == 1000) DestroyWindow(window);
+      if (LOWORD(wParam) == importer_window::ConvertCommand) Convert(window);
+      if (LOWORD(wParam) == importer_window::CloseCommand) DestroyWindow(window);
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -107,15 +107,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "TunegrabStandIn";
     RegisterClassA(&wc);
-    HWND window = CreateWindowA("TunegrabStandIn", "Tunegrab Importer", WS_OVERLAPPEDWINDOW, 0, 0,
+    HWND window = CreateWindowA("TunegrabStandIn", importer_window::Title, WS_OVERLAPPEDWINDOW, 0, 0,
                                 360, 160, nullptr, nullptr, instance, nullptr);
     const DWORD edit = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
-    CreateWindowA("EDIT", "", edit, 10, 10, 330, 22, window, reinterpret_cast<HMENU>(1008), instance, nullptr);
-    CreateWindowA("EDIT", "", edit, 10, 40, 330, 22, window, reinterpret_cast<HMENU>(1014), instance, nullptr);
+    CreateWindowA("EDIT", "", edit, 10, 10, 330, 22, window,
+                  reinterpret_cast<HMENU>(importer_window::InputEdit), instance, nullptr);
+    CreateWindowA("EDIT", "", edit, 10, 40, 330, 22, window,
+                  reinterpret_cast<HMENU>(importer_window::FolderEdit), instance, nullptr);
     CreateWindowA("BUTTON", "Convert", WS_CHILD | WS_VISIBLE, 10, 70, 100, 26, window,
-                  reinterpret_cast<HMENU>(1010), instance, nullptr);
+                  reinterpret_cast<HMENU>(importer_window::ConvertCommand), instance, nullptr);
     CreateWindowA("BUTTON", "Close", WS_CHILD | WS_VISIBLE, 120, 70, 100, 26, window,
-                  reinterpret_cast<HMENU>(1000), instance, nullptr);
+                  reinterpret_cast<HMENU>(importer_window::CloseCommand), instance, nullptr);
     CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 230, 70, 110, 60, window,
                   reinterpret_cast<HMENU>(importer_window::ReasonText), instance, nullptr);
     ShowWindow(window, show);

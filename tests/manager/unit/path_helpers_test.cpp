@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "manager/core/Platform.h"
 #include "manager/core/modFiles.h"
 #include "manager/core/modStrings.h"
 
@@ -105,6 +106,23 @@ TEST(ShellFileOp, FailsWhenTheShellFailsOrTheUserAborted) {
   EXPECT_FALSE(CopyFiles(fs, "C:\\a", "C:\\b", false, true, false));
   fs.shellOutcome = {true, true};
   EXPECT_FALSE(CopyFiles(fs, "C:\\a", "C:\\b", false, true, false));
+}
+
+// Every path into the music folder: the list, music.inf, exports, imports.
+TEST(MusicFolder, LiesUnderTheGameFolderWithOneBackslashBetweenEvenAtARoot) {
+  EXPECT_EQ(MusicFolder("C:\\Program Files\\FIFA 2001"), "C:\\Program Files\\FIFA 2001\\data\\audio\\music\\");
+  EXPECT_EQ(MusicFolder("D:\\"), "D:\\data\\audio\\music\\");
+  const std::string saved = GameFolder;
+  GameFolder = "D:\\";
+  EXPECT_EQ(MusicFolder(), "D:\\data\\audio\\music\\");
+  EXPECT_EQ(SongListPath(), "D:\\data\\audio\\music\\music.inf");
+  GameFolder = saved;
+}
+
+TEST(ProgramFile, LiesBesideTheProgramWithOneBackslashBetweenEvenAtARoot) {
+  EXPECT_EQ(ProgramFile("C:\\Program Files\\Kickora Music Manager", HelpFileName),
+            "C:\\Program Files\\Kickora Music Manager\\readme.txt");
+  EXPECT_EQ(ProgramFile("E:\\", "tonepak.exe"), "E:\\tonepak.exe");
 }
 
 }  // namespace
