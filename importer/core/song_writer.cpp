@@ -1,12 +1,9 @@
 #include "importer/core/song_writer.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "converter/tonepak_api.h"
-#include "importer/core/byte_source.h"
 #include "importer/core/file_ops.h"
-#include "importer/core/wav_reader.h"
 
 namespace tunegrab {
 
@@ -64,23 +61,25 @@ std::vector<uint8_t> Pcm16Wav(const Audio& audio, double gain) {
   return out;
 }
 
-Outcome DecodeWithConverter(const std::string& song, const std::string& tempFolder, Audio& out) {
-  const std::string wav = JoinPath(tempFolder, "000.wav");
-  std::vector<std::string> before = FolderFiles(tempFolder);
-  tonepak::ExportRequest request;
+Outcome DecodeWithConverter(const std::string& song, Audio& out) {
+  out = Audio{};
+  tonepak::MemoryExportRequest request;
   request.musicFile = song;
-  request.destinationDir = tempFolder;
-  request.bankFolder = tempFolder;
-  const tonepak::Result exported = tonepak::Export(request);
-  Outcome read = Outcome::Fail("The converter could not decode the song.");
-  if (exported.ok() && FileExists(wav)) {
-    FileSource source;
-    read = source.Open(wav.c_str()) ? ReadWav(source, out) : Outcome::Fail("The decoded song could not be read.");
-  }
-  // The export writes one WAV per stream of the song.
-  for (const std::string& name : FolderFiles(tempFolder))
-    if (std::find(before.begin(), before.end(), name) == before.end()) RemoveFile(JoinPath(tempFolder, name));
-  return read;
+  tonepak::Result exported = tonepak::DecodeStreamToMemory(request);
+  const tonepak::DecodedStream& stream = exported.decoded;
+  if (!exported.ok() || stream.channels < 1 || stream.channels > 2)
+    return Outcome::Fail("The converter could not decode the song.");
+  if (stream.rate < kMinRate || stream.rate > kMaxRate) return Outcome::Fail("The decoded song could not be read.");
+  // Whole frames only, at most the longest song, as a WAV file is read.
+  const size_t channels = static_cast<size_t>(stream.channels);
+  const size_t frames = stream.samples.size() / channels;
+  if (static_cast<uint64_t>(frames) > static_cast<uint64_t>(kMaxSongSeconds) * static_cast<uint64_t>(stream.rate))
+    return Outcome::Fail("The decoded song could not be read.");
+  out.rate = stream.rate;
+  out.channels = stream.channels;
+  out.samples.resize(frames * channels);
+  for (size_t i = 0; i < out.samples.size(); ++i) out.samples[i] = stream.samples[i] * (1.0f / 32768);
+  return Outcome{};
 }
 
 Outcome WriteWithConverter(const Audio& song, double gain, const SongTemplate& t, const std::string& destination) {
