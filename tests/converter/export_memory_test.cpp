@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 
 #include "converter/tonepak_api.h"
 #include "support/ea_streams.h"
@@ -20,8 +21,8 @@ Bytes CodedSong(bool split) {
   request.channels = 2;
   for (int i = 0; i < 22050 * 20; ++i) {
     const double t = i / 22050.0;
-    request.samples.push_back(static_cast<int16_t>(9000 * std::sin(2 * M_PI * 440 * t)));
-    request.samples.push_back(static_cast<int16_t>(7000 * std::sin(2 * M_PI * 660 * t)));
+    request.samples.push_back(static_cast<int16_t>(9000 * std::sin(2 * std::numbers::pi * 440 * t)));
+    request.samples.push_back(static_cast<int16_t>(7000 * std::sin(2 * std::numbers::pi * 660 * t)));
   }
   SchlHeaderOptions stereo;
   stereo.channels = 2;
