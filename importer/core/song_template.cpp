@@ -64,9 +64,10 @@ std::vector<int64_t> SongBlockFrames(int64_t samples, int64_t regularFrames) {
   if (total <= 0) return blocks;
   if (total <= regular) return {total * kSamplesPerFrame};
   if (total % regular == 0) return std::vector<int64_t>(static_cast<size_t>(total / regular), regular * kSamplesPerFrame);
-  // The import drops a last size smaller than the first, so the first is
-  // never larger than the last: both take about half of what is left
-  // beside the regular blocks.
+  // An import that later takes this song as its original reads a last size
+  // smaller than the first as the end of the audio, not its rhythm, so the
+  // first is never larger than the last: both take about half of what is
+  // left beside the regular blocks.
   const int64_t full = total / regular - 1;
   const int64_t rest = total - full * regular;
   blocks.push_back(rest / 2 * kSamplesPerFrame);
