@@ -8,6 +8,7 @@
 
 #include "bench/song.h"
 #include "converter/codecs/ea_adpcm_encoder.h"
+#include "converter/codecs/ea_adpcm_encoder_helper.h"
 #include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "tests/converter/ea_adpcm_encoder_reference.h"
 
@@ -44,7 +45,9 @@ void BM_Fast(benchmark::State& state, Layout layout, int32_t blockBytes,
   std::vector<int16_t> pcm = Song(seconds, Channels(layout));
   std::vector<uint8_t> out(pcm.size() + 256);
   const int32_t bytes = static_cast<int32_t>(pcm.size() * 2);
-  const EaAdpcmLayout coding{Channels(layout), layout == kSplit, kernel};
+  // Split stereo with a helper thread, as an import codes it.
+  const std::unique_ptr<EncoderHelper> helper = layout == kSplit ? EncoderHelper::Start() : nullptr;
+  const EaAdpcmLayout coding{Channels(layout), layout == kSplit, kernel, helper.get()};
   const int32_t step = blockBytes > 0 ? blockBytes : bytes;
   for (auto _ : state) {
     EaAdpcmState history;

@@ -3,6 +3,14 @@
 #include <cstdarg>
 #include <cstdio>
 
+EncoderHelper* ConversionContext::SplitStereoHelper() {
+  if (!splitHelperTried) {
+    splitHelperTried = true;
+    splitHelper = EncoderHelper::Start();
+  }
+  return splitHelper.get();
+}
+
 void ConversionContext::Put(std::string text) {
   if (text.empty()) return;
   if (echo) echo(text);

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "converter/codecs/decode_events.h"
+#include "converter/codecs/ea_adpcm_encoder_helper.h"
 #include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/import_state.h"
 #include "converter/state.h"
@@ -25,6 +27,12 @@ struct ConversionContext {
   StreamParams params;
   ImportState import;
   std::vector<uint8_t> scratch;  // the WAV reader's chunk buffer, made on first use
+  // The encoder's helper thread for split stereo, started on first use and
+  // joined with the context; SplitStereoHelper() gives it (nullptr when no
+  // thread can be started: the encoder then codes both halves itself).
+  std::unique_ptr<EncoderHelper> splitHelper;
+  bool splitHelperTried = false;
+  EncoderHelper* SplitStereoHelper();
 
   // What the run printed, message by message, in order; each is also handed
   // to echo (when set) the moment it is printed.

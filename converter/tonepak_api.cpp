@@ -6,6 +6,7 @@
 #include "converter/fatal.h"
 #include "converter/modes/ditty_fix.h"
 #include "converter/modes/export.h"
+#include "converter/modes/export_memory.h"
 #include "converter/modes/import.h"
 #include "converter/modes/import_memory.h"
 #include "converter/modes/sound_pack.h"
@@ -55,6 +56,12 @@ std::string Result::Text() const {
 
 Result Export(const ExportRequest& request, const Options& options) {
   return RunInContext(options, [&](ConversionContext& ctx, Result&) { return RunExport(ctx, request); });
+}
+
+Result DecodeStreamToMemory(const MemoryExportRequest& request, const Options& options) {
+  return RunInContext(options, [&](ConversionContext& ctx, Result& result) {
+    return RunExportToMemory(ctx, request, result.decoded);
+  });
 }
 
 Result Import(const ImportRequest& request, const Options& options) {

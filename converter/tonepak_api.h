@@ -23,11 +23,19 @@ enum class Status {
   kFailureShowUsage,  // failure after which the console program prints its usage
 };
 
+// A stream decoded into memory: 16-bit samples, interleaved.
+struct DecodedStream {
+  int rate = 0;  // as the stream's WAV file announces it (at least 22050 Hz)
+  int channels = 0;
+  std::vector<int16_t> samples;
+};
+
 struct Result {
   Status status = Status::kSuccess;
   std::vector<std::string> written;   // files written (or begun), in order
   std::vector<std::string> messages;  // what the run printed, in order
   std::vector<uint8_t> bytes;         // an import into memory: the new file's bytes
+  DecodedStream decoded;              // an export into memory: the first stream
 
   bool ok() const { return status == Status::kSuccess; }
   // The messages joined, as the console prints them.
@@ -53,6 +61,16 @@ struct ExportRequest {
   long forcedMode = 0;         // 1 to 6 force the data blocks' coding; 0 or less: none
 };
 Result Export(const ExportRequest& request, const Options& options = {});
+
+// Export into memory: the first stream of a music file (SCHl, self-sized PT,
+// KWK/TMpl, 1SNh/EACS) decoded into the result's samples, the samples the
+// export writes into that stream's WAV file (an odd last byte left out).
+// Banks and archives are no single stream and fail. Nothing is written.
+struct MemoryExportRequest {
+  std::string musicFile;
+  long forcedMode = 0;  // as the export's
+};
+Result DecodeStreamToMemory(const MemoryExportRequest& request, const Options& options = {});
 
 // Import: a 16-bit WAV file re-encoded in the coding of an existing stream or
 // bank sample (the original) and written to the destination, which is

@@ -114,7 +114,7 @@ void EncodeHalf(void* argument) {
 // independent; the left one goes to the helper when there is enough of it
 // to pay for the hand-over.
 uint8_t* EncodeSplitStereo(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount,
-                           EaAdpcmKernel kernel) {
+                           EaAdpcmKernel kernel, EncoderHelper* given) {
   if (byteCount <= 0) return output;
   const int64_t pairs = byteCount / 4;
   const int32_t halfBytes = byteCount / 2;
@@ -122,7 +122,7 @@ uint8_t* EncodeSplitStereo(const int16_t* pcm, uint8_t* output, EaAdpcmState& st
   uint8_t* rightOut = output + halfFrames * kMonoFrameBytes;
   Half left = {pcm, pairs, 0, output, &state.current1, &state.previous1, halfBytes, kernel};
   Half right = {pcm, pairs, 1, rightOut, &state.current2, &state.previous2, halfBytes, kernel};
-  EncoderHelper* helper = halfFrames >= kMinFramesPerThread ? EncoderHelper::Get() : nullptr;
+  EncoderHelper* helper = halfFrames >= kMinFramesPerThread ? given : nullptr;
   if (helper != nullptr && helper->TryBegin(EncodeHalf, &left)) {
     // The helper writes into the caller's buffers: it must be done before
     // this call returns or unwinds.
@@ -166,7 +166,7 @@ uint8_t* EncodeEaAdpcmMono(const int16_t* samples, uint8_t* output, EaAdpcmState
 
 uint8_t* EncodeEaAdpcm(const int16_t* pcm, uint8_t* output, EaAdpcmState& state, int32_t byteCount,
                        const EaAdpcmLayout& layout) {
-  if (layout.channels == 2 && layout.split) return EncodeSplitStereo(pcm, output, state, byteCount, layout.kernel);
+  if (layout.channels == 2 && layout.split) return EncodeSplitStereo(pcm, output, state, byteCount, layout.kernel, layout.helper);
   if (layout.channels == 2) return EncodeEaAdpcmStereo(pcm, output, state, byteCount, layout.kernel);
   return EncodeEaAdpcmMono(pcm, output, state, byteCount, layout.kernel);
 }

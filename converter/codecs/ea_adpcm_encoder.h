@@ -10,11 +10,15 @@
 // What the coded data looks like: one or two channels, and for two whether
 // they are split (all left frames, then all right frames, as EA_ADPCM2
 // carries them) rather than interleaved in stereo frames.
-// kernel is the candidate kernel to code with (all give the same bytes).
+// kernel is the candidate kernel to code with (all give the same bytes);
+// helper, when given, codes one half of a long enough split stereo block
+// beside the caller (the bytes are the same without it).
+class EncoderHelper;
 struct EaAdpcmLayout {
   int channels = 1;
   bool split = false;
   EaAdpcmKernel kernel = DetectedEaAdpcmKernel();
+  EncoderHelper* helper = nullptr;
 };
 
 // Driver: codes byteCount bytes of 16-bit PCM (host order, channels

@@ -98,19 +98,19 @@ struct EncoderHelper::Shared {
   }
 };
 
-EncoderHelper* EncoderHelper::Get() {
-  // Destroyed at exit, which stops and joins the thread.
-  static Shared shared;
-  static EncoderHelper* helper = [] {
-    try {
-      shared.thread = std::thread(&Shared::Run, &shared);
-    } catch (const std::system_error&) {
-      return static_cast<EncoderHelper*>(nullptr);
-    }
-    static EncoderHelper instance(&shared);
-    return &instance;
-  }();
-  return helper;
+EncoderHelper::EncoderHelper(std::unique_ptr<Shared> shared) : shared_(std::move(shared)) {}
+
+// Destroying the shared part stops and joins the thread.
+EncoderHelper::~EncoderHelper() = default;
+
+std::unique_ptr<EncoderHelper> EncoderHelper::Start() {
+  auto shared = std::make_unique<Shared>();
+  try {
+    shared->thread = std::thread(&Shared::Run, shared.get());
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
+  return std::unique_ptr<EncoderHelper>(new EncoderHelper(std::move(shared)));
 }
 
 bool EncoderHelper::TryBegin(Task task, void* argument) {

@@ -1,16 +1,19 @@
-// The EA ADPCM encoder's one helper thread: it codes one half of split
-// stereo while the caller codes the other. It is started on first use and
-// kept, since an import codes a song block by block and a thread per block
-// would cost about as much as the half it codes. It is joined when the
-// program ends.
+// A helper thread of the EA ADPCM encoder: it codes one half of split
+// stereo while the caller codes the other. Its owner (a conversion context)
+// starts it once and keeps it for all its blocks, since an import codes a
+// song block by block and a thread per block would cost about as much as
+// the half it codes. It is stopped and joined when destroyed.
 #pragma once
+
+#include <memory>
 
 class EncoderHelper {
  public:
   using Task = void (*)(void* argument);
 
-  // The helper, or nullptr when no thread could be started.
-  static EncoderHelper* Get();
+  // A started helper, or nullptr when no thread could be started.
+  static std::unique_ptr<EncoderHelper> Start();
+  ~EncoderHelper();
 
   // Hands the task over; false when another caller has the helper (that
   // caller then runs both tasks itself).
@@ -26,6 +29,6 @@ class EncoderHelper {
 
  private:
   struct Shared;
-  explicit EncoderHelper(Shared* shared) : shared_(shared) {}
-  Shared* shared_;
+  explicit EncoderHelper(std::unique_ptr<Shared> shared);
+  std::unique_ptr<Shared> shared_;
 };

@@ -113,7 +113,9 @@ void ImportBankSample(ConversionContext& ctx, int32_t pcmBytes, FILE* wav, FileH
 
   ctx.Put("encoding...");
   EaAdpcmState state{};
-  const EaAdpcmLayout layout{static_cast<int16_t>(channels), (ctx.params.codecFlags & EA_ADPCM2) != 0, ctx.kernel};
+  const bool split = (ctx.params.codecFlags & EA_ADPCM2) != 0;
+  const EaAdpcmLayout layout{static_cast<int16_t>(channels), split, ctx.kernel,
+                             split && channels == 2 ? ctx.SplitStereoHelper() : nullptr};
   uint8_t* end = EncodeEaAdpcm(samples.data(), coded.data(), state, pcmBytes, layout);
   if (end <= coded.data()) FatalNoEncoderOutput();
   ctx.Put(" ok\n");

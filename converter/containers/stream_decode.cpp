@@ -95,9 +95,17 @@ int32_t ClampUncompOldCount(const StreamParams& p, int32_t count, int32_t dataBy
   return std::clamp(count, 0, dataBytes / bytesPerSample);
 }
 
-bool WritePcm(ConversionContext& ctx, FILE* wav, const uint8_t* pcm, size_t bytes) {
-  if (std::fwrite(pcm, 1, bytes, wav) != bytes) return ReportWriteError(ctx);
+bool WritePcm(ConversionContext& ctx, PcmOut out, const uint8_t* pcm, size_t bytes) {
+  if (out.memory) {
+    out.memory->insert(out.memory->end(), pcm, pcm + bytes);
+    return true;
+  }
+  if (std::fwrite(pcm, 1, bytes, out.wav) != bytes) return ReportWriteError(ctx);
   return true;
+}
+
+void FinishOut(PcmOut out, const StreamParams& p, uint32_t dataBytes) {
+  if (out.wav) FinishWavHeader(out.wav, p, dataBytes);
 }
 
 BlockCoding CodingOf(const StreamParams& p, DecodeEvents* events) {
@@ -203,7 +211,7 @@ DecodedBlock DecodeBlock(const uint8_t* data, uint8_t* output, int32_t count, co
   return decoded;
 }
 
-bool DecodeBlocks(ConversionContext& ctx, FILE* input, FILE* wav, int forcedMode) {
+bool DecodeBlocks(ConversionContext& ctx, FILE* input, PcmOut wav, int forcedMode) {
   std::vector<uint8_t> in(kBlockInputBytes);
   std::vector<uint8_t> out(kBlockOutputBytes);
   StreamParams& p = ctx.params;
@@ -214,7 +222,7 @@ bool DecodeBlocks(ConversionContext& ctx, FILE* input, FILE* wav, int forcedMode
   DecodeEvents events;
   for (;;) {
     if (!FindNextDataBlock(input)) {
-      FinishWavHeader(wav, p, total);
+      FinishOut(wav, p, total);
       return true;
     }
     BlockHeader header;
@@ -240,7 +248,7 @@ bool DecodeBlocks(ConversionContext& ctx, FILE* input, FILE* wav, int forcedMode
   }
 }
 
-bool DecodePayload(ConversionContext& ctx, FILE* input, FILE* wav, int32_t payloadLength) {
+bool DecodePayload(ConversionContext& ctx, FILE* input, PcmOut wav, int32_t payloadLength) {
   if (payloadLength < 1) return ReportNoData(ctx);
   StreamParams& p = ctx.params;
   // Bytes the file does not hold are not decoded: a hostile length must not
@@ -278,6 +286,6 @@ bool DecodePayload(ConversionContext& ctx, FILE* input, FILE* wav, int32_t paylo
   if (writeFailed) return false;
   SeekNextPayloadHeader(input);
   if (total == 0) return ReportNoData(ctx);
-  FinishWavHeader(wav, p, total);
+  FinishOut(wav, p, total);
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "converter/codecs/decode_events.h"
 #include "converter/containers/memory_reader.h"
@@ -24,12 +25,22 @@ struct BlockHeader {
 bool FindNextDataBlock(FILE* file);
 bool FindNextDataBlock(MemoryReader& memory);
 
-// Decodes every data block up to the end of the file into the WAV file and
-// finishes its header. forcedMode is -1 or a mode number minus 1.
-bool DecodeBlocks(ConversionContext& ctx, FILE* input, FILE* wav, int forcedMode);
+// Where decoded PCM goes: a WAV file begun by WriteWavHeader (its header is
+// finished once the stream is decoded), or bytes in memory, the same bytes
+// the WAV file's data chunk gets.
+struct PcmOut {
+  PcmOut(FILE* file) : wav(file) {}
+  PcmOut(std::vector<uint8_t>& bytes) : memory(&bytes) {}
+  FILE* wav = nullptr;
+  std::vector<uint8_t>* memory = nullptr;
+};
 
-// Decodes one payload of payloadLength bytes into the WAV file.
-bool DecodePayload(ConversionContext& ctx, FILE* input, FILE* wav, int32_t payloadLength);
+// Decodes every data block up to the end of the file into out (a WAV file's
+// header is finished). forcedMode is -1 or a mode number minus 1.
+bool DecodeBlocks(ConversionContext& ctx, FILE* input, PcmOut out, int forcedMode);
+
+// Decodes one payload of payloadLength bytes into out.
+bool DecodePayload(ConversionContext& ctx, FILE* input, PcmOut out, int32_t payloadLength);
 
 // How a block's data is coded: the stream's codec bits, its channel count,
 // whether an EACS header announced it (its IMA fields are 32-bit), and where

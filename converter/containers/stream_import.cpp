@@ -214,7 +214,9 @@ void WriteImportedStream(ConversionContext& ctx, int32_t pcmBytes, SampleInput& 
   ctx.Print("encoding.... \n");
   const int64_t t0 = ClockTenths();
   EaAdpcmState state{};
-  const EaAdpcmLayout layout{ctx.params.channels, (ctx.params.codecFlags & EA_ADPCM2) != 0, ctx.kernel};
+  const bool split = (ctx.params.codecFlags & EA_ADPCM2) != 0;
+  const EaAdpcmLayout layout{ctx.params.channels, split, ctx.kernel,
+                             split && ctx.params.channels == 2 ? ctx.SplitStereoHelper() : nullptr};
   // Room behind the largest block for a last frame the encoder completes.
   std::vector<int16_t> pcm((kBlockBufferBytes + 112) / 2, 0);
   std::vector<uint8_t> coded(kBlockBufferBytes);

@@ -31,8 +31,10 @@ void WriteWavHeader(FILE* wav, const StreamParams& p) {
   std::fwrite(header, 1, sizeof header, wav);
 }
 
+int32_t WavFileRate(const StreamParams& p) { return p.frequency < 22050 ? 22050 : p.frequency; }
+
 void FinishWavHeader(FILE* wav, const StreamParams& p, uint32_t dataBytes) {
-  int32_t rate = p.frequency < 22050 ? 22050 : p.frequency;
+  const int32_t rate = WavFileRate(p);
   std::fseek(wav, 4, SEEK_SET);
   WriteU32LE(wav, dataBytes + 36);
   std::fseek(wav, 22, SEEK_SET);

@@ -13,8 +13,12 @@ constexpr int kWavHeaderBytes = 44;
 // placeholders for the sizes.
 void WriteWavHeader(FILE* wav, const StreamParams& p);
 
-// Rewrites the sizes and the format fields once dataBytes were written; a
-// finished file never announces less than 22050 Hz.
+// The rate a finished WAV file announces for the stream: never less than
+// 22050 Hz (streams whose header tells none decode with a rate of 0).
+int32_t WavFileRate(const StreamParams& p);
+
+// Rewrites the sizes and the format fields once dataBytes were written, at
+// WavFileRate.
 void FinishWavHeader(FILE* wav, const StreamParams& p, uint32_t dataBytes);
 
 // Checks an input WAV, sets the params' channels and waveFrequency and

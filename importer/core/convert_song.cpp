@@ -36,7 +36,7 @@ struct ChosenTemplate {
   double lufs = 0;
 };
 
-ChosenTemplate ChooseTemplate(const std::string& folder, const std::string& temp) {
+ChosenTemplate ChooseTemplate(const std::string& folder) {
   ChosenTemplate chosen;
   for (const std::string& name : TemplateCandidates(FolderFiles(folder))) {
     const std::string path = JoinPath(folder, name);
@@ -44,7 +44,7 @@ ChosenTemplate ChooseTemplate(const std::string& folder, const std::string& temp
     SongTemplate layout;
     if (!ReadWholeFile(path, kMaxTemplateBytes, bytes) || !ReadSongTemplate(bytes, layout)) continue;
     Audio decoded;
-    if (!DecodeWithConverter(path, temp, decoded).ok || decoded.Frames() == 0) continue;
+    if (!DecodeWithConverter(path, decoded).ok || decoded.Frames() == 0) continue;
     chosen.layout = layout;
     chosen.name = name;
     chosen.measured = IntegratedLoudness(decoded, chosen.lufs);
@@ -161,12 +161,10 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
   if (!FolderExists(request.destinationFolder))
     return result.outcome = Outcome::Fail("Cannot find the destination folder."), result;
 
-  std::string temp;
-  if (!MakePrivateTempFolder(temp)) return result.outcome = Outcome::Fail("No temporary folder can be made."), result;
   Report(request, 2);
 
   Clock::time_point start = Clock::now();
-  ChosenTemplate chosen = ChooseTemplate(request.destinationFolder, temp);
+  ChosenTemplate chosen = ChooseTemplate(request.destinationFolder);
   result.times.templateSeconds = Since(start);
   result.templateName = chosen.name;
   result.templateMeasured = chosen.measured;
@@ -196,7 +194,6 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
     result.outcome = WriteWithConverter(song, gain.gain, chosen.layout, result.songPath);
     result.times.encodeSeconds = Since(start);
   }
-  RemoveFolder(temp);
   Report(request, 100);
   return result;
 }

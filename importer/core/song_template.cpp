@@ -1,8 +1,6 @@
 #include "importer/core/song_template.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 
 #include "common/base/ascii.h"
 #include "importer/core/byte_source.h"
@@ -17,13 +15,15 @@ std::string Lower(const std::string& s) { return kickora::AsciiLower(s); }
 
 bool ReadSongTemplate(const std::vector<uint8_t>& file, SongTemplate& out) {
   out = SongTemplate{};
-  if (file.size() < 16 || std::memcmp(file.data(), "SCHl", 4) != 0 || std::memcmp(file.data() + 8, "PT\0\0", 4) != 0)
+  // An SCHl stream with a "PT" header (read by the converter, as its import
+  // reads it) and a data block behind it.
+  tonepak::StreamLayout layout;
+  if (!tonepak::ReadStreamLayout(file, layout) || !layout.schl || layout.header.empty() || !layout.hasDataBlock)
     return false;
-  // The header block must lie inside the file.
+  // The header block must lie inside the file (it holds at least "SCHl", its
+  // size and a data block's tag, so the size field is there to read).
   const uint32_t headerEnd = U32LE(file.data() + 4);
   if (headerEnd < 12 || headerEnd > file.size()) return false;
-  tonepak::StreamLayout layout;
-  if (!tonepak::ReadStreamLayout(file, layout) || !layout.schl || !layout.hasDataBlock) return false;
   if ((layout.channels != 1 && layout.channels != 2) || layout.rate < 8000 || layout.rate > 48000) return false;
   out.channels = layout.channels;
   out.rate = layout.rate;
@@ -64,9 +64,10 @@ std::vector<int64_t> SongBlockFrames(int64_t samples, int64_t regularFrames) {
   if (total <= 0) return blocks;
   if (total <= regular) return {total * kSamplesPerFrame};
   if (total % regular == 0) return std::vector<int64_t>(static_cast<size_t>(total / regular), regular * kSamplesPerFrame);
-  // The import drops a last size smaller than the first, so the first is
-  // never larger than the last: both take about half of what is left
-  // beside the regular blocks.
+  // An import that later takes this song as its original reads a last size
+  // smaller than the first as the end of the audio, not its rhythm, so the
+  // first is never larger than the last: both take about half of what is
+  // left beside the regular blocks.
   const int64_t full = total / regular - 1;
   const int64_t rest = total - full * regular;
   blocks.push_back(rest / 2 * kSamplesPerFrame);

@@ -1,28 +1,15 @@
 #include "importer/core/song_writer.h"
 
-#include <algorithm>
 #include <cmath>
+#include <cstring>
 
+#include "common/base/byte_order.h"
 #include "converter/tonepak_api.h"
-#include "importer/core/byte_source.h"
 #include "importer/core/file_ops.h"
-#include "importer/core/wav_reader.h"
 
 namespace tunegrab {
 
 namespace {
-
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutTag(std::vector<uint8_t>& out, const char* tag) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
-}
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  PutU16(out, v & 0xFFFF);
-  PutU16(out, v >> 16);
-}
 
 std::string FolderOf(const std::string& path) {
   const std::string name = FileNameOf(path);
@@ -44,43 +31,46 @@ std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain) {
 }
 
 std::vector<uint8_t> Pcm16Wav(const Audio& audio, double gain) {
-  const uint32_t dataBytes = static_cast<uint32_t>(audio.samples.size() * 2);
-  std::vector<uint8_t> out;
-  out.reserve(44 + dataBytes);
-  PutTag(out, "RIFF");
-  PutU32(out, 36 + dataBytes);
-  PutTag(out, "WAVE");
-  PutTag(out, "fmt ");
-  PutU32(out, 16);
-  PutU16(out, 1);
-  PutU16(out, static_cast<uint32_t>(audio.channels));
-  PutU32(out, static_cast<uint32_t>(audio.rate));
-  PutU32(out, static_cast<uint32_t>(audio.rate * audio.channels * 2));
-  PutU16(out, static_cast<uint32_t>(audio.channels * 2));
-  PutU16(out, 16);
-  PutTag(out, "data");
-  PutU32(out, dataBytes);
-  for (int16_t sample : Pcm16Samples(audio, gain)) PutU16(out, static_cast<uint16_t>(sample));
+  const std::vector<int16_t> samples = Pcm16Samples(audio, gain);
+  const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
+  const uint32_t channels = static_cast<uint32_t>(audio.channels), rate = static_cast<uint32_t>(audio.rate);
+  std::vector<uint8_t> out(44 + static_cast<size_t>(dataBytes));
+  uint8_t* h = out.data();
+  std::memcpy(h, "RIFF", 4);
+  kickora::PutU32LE(h + 4, 36 + dataBytes);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  kickora::PutU32LE(h + 16, 16);
+  kickora::PutU16LE(h + 20, 1);
+  kickora::PutU16LE(h + 22, channels);
+  kickora::PutU32LE(h + 24, rate);
+  kickora::PutU32LE(h + 28, rate * channels * 2);
+  kickora::PutU16LE(h + 32, channels * 2);
+  kickora::PutU16LE(h + 34, 16);
+  std::memcpy(h + 36, "data", 4);
+  kickora::PutU32LE(h + 40, dataBytes);
+  for (size_t i = 0; i < samples.size(); ++i) kickora::PutU16LE(h + 44 + 2 * i, static_cast<uint16_t>(samples[i]));
   return out;
 }
 
-Outcome DecodeWithConverter(const std::string& song, const std::string& tempFolder, Audio& out) {
-  const std::string wav = JoinPath(tempFolder, "000.wav");
-  std::vector<std::string> before = FolderFiles(tempFolder);
-  tonepak::ExportRequest request;
+Outcome DecodeWithConverter(const std::string& song, Audio& out) {
+  out = Audio{};
+  tonepak::MemoryExportRequest request;
   request.musicFile = song;
-  request.destinationDir = tempFolder;
-  request.bankFolder = tempFolder;
-  const tonepak::Result exported = tonepak::Export(request);
-  Outcome read = Outcome::Fail("The converter could not decode the song.");
-  if (exported.ok() && FileExists(wav)) {
-    FileSource source;
-    read = source.Open(wav.c_str()) ? ReadWav(source, out) : Outcome::Fail("The decoded song could not be read.");
-  }
-  // The export writes one WAV per stream of the song.
-  for (const std::string& name : FolderFiles(tempFolder))
-    if (std::find(before.begin(), before.end(), name) == before.end()) RemoveFile(JoinPath(tempFolder, name));
-  return read;
+  tonepak::Result exported = tonepak::DecodeStreamToMemory(request);
+  const tonepak::DecodedStream& stream = exported.decoded;
+  if (!exported.ok() || stream.channels < 1 || stream.channels > 2)
+    return Outcome::Fail("The converter could not decode the song.");
+  if (stream.rate < kMinRate || stream.rate > kMaxRate) return Outcome::Fail("The decoded song could not be read.");
+  // Whole frames only, at most the longest song, as a WAV file is read.
+  const size_t channels = static_cast<size_t>(stream.channels);
+  const size_t frames = stream.samples.size() / channels;
+  if (static_cast<uint64_t>(frames) > static_cast<uint64_t>(kMaxSongSeconds) * static_cast<uint64_t>(stream.rate))
+    return Outcome::Fail("The decoded song could not be read.");
+  out.rate = stream.rate;
+  out.channels = stream.channels;
+  out.samples.resize(frames * channels);
+  for (size_t i = 0; i < out.samples.size(); ++i) out.samples[i] = stream.samples[i] * (1.0f / 32768);
+  return Outcome{};
 }
 
 Outcome WriteWithConverter(const Audio& song, double gain, const SongTemplate& t, const std::string& destination) {

@@ -14,9 +14,9 @@ std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain);
 // The same as the bytes of a 16-bit PCM WAV file.
 std::vector<uint8_t> Pcm16Wav(const Audio& audio, double gain);
 
-// Decodes a song with the converter's export into tempFolder and reads the
-// first stream back. Leaves no file in tempFolder.
-Outcome DecodeWithConverter(const std::string& song, const std::string& tempFolder, Audio& out);
+// Decodes the first stream of a song with the converter's export into
+// memory (no file is written), as samples in -1..1.
+Outcome DecodeWithConverter(const std::string& song, Audio& out);
 
 // Writes destination (a complete file or nothing): the audio, at the
 // template's rate and channels, goes straight into the converter's import

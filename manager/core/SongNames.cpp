@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/base/ascii.h"
 #include "manager/core/Platform.h"
 #include "manager/core/RuntimeError.h"
 #include "manager/core/SongTitleTag.h"
@@ -78,8 +79,7 @@ uint32_t Utf8CodePoint(const std::string& text, size_t at, size_t& length) {
 }
 
 bool IsDeviceName(const std::string& name) {
-  std::string lower;
-  for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = kickora::AsciiLower(name);
   for (const char* device : {"con", "prn", "aux", "nul"})
     if (lower == device) return true;
   return lower.size() == 4 && (lower.starts_with("com") || lower.starts_with("lpt")) &&

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/base/byte_order.h"
+
 namespace {
 
 // A stretch of the file's bytes; every read checks it first.
@@ -27,9 +29,8 @@ struct View {
     for (size_t i = 0; i < bytes; ++i) value = (value << 8) | data[at + i];
     return value;
   }
-  uint32_t Le32(size_t at) const {
-    return data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) | (uint32_t{data[at + 3]} << 24);
-  }
+  uint32_t Le32(size_t at) const { return kickora::GetU32LE(data + at); }
+  uint32_t Le16(size_t at) const { return kickora::GetU16LE(data + at); }
   // ID3v2's 28-bit sizes: four bytes of seven bits. False when a byte has its top bit.
   bool SyncSafe(size_t at, uint32_t& value) const {
     value = 0;
@@ -69,10 +70,10 @@ std::string TextBeforeNul(View v) {
 std::string Utf16ToUtf8(View v, bool bigEndian) {
   std::string out;
   for (size_t at = 0; v.Has(at, 2); at += 2) {
-    uint32_t unit = bigEndian ? v.Be(at, 2) : (v.data[at] | (v.data[at + 1] << 8));
+    uint32_t unit = bigEndian ? v.Be(at, 2) : v.Le16(at);
     if (unit == 0) break;
     if (unit >= 0xD800 && unit < 0xDC00 && v.Has(at + 2, 2)) {
-      uint32_t low = bigEndian ? v.Be(at + 2, 2) : (v.data[at + 2] | (v.data[at + 3] << 8));
+      uint32_t low = bigEndian ? v.Be(at + 2, 2) : v.Le16(at + 2);
       if (low >= 0xDC00 && low < 0xE000) {
         unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
         at += 2;

@@ -2,16 +2,12 @@
 
 #include <cstring>
 
+#include "common/base/byte_order.h"
+
 namespace {
 
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-         static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) { return kickora::GetU32LE(b.data() + at); }
+uint16_t Le16(const std::vector<uint8_t>& b, size_t at) { return kickora::GetU16LE(b.data() + at); }
 
 bool TagIs(const std::vector<uint8_t>& b, size_t at, const char* tag) {
   return std::memcmp(b.data() + at, tag, 4) == 0;

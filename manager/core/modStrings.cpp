@@ -1,7 +1,8 @@
 #include "manager/core/modStrings.h"
 
-#include <algorithm>
-#include <cctype>
+#include <utility>
+
+#include "common/base/ascii.h"
 
 std::string ReverseText(const std::string& text) {
   std::string reversed;
@@ -10,11 +11,7 @@ std::string ReverseText(const std::string& text) {
   return reversed;
 }
 
-std::string LowerAscii(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
+std::string LowerAscii(std::string text) { return kickora::AsciiLower(std::move(text)); }
 
 int32_t FindLast(const std::string& search, const std::string& find, int32_t& start,
                  int32_t& compare) {

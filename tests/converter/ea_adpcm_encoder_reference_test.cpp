@@ -1,6 +1,7 @@
 // The encoder against the reference search, byte for byte, in every
 // kernel; the driver's choice of coder; and round trips through the decoder.
 #include "ea_adpcm_encoder_test_support.h"
+#include "converter/codecs/ea_adpcm_encoder_helper.h"
 
 namespace {
 
@@ -87,8 +88,10 @@ TEST_F(EaAdpcmEncoder, MonoAndStereoMatchTheReferenceByteForByte) {
 }
 
 TEST_F(EaAdpcmEncoder, SplitStereoMatchesTheReferenceByteForByte) {
+  const std::unique_ptr<EncoderHelper> helper = EncoderHelper::Start();
+  ASSERT_TRUE(helper);
   for (EaAdpcmKernel kernel : Kernels()) {
-    const EaAdpcmLayout split{2, true, kernel};
+    const EaAdpcmLayout split{2, true, kernel, helper.get()};
     SCOPED_TRACE(static_cast<int>(kernel));
     for (const Case& c : Cases()) {
       if (c.channels != 2) continue;
@@ -157,8 +160,10 @@ TEST_F(EaAdpcmEncoder, SplitStereoWritesAllLeftFramesThenAllRightFrames) {
 }
 
 TEST_F(EaAdpcmEncoder, SplitStereoFromSeveralThreadsAtOnceGivesTheReferenceBytes) {
-  // Only one caller at a time gets the helper thread; the others code both
-  // halves themselves. Every caller must still get its own right bytes.
+  // Only one caller at a time gets a shared helper thread; the others code
+  // both halves themselves. Every caller must still get its own right bytes.
+  const std::unique_ptr<EncoderHelper> helper = EncoderHelper::Start();
+  ASSERT_TRUE(helper);
   std::vector<Pcm> songs;
   std::vector<Bytes> want, got;
   for (uint32_t seed = 0; seed < 4; ++seed) {
@@ -174,7 +179,8 @@ TEST_F(EaAdpcmEncoder, SplitStereoFromSeveralThreadsAtOnceGivesTheReferenceBytes
     callers.emplace_back([&, i] {
       for (int repeat = 0; repeat < 3; ++repeat) {
         EaAdpcmState state;
-        EncodeEaAdpcm(songs[i].data(), got[i].data(), state, BytesOf(songs[i]), EaAdpcmLayout{2, true});
+        EncodeEaAdpcm(songs[i].data(), got[i].data(), state, BytesOf(songs[i]),
+                      EaAdpcmLayout{2, true, DetectedEaAdpcmKernel(), helper.get()});
       }
     });
   }
