@@ -6,6 +6,8 @@ namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);  // Windows 10 1703 and later
+constexpr int DialogDpiChangeDisableAll = 1;                          // DDC_DISABLE_ALL
 
 FARPROC User32Function(const char* name) {
   HMODULE user32 = GetModuleHandleA("user32.dll");
@@ -55,6 +57,11 @@ LOGFONTA MessageFont(int dpi) {
     font.lfWidth = MulDiv(font.lfWidth, dpi, screen);
   }
   return font;
+}
+
+void KeepDialogManagerFromRescaling(HWND dialog) {
+  static const auto setBehavior = Lookup<SetDialogDpiChangeBehaviorFn>("SetDialogDpiChangeBehavior");
+  if (setBehavior) setBehavior(dialog, DialogDpiChangeDisableAll, DialogDpiChangeDisableAll);
 }
 
 int SmallIconSide(int dpi) { return MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, ScreenDpi()); }

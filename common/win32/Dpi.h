@@ -21,6 +21,9 @@ int WindowDpi(HWND window);
 SIZE FrameSize(int width, int height, DWORD style, DWORD exStyle, int dpi);
 // The system's message font, sized for dpi.
 LOGFONTA MessageFont(int dpi);
+// Under Per-Monitor v2 the dialog manager lays dialogs out again by itself
+// when their DPI changes; this one's form does it (from its twips) instead.
+void KeepDialogManagerFromRescaling(HWND dialog);
 // The small (title bar) icon's side at dpi.
 int SmallIconSide(int dpi);
 

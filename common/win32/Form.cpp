@@ -175,6 +175,11 @@ int Form::TextWidth(HFONT font, const char* text) const {
   return size.cx;
 }
 
+void Form::ShowWaitPointer(bool on) {
+  waitPointer_ = on;
+  if (hwnd_) SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(on ? IDC_WAIT : IDC_ARROW)));
+}
+
 void Form::MakeFont() { font_ = CreateFormFont(MessageFont(dpi_)); }
 
 void Form::Begin(HWND hwnd) {
@@ -208,6 +213,11 @@ LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case DM_GETDEFID:
       if (dialog_ || !defaultId_) break;
       return MAKELRESULT(defaultId_, DC_HASDEFID);
+    case WM_SETCURSOR:
+      if (!waitPointer_) break;
+      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+      if (dialog_) SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
     case WM_COMMAND:
       // Esc and Enter stand for the cancel and default buttons.
       if (LOWORD(wParam) == IDCANCEL && cancelId_) wParam = MAKEWPARAM(cancelId_, BN_CLICKED);
@@ -243,6 +253,7 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   if (message == WM_INITDIALOG) {
     auto* self = reinterpret_cast<Form*>(lParam);
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    KeepDialogManagerFromRescaling(hwnd);
     self->Begin(hwnd);
     self->OnCreate();
     // TRUE: the focus to the first control in the tab order, unless the

@@ -75,6 +75,8 @@ class Form {
   void SetDefaultButton(int id);
   void SetCancelButton(int id) { cancelId_ = id; }
   int TextWidth(HFONT font, const char* text) const;
+  // The hourglass over the form while it works, at once and at every move.
+  void ShowWaitPointer(bool on);
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
@@ -98,6 +100,7 @@ class Form {
   bool modal_ = false;
   int defaultId_ = 0;
   int cancelId_ = 0;
+  bool waitPointer_ = false;
 };
 
 }  // namespace winui

@@ -138,13 +138,6 @@ void FrmAddNewWindow::OnClose() {
   if (form_) form_->Form_QueryUnload();
 }
 
-LRESULT FrmAddNewWindow::OnSetCursor() {
-  if (!hourglass_) return FALSE;
-  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-  SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
-  return TRUE;
-}
-
 LRESULT FrmAddNewWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -157,7 +150,6 @@ LRESULT FrmAddNewWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       OnClose();
       return TRUE;
     case WM_DRAWITEM: return OnDrawItem(wParam, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-    case WM_SETCURSOR: return OnSetCursor();
     default: return Default(message, wParam, lParam);
   }
 }
@@ -185,10 +177,7 @@ void FrmAddNewWindow::SetText2(const std::string& text) {
   SetDlgItemTextA(hwnd_, IDC_ADDNEW_TEXT2, text.c_str());
 }
 
-void FrmAddNewWindow::SetHourglass(bool on) {
-  hourglass_ = on;
-  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(on ? IDC_WAIT : IDC_ARROW)));
-}
+void FrmAddNewWindow::SetHourglass(bool on) { ShowWaitPointer(on); }
 
 void FrmAddNewWindow::DoEvents() {
   winui::HandleWaitingMessages([this](MSG& message) { return hwnd_ && IsDialogMessageA(hwnd_, &message); });

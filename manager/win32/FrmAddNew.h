@@ -50,7 +50,6 @@ class FrmAddNewWindow : public winui::Form, public IAddNewView {
   void OnDropFiles(HDROP drop);
   void OnClose();
   LRESULT OnDrawItem(WPARAM id, const DRAWITEMSTRUCT& item);
-  LRESULT OnSetCursor();
   void LoadIcons();
   // A caption wider than its design grows to the right, inside the frame.
   void GrowLabels();
@@ -58,7 +57,6 @@ class FrmAddNewWindow : public winui::Form, public IAddNewView {
 
   HICON icon_ = nullptr;
   HICON smallIcon_ = nullptr;
-  bool hourglass_ = false;
   bool settingText1_ = false;  // Text1's change comes from the form itself
   FrmAddNew* form_ = nullptr;
 };

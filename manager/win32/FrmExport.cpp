@@ -125,13 +125,6 @@ void FrmExportWindow::OnActivate(WORD state) {
   if (state != WA_INACTIVE) form_.Form_Activate();
 }
 
-LRESULT FrmExportWindow::OnSetCursor() {
-  if (!busy_) return FALSE;
-  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-  SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
-  return TRUE;
-}
-
 LRESULT FrmExportWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -140,7 +133,6 @@ LRESULT FrmExportWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivate(LOWORD(wParam));
       return FALSE;
-    case WM_SETCURSOR: return OnSetCursor();
     case WM_CLOSE:
       form_.Command3_Click();
       return TRUE;
@@ -164,9 +156,6 @@ void FrmExportWindow::SetLabel1(const std::string& caption) {
 }
 
 void FrmExportWindow::SetBusy(bool busy) {
-  busy_ = busy;
-  if (!hwnd_) return;
-  EnableWindow(GetDlgItem(hwnd_, IDC_EXPORT_COMMAND1), busy ? FALSE : TRUE);
-  // The pointer changes at once, not only at the next mouse move.
-  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(busy ? IDC_WAIT : IDC_ARROW)));
+  ShowWaitPointer(busy);
+  if (hwnd_) EnableWindow(GetDlgItem(hwnd_, IDC_EXPORT_COMMAND1), busy ? FALSE : TRUE);
 }

@@ -33,12 +33,10 @@ class FrmExportWindow : public winui::Form, public IExportView {
  private:
   void OnCommand(WORD id);
   void OnActivate(WORD state);
-  LRESULT OnSetCursor();
   void FitCaption();
   void ShowPicture();
 
   FrmExport form_;
   HBITMAP picture_ = nullptr;
   HFONT frameFont_ = nullptr;
-  bool busy_ = false;
 };
