@@ -4,8 +4,10 @@
 #include <shlobj.h>
 
 #include <cctype>
+#include <iterator>
 
 #include "common/importer_window.h"
+#include "common/win32/MessageLoop.h"
 #include "importer/win32/acm_mp3_decoder.h"
 #include "importer/win32/mf_decoder.h"
 #include "importer/win32/resource.h"
@@ -23,9 +25,34 @@ constexpr int IDC_REASON = importer_window::ReasonText;
 namespace {
 
 constexpr UINT WM_APP_PROGRESS = WM_APP + 1;
-constexpr int ClientWidth = 532;
-constexpr int ClientHeight = 252;
+constexpr int ClientWidthTwips = 532 * 15;
+constexpr int ClientHeightTwips = 252 * 15;
 constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr DWORD Edit = ChildStyle | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD Button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
+
+// Creation order is the tab order; each label names the box after it.
+// Designed in pixels at 96 DPI: 15 twips each.
+const winui::ControlSpec Controls[] = {
+    {"STATIC", "&Audio file to import (WAV, MP3, M4A, FLAC, Ogg, AIFF, ...):", ChildStyle, IDC_INPUT_LABEL, 180,
+     180, 6300, 240},
+    {"EDIT", "", Edit, IDC_INPUT, 180, 450, 6180, 345, WS_EX_CLIENTEDGE},
+    {"BUTTON", "&Browse...", Button, IDC_BROWSE_INPUT, 6480, 435, 1320, 375},
+    {"STATIC", "&Destination folder (the game's music folder):", ChildStyle, IDC_FOLDER_LABEL, 180, 960, 6300,
+     240},
+    {"EDIT", "", Edit, IDC_FOLDER, 180, 1230, 6180, 345, WS_EX_CLIENTEDGE},
+    {"BUTTON", "B&rowse...", Button, IDC_BROWSE_FOLDER, 6480, 1215, 1320, 375},
+    {"BUTTON", "&Match the loudness of the game's songs", ChildStyle | WS_TABSTOP | BS_AUTOCHECKBOX,
+     IDC_MATCH_LOUDNESS, 180, 1740, 6300, 300},
+    {PROGRESS_CLASSA, "", ChildStyle, IDC_PROGRESS, 180, 2190, 7620, 240},
+    {"STATIC", "Choose an audio file and the folder for the new song, then press Convert.",
+     ChildStyle | SS_LEFT | SS_NOPREFIX, IDC_STATUS, 180, 2550, 7620, 540},
+    // Why the last conversion made no song, for the song manager to read;
+    // the status line above shows the same failure to a person.
+    {"STATIC", "", (ChildStyle & ~WS_VISIBLE) | SS_LEFT | SS_NOPREFIX, IDC_REASON, 180, 3090, 4500, 240},
+    {"BUTTON", "&Convert", Button | BS_DEFPUSHBUTTON, IDC_CONVERT, 5040, 3210, 1320, 405},
+    {"BUTTON", "Close", Button, IDC_CLOSE, 6480, 3210, 1320, 405},
+};
 
 struct Job {
   ConvertRequest* request;
@@ -40,70 +67,38 @@ DWORD WINAPI ConversionThread(LPVOID parameter) {
 
 }  // namespace
 
-TunegrabWindow::TunegrabWindow(HINSTANCE instance) : instance_(instance) {}
+TunegrabWindow::TunegrabWindow(HINSTANCE instance) : Form(instance) {}
 
 TunegrabWindow::~TunegrabWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
-  if (font_) DeleteObject(font_);
 }
 
 bool TunegrabWindow::RegisterWindowClass(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TUNEGRAB));
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = TUNEGRAB_WINDOW_CLASS;
-  return RegisterClassExA(&wc) != 0;
+  return RegisterFormClass(instance, TUNEGRAB_WINDOW_CLASS, LoadIconA(instance, MAKEINTRESOURCEA(IDI_TUNEGRAB)),
+                           nullptr);
 }
 
 bool TunegrabWindow::Create() {
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  RECT frame{0, 0, Px(ClientWidth), Px(ClientHeight)};
-  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-  hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, TUNEGRAB_WINDOW_CLASS, importer_window::Title, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
-  return hwnd_ != nullptr;
+  return CreateTopLevel(TUNEGRAB_WINDOW_CLASS, importer_window::Title,
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                        WS_EX_CONTROLPARENT, ClientWidthTwips, ClientHeightTwips);
 }
 
-LRESULT CALLBACK TunegrabWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TunegrabWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TunegrabWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
+bool TunegrabWindow::KeyboardMessage(MSG& message) {
+  return hwnd_ && (Label_Mnemonic(message) || IsDialogMessageA(hwnd_, &message));
 }
 
 LRESULT TunegrabWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE: Form_Load(); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
-    case DM_GETDEFID: return MAKELRESULT(IDC_CONVERT, DC_HASDEFID);
     case WM_APP_PROGRESS: OnProgress(static_cast<int>(wParam)); return 0;
     case WM_CLOSE: Close_Click(); return 0;
-    case WM_DESTROY:
-      hwnd_ = nullptr;
-      PostQuitMessage(0);
-      return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
   }
-  return DefWindowProcA(hwnd_, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
 
-HWND TunegrabWindow::AddControl(const char* className, const char* text, DWORD style, int id, int left, int top,
-                                int width, int height, DWORD exStyle) {
-  HWND control = CreateWindowExA(exStyle, className, text, style, Px(left), Px(top), Px(width), Px(height), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  return control;
-}
+void TunegrabWindow::OnDestroy() { PostQuitMessage(0); }
 
 std::string TunegrabWindow::TextOf(int id) const {
   HWND control = GetDlgItem(hwnd_, id);
@@ -114,44 +109,20 @@ std::string TunegrabWindow::TextOf(int id) const {
   return text;
 }
 
-void TunegrabWindow::Form_Load() {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
-
-  // Creation order is the tab order; each label names the box after it.
-  const DWORD edit = ChildStyle | WS_TABSTOP | ES_AUTOHSCROLL;
-  const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
-  AddControl("STATIC", "&Audio file to import (WAV, MP3, M4A, FLAC, Ogg, AIFF, ...):", ChildStyle, IDC_INPUT_LABEL, 12, 12,
-             420, 16);
-  AddControl("EDIT", "", edit, IDC_INPUT, 12, 30, 412, 23, WS_EX_CLIENTEDGE);
-  AddControl("BUTTON", "&Browse...", button, IDC_BROWSE_INPUT, 432, 29, 88, 25);
-  AddControl("STATIC", "&Destination folder (the game's music folder):", ChildStyle, IDC_FOLDER_LABEL, 12, 64, 420, 16);
-  AddControl("EDIT", "", edit, IDC_FOLDER, 12, 82, 412, 23, WS_EX_CLIENTEDGE);
-  AddControl("BUTTON", "B&rowse...", button, IDC_BROWSE_FOLDER, 432, 81, 88, 25);
-  AddControl("BUTTON", "&Match the loudness of the game's songs", ChildStyle | WS_TABSTOP | BS_AUTOCHECKBOX,
-             IDC_MATCH_LOUDNESS, 12, 116, 420, 20);
+void TunegrabWindow::OnCreate() {
+  AddControls(Controls, std::size(Controls));
+  SetDefaultButton(IDC_CONVERT);
+  SetCancelButton(IDC_CLOSE);
   CheckDlgButton(hwnd_, IDC_MATCH_LOUDNESS, BST_CHECKED);
-  AddControl(PROGRESS_CLASSA, "", ChildStyle, IDC_PROGRESS, 12, 146, 508, 16);
-  AddControl("STATIC", "Choose an audio file and the folder for the new song, then press Convert.",
-             ChildStyle | SS_LEFT | SS_NOPREFIX, IDC_STATUS, 12, 170, 508, 36);
-  // Why the last conversion made no song, for the song manager to read;
-  // the status line above shows the same failure to a person.
-  AddControl("STATIC", "", (ChildStyle & ~WS_VISIBLE) | SS_LEFT | SS_NOPREFIX, IDC_REASON, 12, 206, 300, 16);
-  AddControl("BUTTON", "&Convert", button | BS_DEFPUSHBUTTON, IDC_CONVERT, 336, 214, 88, 27);
-  AddControl("BUTTON", "Close", button, IDC_CLOSE, 432, 214, 88, 27);
   SendDlgItemMessageA(hwnd_, IDC_PROGRESS, PBM_SETRANGE32, 0, 100);
 }
 
 void TunegrabWindow::OnCommand(WORD id) {
   switch (id) {
-    case IDOK:
-    case IDC_CONVERT: Convert_Click(); break;
+    case IDC_CONVERT: Convert_Click(); break;  // also Enter
     case IDC_BROWSE_INPUT: BrowseInput_Click(); break;
     case IDC_BROWSE_FOLDER: BrowseFolder_Click(); break;
-    case IDCANCEL:
-    case IDC_CLOSE: Close_Click(); break;
+    case IDC_CLOSE: Close_Click(); break;  // also Esc
   }
 }
 
@@ -171,23 +142,8 @@ void TunegrabWindow::RunConversionWaiting(ConvertRequest& request, ConvertResult
     result.outcome = Outcome::Fail("The conversion could not be started.");
     return;
   }
-  bool quit = false;
-  int quitCode = 0;
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        quit = true;
-        quitCode = static_cast<int>(message.wParam);
-        continue;
-      }
-      if (IsDialogMessageA(hwnd_, &message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-  }
+  winui::WaitHandlingMessages(thread, [this](MSG& message) { return KeyboardMessage(message); });
   CloseHandle(thread);
-  if (quit) PostQuitMessage(quitCode);
 }
 
 void TunegrabWindow::Convert_Click() {

@@ -8,29 +8,31 @@
 
 #include <string>
 
+#include "common/win32/Form.h"
 #include "importer/core/convert_song.h"
 
-class TunegrabWindow {
+class TunegrabWindow : public winui::Form {
  public:
   explicit TunegrabWindow(HINSTANCE instance);
-  ~TunegrabWindow();
+  ~TunegrabWindow() override;
   static bool RegisterWindowClass(HINSTANCE instance);
   bool Create();
-  HWND hwnd() const { return hwnd_; }
+  // The keyboard before dispatch: the labels' access keys, then Tab, Enter
+  // and Esc as in a dialog. True when the message has been used.
+  bool KeyboardMessage(MSG& message);
+
+ protected:
+  void OnCreate() override;
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
   // Alt and a label's underlined letter move to the box the label names
   // (Wine's IsDialogMessage does this for dialogs only). True when used.
   bool Label_Mnemonic(const MSG& message);
-
- private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  int Px(int pixels96) const { return MulDiv(pixels96, dpi_, 96); }
-  HWND AddControl(const char* className, const char* text, DWORD style, int id, int left, int top, int width,
-                  int height, DWORD exStyle = 0);
   std::string TextOf(int id) const;
 
-  void Form_Load();
   void OnCommand(WORD id);
+  void OnDestroy();
   void Convert_Click();
   void BrowseInput_Click();
   void BrowseFolder_Click();
@@ -39,10 +41,6 @@ class TunegrabWindow {
   void SetBusy(bool busy);
   void RunConversionWaiting(tunegrab::ConvertRequest& request, tunegrab::ConvertResult& result);
 
-  HINSTANCE instance_;
-  HWND hwnd_ = nullptr;
-  HFONT font_ = nullptr;
-  int dpi_ = 96;
   bool busy_ = false;
   bool closeWhenDone_ = false;
 };

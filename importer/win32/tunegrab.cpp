@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include "common/importer_window.h"
+#include "common/win32/MessageLoop.h"
 #include "importer/win32/TunegrabWindow.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -20,12 +21,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(window.hwnd(), show);
   SetFocus(GetDlgItem(window.hwnd(), importer_window::InputEdit));
 
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (window.hwnd() && (window.Label_Mnemonic(message) || IsDialogMessageA(window.hwnd(), &message))) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  winui::RunMessageLoop([&window](MSG& message) { return window.KeyboardMessage(message); });
   OleUninitialize();
   return 0;
 }

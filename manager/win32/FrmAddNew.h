@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "common/win32/Form.h"
 #include "manager/core/FrmAddNew.h"
 
 #define IDC_ADDNEW_FRAME1 2100
@@ -20,14 +21,13 @@
 #define IDC_ADDNEW_LABEL3 2123
 #define IDC_ADDNEW_PICICON 2124
 
-class FrmAddNewWindow : public IAddNewView {
+class FrmAddNewWindow : public winui::Form, public IAddNewView {
  public:
-  explicit FrmAddNewWindow(HINSTANCE instance) : instance_(instance) {}
+  explicit FrmAddNewWindow(HINSTANCE instance) : Form(instance) {}
   ~FrmAddNewWindow() override;
   void Attach(FrmAddNew* form) { form_ = form; }
-  // Shows the dialog over owner and returns when it has been unloaded.
-  void ShowModal(HWND owner);
-  HWND hwnd() const { return hwnd_; }
+  // ShowModal shows the dialog over its owner and returns when it has
+  // been unloaded.
 
   // IAddNewView
   intptr_t Hwnd() override { return reinterpret_cast<intptr_t>(hwnd_); }
@@ -39,33 +39,24 @@ class FrmAddNewWindow : public IAddNewView {
   void DoEvents() override;
   void Unload() override;
 
+ protected:
+  void OnCreate() override;
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  HFONT CreateFormFont(const LOGFONTA& messageFont) override;
+  void OnDpiChanged() override;
+
  private:
-  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnInitDialog();
-  void PlaceOnOwner();
-  void CreateControls();
   void OnCommand(WORD id, WORD code);
-  void OnDrawIcon(const DRAWITEMSTRUCT& item);
-  bool OnSetCursor();
-
-  // Sizes are designed in twips at 96 DPI (15 twips a pixel) and scaled.
-  int Px(int twips) const;
-  HWND AddControl(const char* className, const char* text, DWORD style, int id, int left,
-                  int top, int width, int height, DWORD exStyle = 0);
+  void OnDropFiles(HDROP drop);
+  void OnClose();
+  LRESULT OnDrawItem(WPARAM id, const DRAWITEMSTRUCT& item);
+  void LoadIcons();
+  // A caption wider than its design grows to the right, inside the frame.
+  void GrowLabels();
   std::string TextOf(int id) const;
-  int TextWidth(HFONT font, const char* text) const;
-  HFONT FittingFont(LOGFONTA font) const;
-  void AddLabel(const char* text, int id, int left, int top, int width, int height);
 
-  HINSTANCE instance_;
-  HWND hwnd_ = nullptr;
-  HWND owner_ = nullptr;
-  HFONT font_ = nullptr;
   HICON icon_ = nullptr;
   HICON smallIcon_ = nullptr;
-  int dpi_ = 96;
-  bool hourglass_ = false;
   bool settingText1_ = false;  // Text1's change comes from the form itself
   FrmAddNew* form_ = nullptr;
 };

@@ -5,13 +5,12 @@
 
 #include <windows.h>
 
+#include "common/win32/Form.h"
 #include "manager/core/FrmExport.h"
-#include "manager/win32/DialogForm.h"
 
-class FrmExportWindow : public DialogForm, public IExportView {
+class FrmExportWindow : public winui::Form, public IExportView {
  public:
-  FrmExportWindow(HINSTANCE instance, Platform& platform)
-      : DialogForm(instance), form_(*this, platform) {}
+  FrmExportWindow(HINSTANCE instance, Platform& platform) : Form(instance), form_(*this, platform) {}
   ~FrmExportWindow() override;
 
   // Loads and shows the dialog, or brings the open one forward.
@@ -27,16 +26,17 @@ class FrmExportWindow : public DialogForm, public IExportView {
   void Unload() override { Close(); }
 
  protected:
-  void OnInitDialog() override;
-  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnCreate() override;
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged() override;
 
  private:
   void OnCommand(WORD id);
-  bool OnSetCursor();
-  void FitCaption(HWND frame);
+  void OnActivate(WORD state);
+  void FitCaption();
+  void ShowPicture();
 
   FrmExport form_;
   HBITMAP picture_ = nullptr;
   HFONT frameFont_ = nullptr;
-  bool busy_ = false;
 };

@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
+#include "common/win32/Form.h"
 #include "manager/core/frmAbout.h"
-#include "manager/win32/DialogForm.h"
 
-class frmAboutWindow : public DialogForm, public IAboutView {
+class frmAboutWindow : public winui::Form, public IAboutView {
  public:
   frmAboutWindow(HINSTANCE instance, Platform& platform, ProgramVersion version)
-      : DialogForm(instance), form_(*this, platform, version) {}
+      : Form(instance), form_(*this, platform, version) {}
   ~frmAboutWindow() override;
 
   // IAboutView
@@ -21,16 +21,18 @@ class frmAboutWindow : public DialogForm, public IAboutView {
   void Unload() override { Close(); }
 
  protected:
-  void OnInitDialog() override;
-  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnCreate() override;
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged() override;
 
  private:
-  void AddTitles();
-  void AddPictures();
+  void MakeFonts();
+  void ShowPictures();
   void OnCommand(WORD id, WORD code);
   void OnMouseOver(HWND control);
   void DrawGrayBand(const DRAWITEMSTRUCT& item);
-  INT_PTR OnColorStatic(HDC dc, HWND control);
+  LRESULT OnDrawItem(WPARAM id, const DRAWITEMSTRUCT& item);
+  LRESULT OnColorStatic(HDC dc, HWND control);
 
   frmAbout form_;
   HFONT titleFont_ = nullptr;

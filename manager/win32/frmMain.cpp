@@ -2,6 +2,11 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
+#include "common/win32/Dpi.h"
+
+#include "manager/win32/Art.h"
 #include "manager/win32/FrmAddNew.h"
 #include "manager/win32/frmAbout.h"
 #include "manager/win32/platform/Win32Platform.h"
@@ -11,85 +16,78 @@ namespace {
 
 constexpr int ClientWidthTwips = 7245;
 constexpr int ClientHeightTwips = 4620;
-constexpr int TwipsPerPixel = 15;
 constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+// Captions wrap when the system font is wider than the design's.
+constexpr DWORD Button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
+constexpr int LogoWidth = 2115, LogoHeight = 3480;
+
+const winui::ControlSpec Controls[] = {
+    // The left column: logo, a line and the maker's line inside one frame.
+    {"STATIC", "", ChildStyle | SS_BITMAP | SS_NOTIFY, IDC_PICLOGO, 210, 210, LogoWidth, LogoHeight},
+    {"STATIC", "", ChildStyle | SS_ETCHEDHORZ, IDC_LINE1, 210, 3780, 2115, 30},
+    {"STATIC", "Kickora Music Manager\nsongs for FIFA 2001", ChildStyle | SS_CENTER, IDC_LABEL1, 210, 3870,
+     2115, 525},
+    {"STATIC", "", ChildStyle | SS_SUNKEN, IDC_PICLOGOBIG, 120, 120, 2295, 4335},
+    // Long game folders are shortened in the middle on screen; the text stays whole.
+    {"STATIC", "", ChildStyle | SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, IDC_LABEL2, 2520, 120, 4455, 375},
+    {WC_LISTVIEWA, "", ChildStyle | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IDC_LISTVIEW1,
+     2520, 600, 2655, 3855, WS_EX_CLIENTEDGE},
+    // The hidden file list that enumerates the music folder's songs.
+    {"LISTBOX", "", WS_CHILD, IDC_TMPFILE, 5280, 0, 1695, 480},
+    {"BUTTON", "&Make new song...", Button, IDC_COMMAND1, 5280, 600, 1815, 495},
+    {"BUTTON", "&Save Changes", Button, IDC_COMMAND2, 5280, 1200, 1815, 495},
+    {"BUTTON", "&Export song from game...", Button, IDC_COMMAND6, 5280, 1800, 1815, 495},
+    // Names the song that plays, in the room between the export and help buttons.
+    {"STATIC", "", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PLAYING, 5280, 2325, 1815, 285},
+    {"BUTTON", "&Help", Button, IDC_COMMAND5, 5280, 2640, 1815, 495},
+    {"BUTTON", "&About...", Button, IDC_COMMAND3, 5280, 3240, 1815, 495},
+    {"BUTTON", "&Exit", Button, IDC_COMMAND4, 5280, 3960, 1815, 495},
+};
 
 }  // namespace
 
-frmMainWindow::frmMainWindow(HINSTANCE instance) : instance_(instance) {}
+frmMainWindow::frmMainWindow(HINSTANCE instance) : Form(instance) {}
 
 frmMainWindow::~frmMainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
-  if (font_) DeleteObject(font_);
   if (logo_) DeleteObject(logo_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
 bool frmMainWindow::RegisterWindowClass(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TUNEDECK));
-  wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = TUNEDECK_WINDOW_CLASS;
-  return RegisterClassExA(&wc) != 0;
+  HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  return RegisterFormClass(instance, TUNEDECK_WINDOW_CLASS, LoadIconA(instance, MAKEINTRESOURCEA(IDI_TUNEDECK)),
+                           small);
 }
-
-int frmMainWindow::Px(int twips) const { return MulDiv(twips / TwipsPerPixel, dpi_, 96); }
 
 bool frmMainWindow::Create() {
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  RECT frame{0, 0, Px(ClientWidthTwips), Px(ClientHeightTwips)};
-  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-  hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, TUNEDECK_WINDOW_CLASS, ProgramTitle, style,
-                          CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                          frame.bottom - frame.top, nullptr, nullptr, instance_, this);
-  return hwnd_ != nullptr;
+  return CreateTopLevel(TUNEDECK_WINDOW_CLASS, ProgramTitle,
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                        WS_EX_CONTROLPARENT, ClientWidthTwips, ClientHeightTwips);
 }
 
-HWND frmMainWindow::AddControl(const char* className, const char* text, DWORD style, int id,
-                               int left, int top, int width, int height, DWORD exStyle) {
-  HWND control = CreateWindowExA(exStyle, className, text, style, Px(left), Px(top), Px(width),
-                                 Px(height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 instance_, nullptr);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  return control;
+void frmMainWindow::ShowLogo() {
+  HBITMAP old = logo_;
+  logo_ = winui::LoadArt(instance_, LogoArt, Px(LogoWidth), Px(LogoHeight));
+  SendDlgItemMessageA(hwnd_, IDC_PICLOGO, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+  if (old) DeleteObject(old);
+}
+
+void frmMainWindow::FitColumn() {
+  RECT inside;
+  GetClientRect(listView_, &inside);
+  SendMessageA(listView_, LVM_SETCOLUMNWIDTH, 0, inside.right - GetSystemMetrics(SM_CXVSCROLL));
 }
 
 void frmMainWindow::OnCreate() {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
-
-  // The left column: logo, a line and the maker's line inside one frame.
-  logo_ = static_cast<HBITMAP>(
-      LoadImageA(instance_, MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-  HWND picLogo = AddControl("STATIC", "", ChildStyle | SS_BITMAP | SS_NOTIFY, IDC_PICLOGO, 210,
-                            210, 2115, 3480);
-  SendMessageA(picLogo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
-  AddControl("STATIC", "", ChildStyle | SS_ETCHEDHORZ, IDC_LINE1, 210, 3780, 2115, 30);
-  AddControl("STATIC", "Kickora Music Manager\nsongs for FIFA 2001", ChildStyle | SS_CENTER,
-             IDC_LABEL1, 210, 3870, 2115, 525);
+  AddControls(Controls, std::size(Controls));
+  ShowLogo();
   // The frame goes beneath the column's controls, or it would hide them.
-  HWND frame = AddControl("STATIC", "", ChildStyle | SS_SUNKEN, IDC_PICLOGOBIG, 120, 120, 2295, 4335);
-  SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(GetDlgItem(hwnd_, IDC_PICLOGOBIG), HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  // Long game folders are shortened in the middle on screen; the text stays whole.
-  AddControl("STATIC", "", ChildStyle | SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, IDC_LABEL2, 2520, 120,
-             4455, 375);
-
-  listView_ = AddControl(WC_LISTVIEWA, "",
-                         ChildStyle | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                         IDC_LISTVIEW1, 2520, 600, 2655, 3855, WS_EX_CLIENTEDGE);
+  listView_ = GetDlgItem(hwnd_, IDC_LISTVIEW1);
   songs_.Attach(listView_);
   SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   RECT inside;
@@ -99,21 +97,18 @@ void frmMainWindow::OnCreate() {
   column.pszText = const_cast<char*>("Filename");
   column.cx = inside.right - GetSystemMetrics(SM_CXVSCROLL);
   SendMessageA(listView_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  tmpFile_ = GetDlgItem(hwnd_, IDC_TMPFILE);
+}
 
-  // The hidden file list that enumerates the music folder's songs.
-  tmpFile_ = AddControl("LISTBOX", "", WS_CHILD, IDC_TMPFILE, 5280, 0, 1695, 480);
-
-  // Captions wrap when the system font is wider than the design's.
-  const DWORD button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
-  AddControl("BUTTON", "&Make new song...", button, IDC_COMMAND1, 5280, 600, 1815, 495);
-  AddControl("BUTTON", "&Save Changes", button, IDC_COMMAND2, 5280, 1200, 1815, 495);
-  AddControl("BUTTON", "&Export song from game...", button, IDC_COMMAND6, 5280, 1800, 1815, 495);
-  // Names the song that plays, in the room between the export and help buttons.
-  AddControl("STATIC", "", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PLAYING, 5280,
-             2325, 1815, 285);
-  AddControl("BUTTON", "&Help", button, IDC_COMMAND5, 5280, 2640, 1815, 495);
-  AddControl("BUTTON", "&About...", button, IDC_COMMAND3, 5280, 3240, 1815, 495);
-  AddControl("BUTTON", "&Exit", button, IDC_COMMAND4, 5280, 3960, 1815, 495);
+void frmMainWindow::OnDpiChanged() {
+  ShowLogo();
+  FitColumn();
+  HICON old = smallIcon_;
+  const int side = winui::SmallIconSide(dpi_);
+  smallIcon_ = static_cast<HICON>(
+      LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNEDECK), IMAGE_ICON, side, side, 0));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  if (old) DestroyIcon(old);
 }
 
 void frmMainWindow::OnCommand(WORD id, WORD code) {
@@ -145,23 +140,8 @@ void frmMainWindow::OnDestroy() {
   PostQuitMessage(0);
 }
 
-LRESULT CALLBACK frmMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<frmMainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<frmMainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
-}
-
 LRESULT frmMainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = hwnd_;
   switch (message) {
-    case WM_CREATE:
-      OnCreate();
-      return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
@@ -172,7 +152,7 @@ LRESULT frmMainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDestroy();
       return 0;
     default:
-      return DefWindowProcA(hwnd, message, wParam, lParam);
+      return Default(message, wParam, lParam);
   }
 }
 

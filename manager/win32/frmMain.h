@@ -6,13 +6,14 @@
 
 #include <memory>
 
+#include "common/win32/Form.h"
 #include "manager/core/frmMain.h"
 #include "manager/win32/FrmExport.h"
 #include "manager/win32/SongDrop.h"
 #include "manager/win32/SongListMenu.h"
 #include "manager/win32/modKorm.h"
 
-class frmMainWindow : public IMainView {
+class frmMainWindow : public winui::Form, public IMainView {
  public:
   explicit frmMainWindow(HINSTANCE instance);
   ~frmMainWindow() override;
@@ -23,7 +24,6 @@ class frmMainWindow : public IMainView {
   void Attach(frmMain* form) { form_ = form; }
   // What the dialogs that this window opens work with.
   void UsePlatform(Platform* platform);
-  HWND hwnd() const { return hwnd_; }
   HWND VisibleHwnd() const { return hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr; }
 
   // IMainView
@@ -43,25 +43,18 @@ class frmMainWindow : public IMainView {
   void ShowFrmAbout() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnCreate();
+  void OnCreate() override;
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged() override;
   void OnCommand(WORD id, WORD code);
   void OnDestroy();
+  void ShowLogo();
+  void FitColumn();
 
-  // Sizes are designed in twips at 96 DPI (15 twips a pixel) and scaled
-  // to the screen's DPI.
-  int Px(int twips) const;
-  HWND AddControl(const char* className, const char* text, DWORD style, int id, int left,
-                  int top, int width, int height, DWORD exStyle = 0);
-
-  HINSTANCE instance_;
-  HWND hwnd_ = nullptr;
   HWND listView_ = nullptr;
   HWND tmpFile_ = nullptr;
-  HFONT font_ = nullptr;
   HBITMAP logo_ = nullptr;
-  int dpi_ = 96;
+  HICON smallIcon_ = nullptr;
   ListViewSongList songs_;
   frmMain* form_ = nullptr;
   Platform* platform_ = nullptr;

@@ -4,6 +4,8 @@
 
 #define IDI_TUNEDECK 1
 #define IDB_LOGO 101
+// The logo at one and a half times its size, for 144 DPI and near.
+#define IDB_LOGO_LARGE 102
 
 #define IDC_COMMAND1 1001
 #define IDC_COMMAND2 1002
@@ -50,3 +52,4 @@
 #define IDC_ABOUT_PICHELP 1213
 #define IDC_ABOUT_LINE1 1214
 #define IDC_ABOUT_LINE1B 1215
+

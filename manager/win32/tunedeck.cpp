@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "common/win32/MessageLoop.h"
 #include "manager/core/frmMain.h"
 #include "manager/win32/frmMain.h"
 #include "manager/win32/platform/Win32Platform.h"
@@ -51,11 +52,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   window.UsePlatform(&platform);
   if (!form.Form_Load()) return 0;
 
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (IsDialogKeyMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  winui::RunMessageLoop(IsDialogKeyMessage);
   return 0;
 }

@@ -139,3 +139,18 @@ set_tests_properties(tunedeck_gui_SongPlayerWithoutSound PROPERTIES
 add_executable(tunedeck_player_bench gui/player_bench.cpp)
 target_link_libraries(tunedeck_player_bench PRIVATE gui_test_driver test_support winmm)
 add_dependencies(tunedeck_player_bench tunedeck tonepak)
+
+# Both programs' windows at 96 and at 144 DPI, opened in-process (with the
+# manager's resources and manifest) in a Wine prefix of the test's own,
+# where it sets LogPixels before each measuring run.
+if(TARGET tunegrab_window)
+  add_executable(tunedeck_dpi_gui_tests gui/dpi_layout_test.cpp ${PROJECT_SOURCE_DIR}/manager/win32/tunedeck.rc)
+  target_link_libraries(tunedeck_dpi_gui_tests PRIVATE tunedeck_windows tunegrab_window kickora_version GTest::gtest)
+  add_test(NAME tunedeck_gui_DpiLayout
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gui/run-gui-tests.sh
+      ${CMAKE_BINARY_DIR}/wine-prefixes/dpi-layout
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run
+      $<TARGET_FILE:tunedeck_dpi_gui_tests>)
+  # Its dialogs open on the screen the other groups read message boxes from.
+  set_tests_properties(tunedeck_gui_DpiLayout PROPERTIES TIMEOUT 600 LABELS gui RESOURCE_LOCK tunedeck-gui)
+endif()

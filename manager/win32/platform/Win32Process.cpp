@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/MessageLoop.h"
 #include "manager/win32/platform/Win32Platform.h"
 
 namespace {
@@ -21,22 +22,6 @@ bool StartProcess(const std::string& commandLine, int16_t showState, const std::
   DWORD flags = showState == SW_HIDE_STATE ? DETACHED_PROCESS : 0;
   return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info) != 0;
-}
-
-// Handles every message waiting in the queue. False when the program is
-// to end (WM_QUIT), with its exit code in quitCode.
-bool ProcessPendingMessages(WPARAM& quitCode) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      quitCode = message.wParam;
-      return false;
-    }
-    if (IsDialogKeyMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return true;
 }
 
 bool RemoveTree(const std::string& folder) {
@@ -76,25 +61,13 @@ ProcessOutcome Win32ProcessRunner::RunAndWait(const std::string& commandLine, in
   CloseHandle(info.hThread);
 
   // The process handle is kept from the start, so the wait is on this very
-  // process; its signalled state, not its exit code, ends the wait. Between
-  // wake-ups the thread sleeps.
-  bool quitting = false;
-  WPARAM quitCode = 0;
-  for (;;) {
-    DWORD woke = quitting ? WaitForSingleObject(info.hProcess, INFINITE)
-                          : MsgWaitForMultipleObjectsEx(1, &info.hProcess, INFINITE, QS_ALLINPUT,
-                                                        MWMO_INPUTAVAILABLE);
-    if (woke == WAIT_OBJECT_0 + 1 && !quitting) {
-      quitting = !ProcessPendingMessages(quitCode);
-      continue;
-    }
-    break;
-  }
+  // process; its signalled state, not its exit code, ends the wait. The
+  // windows stay alive meanwhile; a request to end the program made then
+  // reaches the main loop after the wait.
+  winui::WaitHandlingMessages(info.hProcess, IsDialogKeyMessage);
   DWORD exitCode = STILL_ACTIVE_CODE;
   GetExitCodeProcess(info.hProcess, &exitCode);
   CloseHandle(info.hProcess);
-  // The program was asked to end meanwhile: the main loop still has to see it.
-  if (quitting) PostQuitMessage(static_cast<int>(quitCode));
   return {true, exitCode};
 }
 
