@@ -35,11 +35,15 @@ kickora_version_fields(KICKORA_TUNEDECK "${KICKORA_TUNEDECK_VERSION}")
 kickora_version_fields(KICKORA_TONEPAK "${KICKORA_TONEPAK_VERSION}")
 kickora_version_fields(KICKORA_TUNEGRAB "${KICKORA_TUNEGRAB_VERSION}")
 
-# The manifests name the processor the programs are built for.
+# The manifests name the processor the programs are built for, and the
+# package says it in its name (the release is the 32-bit build; a 64-bit
+# test build is named apart).
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(KICKORA_MANIFEST_ARCH amd64)
+  set(KICKORA_PACKAGE_SYSTEM win64)
 else()
   set(KICKORA_MANIFEST_ARCH x86)
+  set(KICKORA_PACKAGE_SYSTEM win32)
 endif()
 
 # One header for the resource scripts, the programs and the tests.
