@@ -106,23 +106,23 @@ LRESULT Form::Default(UINT message, WPARAM wParam, LPARAM lParam) {
 
 int Form::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
-HWND Form::AddControl(const ControlSpec& spec) {
-  HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.text, spec.style, Px(spec.left),
-                                 Px(spec.top), Px(spec.width), Px(spec.height), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+HWND Form::AddControl(const ControlEntry& entry) {
+  HWND control = CreateWindowExA(entry.exStyle, entry.className, entry.text, entry.style, Px(entry.left),
+                                 Px(entry.top), Px(entry.width), Px(entry.height), hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
   if (!control) return nullptr;
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  placed_.push_back({spec.id, {spec.left, spec.top, spec.width, spec.height}});
+  placed_.push_back({entry.id, {entry.left, entry.top, entry.width, entry.height}});
   return control;
 }
 
 HWND Form::AddControl(const char* className, const char* text, DWORD style, int id, int left, int top,
                       int width, int height, DWORD exStyle) {
-  return AddControl(ControlSpec{className, text, style, id, left, top, width, height, exStyle});
+  return AddControl(ControlEntry{className, text, style, id, left, top, width, height, exStyle});
 }
 
-void Form::AddControls(const ControlSpec* specs, size_t count) {
-  for (size_t i = 0; i < count; ++i) AddControl(specs[i]);
+void Form::AddControls(const ControlEntry* entries, size_t count) {
+  for (size_t i = 0; i < count; ++i) AddControl(entries[i]);
 }
 
 void Form::PlaceAsDesigned(int id) {

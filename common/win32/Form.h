@@ -15,7 +15,7 @@
 namespace winui {
 
 // One control of a form: its class, caption, styles, id and place in twips.
-struct ControlSpec {
+struct ControlEntry {
   const char* className;
   const char* text;
   DWORD style;
@@ -60,10 +60,10 @@ class Form {
 
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
   int Px(int twips) const;
-  HWND AddControl(const ControlSpec& spec);
+  HWND AddControl(const ControlEntry& entry);
   HWND AddControl(const char* className, const char* text, DWORD style, int id, int left, int top,
                   int width, int height, DWORD exStyle = 0);
-  void AddControls(const ControlSpec* specs, size_t count);
+  void AddControls(const ControlEntry* entries, size_t count);
   // Puts a control at its table place again (after the system moved it).
   void PlaceAsDesigned(int id);
   // The client area's size in twips; a dialog is centred on its owner and

@@ -33,7 +33,7 @@ constexpr DWORD Button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON;
 
 // Creation order is the tab order; each label names the box after it.
 // Designed in pixels at 96 DPI: 15 twips each.
-const winui::ControlSpec Controls[] = {
+const winui::ControlEntry Controls[] = {
     {"STATIC", "&Audio file to import (WAV, MP3, M4A, FLAC, Ogg, AIFF, ...):", ChildStyle, IDC_INPUT_LABEL, 180,
      180, 6300, 240},
     {"EDIT", "", Edit, IDC_INPUT, 180, 450, 6180, 345, WS_EX_CLIENTEDGE},

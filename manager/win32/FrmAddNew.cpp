@@ -27,7 +27,7 @@ constexpr DWORD Label = ChildStyle | SS_LEFT | SS_NOPREFIX;
 
 // Created in the tab order: the buttons, then the boxes; Frame1 last, so
 // that it lies beneath the controls it holds.
-const winui::ControlSpec Controls[] = {
+const winui::ControlEntry Controls[] = {
     {"BUTTON", "&Make!", Button, IDC_ADDNEW_COMMAND1, 3240, 2760, 1455, 495},
     {"BUTTON", "&Close", Button, IDC_ADDNEW_COMMAND3, 4800, 2760, 1455, 495},
     {"BUTTON", "&Help", Button, IDC_ADDNEW_COMMAND4, 120, 2760, 1290, 495},
@@ -63,7 +63,7 @@ HFONT FrmAddNewWindow::CreateFormFont(const LOGFONTA& messageFont) {
 }
 
 void FrmAddNewWindow::GrowLabels() {
-  for (const winui::ControlSpec& label : Controls) {
+  for (const winui::ControlEntry& label : Controls) {
     if (label.style != Label) continue;
     const int needed = TextWidth(font_, label.text) + 2;
     const int limit = Px(FrameLeft + FrameWidth - FrameCaptionMargin) - Px(label.left);

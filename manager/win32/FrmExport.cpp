@@ -19,7 +19,7 @@ constexpr const char* FrameCaption =
     "Fill the textboxes with the required data and press 'Export song'";
 
 // In the tab order: Text1, Command2, Command4, Command3, Command1.
-const winui::ControlSpec Controls[] = {
+const winui::ControlEntry Controls[] = {
     {"EDIT", "", ChildStyle | WS_TABSTOP | ES_AUTOHSCROLL, IDC_EXPORT_TEXT1, FrameLeft + 600, FrameTop + 1320,
      3135, 300, WS_EX_CLIENTEDGE},
     {"BUTTON", "...", Button, IDC_EXPORT_COMMAND2, FrameLeft + 3720, FrameTop + 1320, 495, 300},

@@ -30,7 +30,7 @@ HFONT FontLike(HFONT base, const char* face, int points, int weight, bool underl
 }
 
 // Created in this order: the buttons first, for the tab order.
-const winui::ControlSpec Controls[] = {
+const winui::ControlEntry Controls[] = {
     {"BUTTON", "OK", Button | BS_DEFPUSHBUTTON, IDC_ABOUT_CMDOK, 5640, 3300, 1440, 375},
     {"BUTTON", "&System Info...", Button | BS_PUSHBUTTON, IDC_ABOUT_CMDSYSINFO, 5640, 3780, 1440, 375},
     {"STATIC", "KICKORA", Label, IDC_ABOUT_LBLTITLE, 2160, 120, 3720, 495},

@@ -21,7 +21,7 @@ constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 constexpr DWORD Button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
 constexpr int LogoWidth = 2115, LogoHeight = 3480;
 
-const winui::ControlSpec Controls[] = {
+const winui::ControlEntry Controls[] = {
     // The left column: logo, a line and the maker's line inside one frame.
     {"STATIC", "", ChildStyle | SS_BITMAP | SS_NOTIFY, IDC_PICLOGO, 210, 210, LogoWidth, LogoHeight},
     {"STATIC", "", ChildStyle | SS_ETCHEDHORZ, IDC_LINE1, 210, 3780, 2115, 30},

@@ -15,6 +15,17 @@
 
 namespace measurement_game {
 
+// Processor time a process has used so far, kernel and user; -1 when
+// Windows gives none.
+inline double ProcessorSeconds(HANDLE process) {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
+  auto seconds = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 struct Folders {
   std::string root, program, music;
 };

@@ -22,15 +22,6 @@
 
 namespace {
 
-double ProcessorSeconds(HANDLE process) {
-  FILETIME created, ended, kernel, user;
-  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
-  auto seconds = [](const FILETIME& t) {
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
-
 // A stereo EA ADPCM song of 22,050 Hz, as the game's songs are, in blocks
 // of 250 frames (30 bytes for 28 samples of both channels).
 std::string StereoSong(int seconds) {
@@ -108,10 +99,10 @@ int main(int argc, char** argv) {
       // that runs this under Wine reads it from the system meanwhile.
       std::printf("measuring processor time for %d s\n", playSeconds);
       std::fflush(stdout);
-      const double before = ProcessorSeconds(process);
+      const double before = measurement_game::ProcessorSeconds(process);
       const auto start = std::chrono::steady_clock::now();
       Sleep(static_cast<DWORD>(playSeconds * 1000));  // nothing asks tunedeck anything meanwhile
-      const double after = ProcessorSeconds(process);
+      const double after = measurement_game::ProcessorSeconds(process);
       const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       const bool stillPlaying = driver::WindowText(label) == "Playing: anthem.str";
       std::printf("tunedeck used %.3f s of processor time during %.1f s of playing: %.3f%% of one core%s\n",

@@ -15,18 +15,6 @@
 #include "measurement_game.h"
 #include "manager/win32/resource.h"
 
-namespace {
-
-double ProcessorSeconds(HANDLE process) {
-  FILETIME created, ended, kernel, user;
-  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
-  auto seconds = [](const FILETIME& t) {
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -50,7 +38,7 @@ int main(int argc, char** argv) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, tunedeck.Pid());
   Sleep(1000);  // let the start-up's work settle
 
-  const double before = ProcessorSeconds(process);
+  const double before = measurement_game::ProcessorSeconds(process);
   const auto start = std::chrono::steady_clock::now();
   driver::Click(GetDlgItem(dialog, IDC_EXPORT_COMMAND1));
   // The message box comes when the wait is over; look for it seldom, so
@@ -61,7 +49,7 @@ int main(int argc, char** argv) {
     for (HWND window : tunedeck.Windows())
       if (GetDlgItem(window, 0xFFFF)) box = window;
   }
-  const double after = ProcessorSeconds(process);
+  const double after = measurement_game::ProcessorSeconds(process);
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   CloseHandle(process);
   if (!box) return 1;
