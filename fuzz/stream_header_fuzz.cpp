@@ -1,7 +1,10 @@
 // libFuzzer target: any bytes as a music file for the stream header reader,
-// then as a "PT" field list read and patched the way the import does.
+// as the head of a song for the manager's summary (which must agree with
+// the converter's first header), then as a "PT" field list read and patched
+// the way the import does.
 #include <cstring>
 
+#include "common/base/stream_header.h"
 #include "converter/containers/stream_header.h"
 #include "converter/fatal.h"
 #include "converter/context.h"
@@ -9,23 +12,48 @@
 
 namespace {
 
+// The converter's first header of a file.
+struct FirstHeader {
+  bool found = false;
+  bool fatal = false;
+  StreamParams params;
+};
+
 // Walks the file header by header as the export does, stepping over each
 // payload (or the data tag) so that every header in the file is reached.
-void WalkHeaders(const FuzzBytes& bytes) {
+FirstHeader WalkHeaders(const FuzzBytes& bytes) {
+  FirstHeader first;
   FILE* file = MemoryFile(bytes);
-  if (!file) return;
+  if (!file) return first;
   ConversionContext ctx;
   int32_t payloadLength = static_cast<int32_t>(bytes.size());
-  for (int streams = 0; streams < 64; ++streams) {
-    long before = std::ftell(file);
-    bool found = ReadStreamHeader(ctx, file, payloadLength);
-    if (!found) break;
-    long step = payloadLength > 0 ? payloadLength : 4;
-    if (std::ftell(file) + step <= before) step = before - std::ftell(file) + 1;
-    std::fseek(file, step, SEEK_CUR);
-    payloadLength = 0;
+  try {
+    for (int streams = 0; streams < 64; ++streams) {
+      long before = std::ftell(file);
+      bool found = ReadStreamHeader(ctx, file, payloadLength);
+      if (streams == 0) first = FirstHeader{found, false, ctx.params};
+      if (!found) break;
+      long step = payloadLength > 0 ? payloadLength : 4;
+      if (std::ftell(file) + step <= before) step = before - std::ftell(file) + 1;
+      std::fseek(file, step, SEEK_CUR);
+      payloadLength = 0;
+    }
+  } catch (const FatalError&) {
+    if (!first.found) first.fatal = true;
   }
   std::fclose(file);
+  return first;
+}
+
+// The manager's summary reads the same bytes as a head held in memory: a
+// header it accepts is the converter's first, with the same parameters.
+void CompareSummary(const FuzzBytes& bytes, const FirstHeader& first) {
+  kickora::StreamSummary summary{};
+  if (!kickora::ReadStreamSummary(bytes.data(), bytes.size(), summary)) return;
+  Require(first.found && !first.fatal, "a summary only where the converter finds a header");
+  Require(summary.channels == first.params.channels, "summary channels");
+  Require(summary.frequency == first.params.frequency, "summary frequency");
+  Require(summary.sampleCount == first.params.length, "summary sample count");
 }
 
 void ReadAndPatchFields(const FuzzBytes& bytes) {
@@ -58,10 +86,7 @@ void ReadAndPatchFields(const FuzzBytes& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ScratchRun run;
   FuzzBytes bytes(data, data + size);
-  try {
-    WalkHeaders(bytes);
-  } catch (const FatalError&) {
-  }
+  CompareSummary(bytes, WalkHeaders(bytes));
   try {
     ReadAndPatchFields(bytes);
   } catch (const FatalError&) {

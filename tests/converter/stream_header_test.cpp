@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/base/stream_header.h"
 #include "converter/containers/stream_header.h"
 #include "converter/fatal.h"
 #include "converter/file_io.h"
@@ -162,6 +163,52 @@ TEST(StreamHeaderTest, OversizedHeaderIsSkippedToWhereAWholeReadEnds) {
   EXPECT_TRUE(r.found);
   EXPECT_EQ(r.position, 2012);
   EXPECT_EQ(r.params.channels, 2);
+}
+
+// The song manager's summary, read from a head of the file in memory.
+TEST(StreamSummaryTest, SchlHeadGivesRateAndSampleCount) {
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.frequency = 44100;
+  options.length = 123456;
+  Bytes file = SchlHeader(options);
+  Append(file, SccBlock(1));
+  const size_t whole = file.size() + 4;  // the scan stops on the data tag
+  Append(file, ScdEaBlock(28, Bytes(30, 0)));
+  kickora::StreamSummary summary{};
+  ASSERT_TRUE(kickora::ReadStreamSummary(file.data(), file.size(), summary));
+  EXPECT_EQ(summary.channels, 2);
+  EXPECT_EQ(summary.frequency, 44100);
+  EXPECT_EQ(summary.sampleCount, 123456);
+  // Each head cut short of the data tag is refused; every head is copied
+  // to a buffer of its own size so that a read past it is caught.
+  for (size_t size = 0; size < whole; ++size) {
+    Bytes head(file.begin(), file.begin() + static_cast<long>(size));
+    EXPECT_FALSE(kickora::ReadStreamSummary(head.data(), head.size(), summary)) << size;
+  }
+  Bytes head(file.begin(), file.begin() + static_cast<long>(whole));
+  EXPECT_TRUE(kickora::ReadStreamSummary(head.data(), head.size(), summary));
+}
+
+TEST(StreamSummaryTest, DamagedHeadersAreRefused) {
+  kickora::StreamSummary summary{};
+  Bytes stray;  // a field list outside any SCHl block that is not self-sized
+  AppendText(stray, std::string("PT\0\x01", 4));
+  stray.resize(64, 0);
+  AppendText(stray, "SCDl");
+  EXPECT_FALSE(kickora::ReadStreamSummary(stray.data(), stray.size(), summary));
+
+  // A self-sized header that runs past the head: the converter would take
+  // zeros for the rest, the summary does not.
+  Bytes selfSized;
+  AppendText(selfSized, std::string("PT\0\x02", 4));
+  AppendU32(selfSized, 200);
+  selfSized.resize(200, 0xFF);
+  EXPECT_TRUE(kickora::ReadStreamSummary(selfSized.data(), selfSized.size(), summary));
+  EXPECT_EQ(summary.frequency, 22050);
+  EXPECT_EQ(summary.sampleCount, 0);
+  Bytes cut(selfSized.begin(), selfSized.begin() + 150);
+  EXPECT_FALSE(kickora::ReadStreamSummary(cut.data(), cut.size(), summary));
 }
 
 // Field lists read and patched in place.
