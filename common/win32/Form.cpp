@@ -2,6 +2,8 @@
 
 #include "common/win32/Dpi.h"
 
+#include <algorithm>
+
 namespace winui {
 
 namespace {
@@ -72,6 +74,7 @@ bool Form::ShowModeless(HWND owner) {
 bool Form::CreateTopLevel(const char* windowClass, const char* title, DWORD style, DWORD exStyle,
                           int clientWidthTwips, int clientHeightTwips) {
   dialog_ = false;
+  design_ = {clientWidthTwips, clientHeightTwips};
   // Sized for the screen first; for the window's own DPI once it is known.
   const int screen = ScreenDpi();
   SIZE frame = FrameSize(TwipsToPixels(clientWidthTwips, screen), TwipsToPixels(clientHeightTwips, screen),
@@ -112,7 +115,7 @@ HWND Form::AddControl(const ControlEntry& entry) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
   if (!control) return nullptr;
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  placed_.push_back({entry.id, {entry.left, entry.top, entry.width, entry.height}});
+  placed_.push_back({entry.id, {entry.left, entry.top, entry.width, entry.height}, entry.anchor});
   return control;
 }
 
@@ -194,19 +197,73 @@ void Form::Rescale(int dpi, const RECT& suggested) {
   MakeFont();
   for (const Placed& place : placed_) {
     HWND control = GetDlgItem(hwnd_, place.id);
-    SetWindowPos(control, nullptr, Px(place.twips.left), Px(place.twips.top), Px(place.twips.right),
-                 Px(place.twips.bottom), Keep);
     if (reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)) == old)
       SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
+  LayOut();
   OnDpiChanged();
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, Keep);
+  LayOut();
   if (old) DeleteObject(old);
+}
+
+void Form::LayOut() {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  // A dialog keeps its design; so does a window before it has a size.
+  const bool sized = !dialog_ && design_.cx > 0;
+  const int extraX = sized ? std::max(0L, client.right - Px(design_.cx)) : 0;
+  const int extraY = sized ? std::max(0L, client.bottom - Px(design_.cy)) : 0;
+  for (const Placed& place : placed_) {
+    const unsigned anchor = place.anchor;
+    const int x = Px(place.twips.left) + (anchor & FollowRight ? extraX : 0);
+    const int y = Px(place.twips.top) + (anchor & FollowBottom ? extraY : 0);
+    const int width = Px(place.twips.right) + (anchor & GrowWidth ? extraX : 0);
+    const int height = Px(place.twips.bottom) + (anchor & GrowHeight ? extraY : 0);
+    SetWindowPos(GetDlgItem(hwnd_, place.id), nullptr, x, y, width, height, Keep);
+  }
+  OnLayout();
+  // Controls that moved leave their old place behind on a window that grew.
+  if (sized && (extraX || extraY)) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form::KeepFocus(WPARAM activation) {
+  if (LOWORD(activation) != WA_INACTIVE) return;
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+}
+
+void Form::RestoreFocus() {
+  HWND target = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowEnabled(focus_) ? focus_ : nullptr;
+  // The first time, or when that control is gone: the first in the tab order.
+  if (!target) target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (target && target != hwnd_) SetFocus(target);
 }
 
 LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    // A dialog's manager keeps the focus itself; a window does it here.
+    case WM_ACTIVATE:
+      if (!dialog_) KeepFocus(wParam);
+      break;
+    case WM_SETFOCUS:
+      if (dialog_) break;
+      RestoreFocus();
+      return 0;
+    case WM_SIZE:
+      if (!dialog_ && wParam != SIZE_MINIMIZED) LayOut();
+      break;
+    case WM_GETMINMAXINFO:
+      if (dialog_ || design_.cx <= 0) break;
+      {
+        // Never smaller than the design, at the window's DPI.
+        const SIZE frame = FrameSize(Px(design_.cx), Px(design_.cy), static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)),
+                                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)), dpi_);
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {frame.cx, frame.cy};
+      }
+      return 0;
     case DpiChangedMessage:
       Rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return dialog_ ? TRUE : 0;

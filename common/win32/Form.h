@@ -4,6 +4,10 @@
 // out from a table in twips, centring on the owner, the default and cancel
 // buttons, and the layout at the window's DPI: a move to a screen of
 // another DPI (WM_DPICHANGED) lays every control out again from its twips.
+// A top-level window whose frame can be sized lays its controls out by
+// their anchors, never below its design size, and both kinds of window give
+// the keyboard back to the control that had it when they are activated
+// again (a dialog through the dialog manager, a window by itself).
 // A form adds its own controls and answers its own messages.
 #pragma once
 
@@ -14,6 +18,16 @@
 
 namespace winui {
 
+// How a control follows a window that the player makes larger than its
+// design: by default it keeps its place and size.
+enum Anchor : unsigned {
+  KeepPlace = 0,
+  FollowRight = 1,   // moves with the right edge
+  FollowBottom = 2,  // moves with the bottom edge
+  GrowWidth = 4,     // takes the extra width
+  GrowHeight = 8,    // takes the extra height
+};
+
 // One control of a form: its class, caption, styles, id and place in twips.
 struct ControlEntry {
   const char* className;
@@ -22,6 +36,7 @@ struct ControlEntry {
   int id;
   int left, top, width, height;
   DWORD exStyle = 0;
+  unsigned anchor = KeepPlace;
 };
 
 class Form {
@@ -57,6 +72,9 @@ class Form {
   // After a DPI change has laid the controls out again and given them the
   // new font: what the form sized itself (pictures, other fonts).
   virtual void OnDpiChanged() {}
+  // After the controls were laid out (a new size or DPI): what the form
+  // fits to them itself (a list's columns).
+  virtual void OnLayout() {}
 
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
   int Px(int twips) const;
@@ -86,7 +104,8 @@ class Form {
  private:
   struct Placed {
     int id;
-    RECT twips;
+    RECT twips;  // left, top, width, height
+    unsigned anchor;
   };
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -94,8 +113,17 @@ class Form {
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void Rescale(int dpi, const RECT& suggested);
   void MakeFont();
+  // The controls at their design places, moved and grown by their anchors
+  // as far as the client area exceeds the design size.
+  void LayOut();
+  void KeepFocus(WPARAM activation);
+  void RestoreFocus();
 
   std::vector<Placed> placed_;
+  // A top-level window's client area as designed, in twips.
+  SIZE design_{0, 0};
+  // The control that had the keyboard when the window was last deactivated.
+  HWND focus_ = nullptr;
   bool dialog_ = false;
   bool modal_ = false;
   int defaultId_ = 0;

@@ -129,7 +129,7 @@ void FrmAddNew::MakeBatch(const std::vector<std::string>& files) {
 
 void FrmAddNew::Command3_Click() {
   if (making_) return;
-  if (SongsAdded) RebuildSongList(main_, platform_.fs);
+  if (SongsAdded) RebuildSongList(songs_, platform_.fs);
   SongsAdded = false;
   view_.Unload();
 }

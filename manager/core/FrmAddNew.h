@@ -46,10 +46,10 @@ std::string AddNewFailedMessage(const std::string& reason);
 class FrmAddNew {
  public:
   // messages: the message boxes of this dialog (owned by it);
-  // mainWindow: the window whose list Close rebuilds.
-  FrmAddNew(IAddNewView& view, IMainView& mainWindow, Platform& platform, IImporter& importer,
+  // songs: the main window's list, which Close rebuilds.
+  FrmAddNew(IAddNewView& view, SongList& songs, Platform& platform, IImporter& importer,
             IMessageSink& messages)
-      : view_(view), main_(mainWindow), platform_(platform), importer_(importer),
+      : view_(view), songs_(songs), platform_(platform), importer_(importer),
         messages_(messages) {}
 
   void Form_Load();
@@ -83,7 +83,7 @@ class FrmAddNew {
   void MakeBatch(const std::vector<std::string>& files);
 
   IAddNewView& view_;
-  IMainView& main_;
+  SongList& songs_;
   Platform& platform_;
   IImporter& importer_;
   IMessageSink& messages_;

@@ -36,18 +36,19 @@ void FrmExport::Form_Load() { ShowSongLabel(); }
 
 void FrmExport::Form_Activate() { ShowSongLabel(); }
 
-bool FrmExport::ConvertAndCopy(const std::string& song, const std::string& destination) {
-  std::string folder = platform_.scratch.Create();
-  if (folder.empty()) return false;
+ExportStep ExportSongTo(Platform& platform, const std::string& song, const std::string& destination) {
+  std::string folder = platform.scratch.Create();
+  if (folder.empty()) return ExportStep::NoPrivateFolder;
   ProcessOutcome run =
-      ShellStop(platform_.processes, ExportCommandLine(platform_.programFolder, GameFolder, song),
-                SW_HIDE_STATE, folder);
+      ShellStop(platform.processes, ExportCommandLine(platform.programFolder, GameFolder, song), SW_HIDE_STATE,
+                folder);
   std::string wav = AddBackslash(folder) + ConverterOutputName;
-  bool converted = run.started && run.exitCode == 0 && FileExists(platform_.fs, wav);
-  bool copied = converted && DestinationFolderExists(platform_.fs, destination) &&
-                CopyFiles(platform_.fs, wav, destination, false, true, false);
-  platform_.scratch.Remove(folder);
-  return copied;
+  const bool converted = run.started && run.exitCode == 0 && FileExists(platform.fs, wav);
+  const bool copied = converted && DestinationFolderExists(platform.fs, destination) &&
+                      CopyFiles(platform.fs, wav, destination, false, true, false);
+  platform.scratch.Remove(folder);
+  if (!converted) return ExportStep::NotConverted;
+  return copied ? ExportStep::Done : ExportStep::NotCopied;
 }
 
 void FrmExport::Command1_Click() {
@@ -58,7 +59,7 @@ void FrmExport::Command1_Click() {
   }
   busy_ = true;
   view_.SetBusy(true);
-  bool exported = ConvertAndCopy(SelectedSong, view_.Text1());
+  const bool exported = ExportSongTo(platform_, SelectedSong, view_.Text1()) == ExportStep::Done;
   view_.SetBusy(false);
   busy_ = false;
   if (exported) {

@@ -35,6 +35,14 @@ std::string MissingConverterMessage(const std::string& programFolder);
 std::string ExportCommandLine(const std::string& programFolder, const std::string& gameFolder,
                               const std::string& song);
 
+// How an export of one song went.
+enum class ExportStep { Done, NoPrivateFolder, NotConverted, NotCopied };
+
+// Converts the music folder's song with the converter in a fresh private
+// folder and copies its WAV to destination (a file path whose folder must
+// exist); the private folder goes again either way.
+ExportStep ExportSongTo(Platform& platform, const std::string& song, const std::string& destination);
+
 class FrmExport {
  public:
   FrmExport(IExportView& view, Platform& platform) : view_(view), platform_(platform) {}
@@ -52,10 +60,6 @@ class FrmExport {
 
  private:
   void ShowSongLabel();
-  // Converts the song into a fresh private folder and copies the result to
-  // the destination; true when both worked.
-  bool ConvertAndCopy(const std::string& song, const std::string& destination);
-
   IExportView& view_;
   Platform& platform_;
   bool busy_ = false;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "manager/core/frmMain.h"
 
@@ -27,6 +28,10 @@ class IQuestion {
 std::string RecycleQuestion(const std::string& song);
 std::string RecycleFailedMessage(const std::string& song);
 std::string RecycledTickedMessage(const std::string& song);
+// The same for several songs: the question names them while they are few.
+std::string RecycleQuestion(const std::vector<std::string>& songs);
+std::string RecycleFailedMessage(const std::vector<std::string>& songs);
+std::string RecycledTickedMessage(const std::vector<std::string>& songs);
 
 // A file name of the list that may be removed: a plain name, never one of
 // the game's own songs (beginning with "1").
@@ -40,5 +45,12 @@ enum class RemoveOutcome { NotAsked, Kept, Removed, Failed };
 
 // The whole flow for the list's item index. beforeMove runs after the Yes,
 // just before the file moves (the player stops the song if it plays).
-RemoveOutcome RemoveSong(IMainView& main, Platform& platform, IQuestion& question, int index,
+RemoveOutcome RemoveSong(SongList& songs, Platform& platform, IQuestion& question, int index,
                          const std::function<void(const std::string&)>& beforeMove);
+
+// The same for several of the list's items at once: one question, one move
+// of them all (one undo in the Recycle Bin), one rebuild, one reminder.
+// Items that may not be removed are passed over; one such item alone is
+// RemoveSong's.
+RemoveOutcome RemoveSongs(SongList& songs, Platform& platform, IQuestion& question, const std::vector<int>& indexes,
+                          const std::function<void(const std::string&)>& beforeMove);

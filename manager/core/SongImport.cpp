@@ -118,6 +118,6 @@ void SongListDrop::FilesDropped(const std::vector<std::string>& files) {
     return;
   }
   const BatchResult result = MakeSongs(importer_, platform_, view_, files);
-  if (!result.made.empty()) RebuildSongList(main_, platform_.fs);
+  if (!result.made.empty()) RebuildSongList(songs_, platform_.fs);
   ShowBatchResult(messages_, platform_, result);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "manager/core/BusyView.h"
 #include "manager/core/ImporterSession.h"
 #include "manager/core/frmMain.h"
 
@@ -37,15 +38,6 @@ class SongMakingGuard {
   ~SongMakingGuard();
   SongMakingGuard(const SongMakingGuard&) = delete;
   SongMakingGuard& operator=(const SongMakingGuard&) = delete;
-};
-
-// The window a batch runs in: its hourglass, and processing the pending
-// window messages once between two files.
-class IBusyView {
- public:
-  virtual ~IBusyView() = default;
-  virtual void SetHourglass(bool on) = 0;
-  virtual void DoEvents() = 0;
 };
 
 struct FailedFile {
@@ -78,14 +70,14 @@ std::string ImporterMissingMessage(const std::string& programFolder);
 // rebuilt once when songs were made.
 class SongListDrop {
  public:
-  SongListDrop(IMainView& mainWindow, Platform& platform, IImporter& importer, IBusyView& view,
+  SongListDrop(SongList& songs, Platform& platform, IImporter& importer, IBusyView& view,
                IMessageSink& messages)
-      : main_(mainWindow), platform_(platform), importer_(importer), view_(view),
+      : songs_(songs), platform_(platform), importer_(importer), view_(view),
         messages_(messages) {}
   void FilesDropped(const std::vector<std::string>& files);
 
  private:
-  IMainView& main_;
+  SongList& songs_;
   Platform& platform_;
   IImporter& importer_;
   IBusyView& view_;

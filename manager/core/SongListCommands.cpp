@@ -1,16 +1,13 @@
 #include "manager/core/SongListCommands.h"
 
 int SongListCommands::SelectedIndex() const {
-  ISongList& list = main_.ListView1();
-  for (int i = 0; i < list.Count(); ++i) {
-    if (IsSelected(list, i)) return i;
-  }
-  return -1;
+  const int index = main_.SelectedIndex();
+  return index >= 0 && index < form_.Songs().Count() ? index : -1;
 }
 
 std::string SongListCommands::SelectedSong() const {
-  int index = SelectedIndex();
-  return index < 0 ? std::string() : main_.ListView1().Text(index);
+  const int index = SelectedIndex();
+  return index < 0 ? std::string() : form_.Songs().At(index).fileName;
 }
 
 void SongListCommands::Enter() {
@@ -22,9 +19,15 @@ void SongListCommands::Enter() {
 void SongListCommands::Escape() { player_.Stop(); }
 
 void SongListCommands::Delete() {
-  RemoveSong(main_, platform_, question_, SelectedIndex(), [this](const std::string& song) {
+  const auto stopIfPlaying = [this](const std::string& song) {
     if (player_.Song() == song) player_.Stop();
-  });
+  };
+  const std::vector<int> selected = main_.SelectedIndexes();
+  if (selected.size() > 1) {
+    RemoveSongs(form_.Songs(), platform_, question_, selected, stopIfPlaying);
+  } else {
+    RemoveSong(form_.Songs(), platform_, question_, SelectedIndex(), stopIfPlaying);
+  }
 }
 
 void SongListCommands::Choose(SongMenuCommand command) {
@@ -57,6 +60,9 @@ SongMenuState SongListCommands::MenuState() const {
   state.stop = !player_.Song().empty();
   state.exportSong = located && !song.empty();
   state.remove = located && IsRemovableSong(song);
+  for (int index : main_.SelectedIndexes())
+    if (index >= 0 && index < form_.Songs().Count() && IsRemovableSong(form_.Songs().At(index).fileName))
+      state.remove = located;
   state.openFolder = located;
   return state;
 }

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "manager/core/ExportSongs.h"
+#include "manager/core/FrmExport.h"
 #include "manager/core/RuntimeError.h"
 
 std::string CommandLineFolder(const std::string& commandLine) {
@@ -84,7 +86,7 @@ bool frmMain::Form_Load() {
 
   bool songMissing = false;
   try {
-    view_.ShowTmpFile(FillSongList(view_.ListView1(), platform_.fs));
+    FillSongList(songs_, platform_.fs);
     view_.EnableCheckBoxes();
     std::string background = ProgramFile(platform_.programFolder, "blu.jpg");
     if (FileExists(platform_.fs, background)) {
@@ -92,7 +94,8 @@ bool frmMain::Form_Load() {
     } else {
       view_.SetTextBlack();
     }
-    songMissing = ReadSongList(view_.ListView1(), platform_.fs, true);
+    songMissing = ReadSongList(songs_, platform_.fs, true);
+    songs_.MarkSaved();
   } catch (const RuntimeError& error) {
     if (error.Number == ErrPathNotFound) {
       DisableSongCommands();
@@ -104,7 +107,9 @@ bool frmMain::Form_Load() {
       return false;
     }
     // Any other start-up error (a missing music.inf among them) is dropped:
-    // the window opens with what was done so far.
+    // the window opens with what was done so far, and that is what closing
+    // compares the ticks with.
+    songs_.MarkSaved();
   }
 
   view_.ShowForm();
@@ -120,25 +125,50 @@ bool frmMain::Form_Load() {
 void frmMain::Command1_Click() { view_.ShowFrmAddNew(); }
 
 void frmMain::Command2_Click() {
-  WriteSongList(view_.ListView1(), platform_.fs, platform_.messages);
+  WriteSongList(songs_, platform_.fs, platform_.messages);
 }
 
 void frmMain::Command3_Click() { view_.ShowFrmAbout(); }
 
-void frmMain::Command4_Click() { view_.Unload(); }
+void frmMain::Command4_Click() {
+  if (Form_QueryUnload()) view_.Unload();
+}
+
+bool frmMain::Form_QueryUnload() {
+  if (!songs_.HasUnsavedTicks() || GameFolder.empty()) return true;
+  switch (view_.AskYesNoCancel(UnsavedTicksQuestion, ProgramTitle)) {
+    case SaveAnswer::Yes: return WriteSongList(songs_, platform_.fs, platform_.messages);
+    case SaveAnswer::No: return true;
+    case SaveAnswer::Cancel: break;
+  }
+  return false;
+}
+
+TickAnswer frmMain::ListView1_ItemCheck(int index, bool ticked) {
+  return songs_.RequestTick(index, ticked);
+}
+
+void frmMain::ShowTickLimit() {
+  platform_.messages.Show(TooManySongsMessage, MessageIcon::Information);
+}
 
 void frmMain::Command5_Click() {
   platform_.shell.OpenDocument(0, ProgramFile(platform_.programFolder, HelpFileName));
 }
 
 void frmMain::Command6_Click() {
-  ISongList& list = view_.ListView1();
-  for (int i = 0; i < list.Count(); ++i) {
-    if (IsSelected(list, i)) {
-      SelectedSong = list.Text(i);
-      view_.ShowFrmExport();
-      return;
-    }
+  std::vector<int> chosen;
+  for (int index : view_.SelectedIndexes())
+    if (index >= 0 && index < songs_.Count()) chosen.push_back(index);
+  if (chosen.size() > 1) {
+    ExportSelection(chosen);
+    return;
+  }
+  const int selected = view_.SelectedIndex();
+  if (selected >= 0 && selected < songs_.Count()) {
+    SelectedSong = songs_.At(selected).fileName;
+    view_.ShowFrmExport();
+    return;
   }
   platform_.messages.Show(
       "Please select the song you want to export from the game by clicking on its filename on "
@@ -146,22 +176,31 @@ void frmMain::Command6_Click() {
       MessageIcon::Exclamation);
 }
 
+void frmMain::ExportSelection(const std::vector<int>& selected) {
+  const std::string folder = platform_.dialogs.ChooseFolder(view_.Hwnd(), ExportFolderTitle);
+  if (folder.empty()) return;
+  std::vector<std::string> names;
+  for (int index : selected) names.push_back(songs_.At(index).fileName);
+  const ExportResult result = ExportSongs(platform_, view_, names, folder);
+  if (result.converterMissing) {
+    platform_.messages.Show(MissingConverterMessage(platform_.programFolder), MessageIcon::Critical);
+    return;
+  }
+  platform_.messages.Show(ExportSummary(result, folder), ExportSummaryIcon(result));
+}
+
 void frmMain::PicLogo_Click() { platform_.shell.OpenDocument(0, MakerWebSite); }
 
-bool RebuildSongList(IMainView& main, IFileSystem& fs) {
-  ISongList& list = main.ListView1();
-  std::set<std::string> checked;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (IsChecked(list, i)) checked.insert(list.Text(i));
-  }
+bool RebuildSongList(SongList& songs, IFileSystem& fs) {
+  const std::set<std::string> ticked = songs.TickedFiles();
   try {
-    // The folder is listed before the list is cleared: a failure leaves it.
-    main.ShowTmpFile(FillSongList(list, fs));
+    // The folder is listed before the list is replaced: a failure leaves it.
+    FillSongList(songs, fs);
   } catch (const RuntimeError&) {
     return false;
   }
-  for (int i = 0; i < list.Count(); ++i) {
-    if (checked.count(list.Text(i))) ToggleCheck(list, static_cast<int16_t>(i));
+  for (int i = 0; i < songs.Count(); ++i) {
+    if (ticked.count(songs.At(i).fileName)) songs.Toggle(i);
   }
   return true;
 }

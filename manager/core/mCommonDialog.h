@@ -43,6 +43,8 @@ class IFileDialogApi {
   // writes the chosen path, title, flags and filter index into request.
   virtual bool GetOpenFileName(FileDialogRequest& request) = 0;
   virtual bool GetSaveFileName(FileDialogRequest& request) = 0;
+  // The shell's folder picker; the folder chosen, "" when cancelled.
+  virtual std::string ChooseFolder(intptr_t /*owner*/, const std::string& /*title*/) { return ""; }
 };
 
 std::string TextBeforeNul(const std::string& text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/base/stream_header.h"
 #include "manager/core/Platform.h"
 #include "manager/core/RuntimeError.h"
 #include "manager/core/modStrings.h"
@@ -11,19 +12,7 @@ std::string GameFolder;
 std::string SelectedSong;
 
 
-void ToggleCheck(ISongList& list, int16_t index) {
-  unsigned state = list.GetItemState(index, LVIS_STATEIMAGEMASK_BITS);
-  unsigned newState = (state & StateChecked) ? StateUnchecked : StateChecked;
-  list.SetItemState(index, newState, ToggleStateMask);
-}
-
-bool IsChecked(const ISongList& list, int index) {
-  return (list.GetItemState(index, LVIS_STATEIMAGEMASK_BITS) & StateChecked) != 0;
-}
-
-bool IsSelected(const ISongList& list, int index) {
-  return (list.GetItemState(index, LVIS_SELECTED_BIT) & LVIS_SELECTED_BIT) != 0;
-}
+void ToggleCheck(SongList& list, int16_t index) { list.Toggle(index); }
 
 std::string SongListPath() { return MusicFolder() + SongListFileName; }
 
@@ -38,18 +27,33 @@ void SortLikeFileList(std::vector<std::string>& names) {
   });
 }
 
-std::vector<std::string> FillSongList(ISongList& list, IFileSystem& fs) {
+std::string SongLength(IFileSystem& fs, const std::string& path) {
+  // A stream's header lies at its start; a file whose first 64 KB hold
+  // none is not a song the game plays.
+  constexpr size_t HeadBytes = 64 * 1024;
+  try {
+    const std::vector<uint8_t> head = fs.ReadStart(path, HeadBytes);
+    kickora::StreamSummary summary;
+    if (!kickora::ReadStreamSummary(head.data(), head.size(), summary)) return "";
+    return LengthText(summary.sampleCount, summary.frequency);
+  } catch (const RuntimeError&) {
+    return "";
+  }
+}
+
+std::vector<std::string> FillSongList(SongList& list, IFileSystem& fs) {
   std::vector<std::string> names = fs.ListFiles(MusicFolder(), "*.str");
   SortLikeFileList(names);
-  list.Clear();
+  std::vector<Song> songs;
   for (const std::string& name : names) {
     // Files whose names begin with "1" are the game's own, never listed.
-    if (!name.empty() && name[0] != '1') list.Add(name);
+    if (!name.empty() && name[0] != '1') songs.push_back({name, false, SongLength(fs, MusicFolder() + name)});
   }
+  list.Replace(std::move(songs), names);
   return names;
 }
 
-bool ReadSongList(ISongList& list, IFileSystem& fs, bool verifyFiles) {
+bool ReadSongList(SongList& list, IFileSystem& fs, bool verifyFiles) {
   std::vector<uint8_t> bytes = fs.ReadAll(SongListPath());
   bool missing = false;
   if (bytes.empty()) return missing;
@@ -62,7 +66,7 @@ bool ReadSongList(ISongList& list, IFileSystem& fs, bool verifyFiles) {
     std::string name = raw.substr(0, raw.find('\0'));
     std::string lowerName = LowerAscii(name);
     for (int i = 0; i < list.Count(); ++i) {
-      if (LowerAscii(SongName(list.Text(i))) != lowerName) continue;
+      if (LowerAscii(SongName(list.At(i).fileName)) != lowerName) continue;
       if (!verifyFiles || FileExists(fs, MusicFolder() + name + ".str")) {
         ToggleCheck(list, static_cast<int16_t>(i));
       } else {
@@ -74,12 +78,12 @@ bool ReadSongList(ISongList& list, IFileSystem& fs, bool verifyFiles) {
   return missing;
 }
 
-std::vector<uint8_t> BuildSongListFile(const ISongList& list, IMessageSink& messages) {
+std::vector<uint8_t> BuildSongListFile(const SongList& list, IMessageSink& messages) {
   std::vector<uint8_t> bytes{0, 0};
   uint8_t n = 0;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (!IsChecked(list, i)) continue;
-    std::string name = SongName(list.Text(i));
+  for (const Song& song : list.Songs()) {
+    if (!song.ticked) continue;
+    std::string name = SongName(song.fileName);
     if (name.size() > SongNameBytes) {
       messages.Show("Warning: There's a filename made up of more than 8 characters. That file "
                     "will be skipped.",
@@ -94,12 +98,10 @@ std::vector<uint8_t> BuildSongListFile(const ISongList& list, IMessageSink& mess
   return bytes;
 }
 
-void WriteSongList(const ISongList& list, IFileSystem& fs, IMessageSink& messages) {
-  int checked = 0;
-  for (int i = 0; i < list.Count(); ++i) checked += IsChecked(list, i) ? 1 : 0;
-  if (checked > MaxSongs) {
-    messages.Show("You can have only up to 10 songs in FIFA 2001.", MessageIcon::Information);
-    return;
+bool WriteSongList(SongList& list, IFileSystem& fs, IMessageSink& messages) {
+  if (list.TickedCount() > MaxSongs) {
+    messages.Show(TooManySongsMessage, MessageIcon::Information);
+    return false;
   }
 
   const std::string path = SongListPath();
@@ -122,7 +124,9 @@ void WriteSongList(const ISongList& list, IFileSystem& fs, IMessageSink& message
     }
     messages.Show("Error n\xB0 " + std::to_string(error.Number) + "\r\n" + error.Description,
                   MessageIcon::Critical);
-    return;
+    return false;
   }
+  list.MarkSaved();
   messages.Show("Changes saved!", MessageIcon::Information);
+  return true;
 }

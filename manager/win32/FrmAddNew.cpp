@@ -185,12 +185,11 @@ void FrmAddNewWindow::DoEvents() {
 
 void FrmAddNewWindow::Unload() { Close(); }
 
-void ShowFrmAddNewDialog(HINSTANCE instance, HWND owner, IMainView& mainWindow,
-                         Platform& platform) {
+void ShowFrmAddNewDialog(HINSTANCE instance, HWND owner, SongList& songs, Platform& platform) {
   FrmAddNewWindow window(instance);
   Win32MessageSink messages([&window] { return window.hwnd(); });
   Win32Importer importer;
-  FrmAddNew form(window, mainWindow, platform, importer, messages);
+  FrmAddNew form(window, songs, platform, importer, messages);
   window.Attach(&form);
   window.ShowModal(owner);
 }

@@ -63,4 +63,4 @@ class FrmAddNewWindow : public winui::Form, public IAddNewView {
 
 // Opens the dialog modally over the main window, with the platform's
 // services, its own message boxes and the Win32 importer.
-void ShowFrmAddNewDialog(HINSTANCE instance, HWND owner, IMainView& mainWindow, Platform& platform);
+void ShowFrmAddNewDialog(HINSTANCE instance, HWND owner, SongList& songs, Platform& platform);

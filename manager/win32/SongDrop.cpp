@@ -25,12 +25,12 @@ std::vector<std::string> TakeDroppedFiles(HDROP drop) {
   return files;
 }
 
-SongListDropTarget::SongListDropTarget(HWND mainWindow, HWND list, IMainView& view,
+SongListDropTarget::SongListDropTarget(HWND mainWindow, HWND list, SongList& songs,
                                        Platform& platform)
     : main_(mainWindow),
       list_(list),
       messages_([mainWindow] { return mainWindow; }),
-      form_(view, platform, importer_, *this, messages_) {
+      form_(songs, platform, importer_, *this, messages_) {
   SetWindowSubclass(list_, ListProc, DropSubclassId, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(main_, MainProc, DropSubclassId, reinterpret_cast<DWORD_PTR>(this));
   DragAcceptFiles(list_, TRUE);

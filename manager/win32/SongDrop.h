@@ -18,7 +18,7 @@ std::vector<std::string> TakeDroppedFiles(HDROP drop);
 class SongListDropTarget : public IBusyView {
  public:
   // Makes list (the song list of mainWindow) accept files from Explorer.
-  SongListDropTarget(HWND mainWindow, HWND list, IMainView& view, Platform& platform);
+  SongListDropTarget(HWND mainWindow, HWND list, SongList& songs, Platform& platform);
   ~SongListDropTarget() override;
   SongListDropTarget(const SongListDropTarget&) = delete;
   SongListDropTarget& operator=(const SongListDropTarget&) = delete;

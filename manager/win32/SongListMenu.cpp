@@ -56,6 +56,15 @@ bool SongListMenu::OnKey(WPARAM key) {
     case VK_RETURN: commands_.Enter(); return true;
     case VK_ESCAPE: commands_.Escape(); return true;
     case VK_DELETE: commands_.Delete(); return true;
+    case 'A': {
+      // Ctrl+A selects every song, as lists of files do.
+      if (!(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+      LVITEMA item{};
+      item.mask = LVIF_STATE;
+      item.state = item.stateMask = LVIS_SELECTED;
+      SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+      return true;
+    }
     default: return false;
   }
 }

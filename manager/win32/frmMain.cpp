@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "common/win32/Dpi.h"
+#include "common/win32/MessageLoop.h"
 
 #include "manager/win32/Art.h"
 #include "manager/win32/FrmAddNew.h"
@@ -20,6 +21,15 @@ constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 // Captions wrap when the system font is wider than the design's.
 constexpr DWORD Button = ChildStyle | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
 constexpr int LogoWidth = 2115, LogoHeight = 3480;
+// Wide enough for "Length" and for "99:59".
+constexpr int LengthColumnTwips = 780;
+// Posted when a tick was refused, so that its message shows once the
+// list has finished with the click.
+constexpr UINT WM_TICK_REFUSED = WM_APP + 1;
+using winui::FollowBottom;
+using winui::FollowRight;
+using winui::GrowHeight;
+using winui::GrowWidth;
 
 const winui::ControlEntry Controls[] = {
     // The left column: logo, a line and the maker's line inside one frame.
@@ -29,19 +39,26 @@ const winui::ControlEntry Controls[] = {
      2115, 525},
     {"STATIC", "", ChildStyle | SS_SUNKEN, IDC_PICLOGOBIG, 120, 120, 2295, 4335},
     // Long game folders are shortened in the middle on screen; the text stays whole.
-    {"STATIC", "", ChildStyle | SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, IDC_LABEL2, 2520, 120, 4455, 375},
-    {WC_LISTVIEWA, "", ChildStyle | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IDC_LISTVIEW1,
-     2520, 600, 2655, 3855, WS_EX_CLIENTEDGE},
+    {"STATIC", "", ChildStyle | SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, IDC_LABEL2, 2520, 120, 4455, 375, 0,
+     GrowWidth},
+    // A window made larger gives its room to the list; the buttons keep to
+    // the right edge, Exit to the bottom right corner.
+    {WC_LISTVIEWA, "", ChildStyle | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, IDC_LISTVIEW1,
+     2520, 600, 2655, 3525, WS_EX_CLIENTEDGE, GrowWidth | GrowHeight},
+    // How many songs are ticked, under the list.
+    {"STATIC", "0 of 10 songs ticked", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_TICKED, 2520,
+     4185, 2655, 270, 0, FollowBottom | GrowWidth},
     // The hidden file list that enumerates the music folder's songs.
     {"LISTBOX", "", WS_CHILD, IDC_TMPFILE, 5280, 0, 1695, 480},
-    {"BUTTON", "&Make new song...", Button, IDC_COMMAND1, 5280, 600, 1815, 495},
-    {"BUTTON", "&Save Changes", Button, IDC_COMMAND2, 5280, 1200, 1815, 495},
-    {"BUTTON", "&Export song from game...", Button, IDC_COMMAND6, 5280, 1800, 1815, 495},
+    {"BUTTON", "&Make new song...", Button, IDC_COMMAND1, 5280, 600, 1815, 495, 0, FollowRight},
+    {"BUTTON", "&Save Changes", Button, IDC_COMMAND2, 5280, 1200, 1815, 495, 0, FollowRight},
+    {"BUTTON", "&Export song from game...", Button, IDC_COMMAND6, 5280, 1800, 1815, 495, 0, FollowRight},
     // Names the song that plays, in the room between the export and help buttons.
-    {"STATIC", "", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PLAYING, 5280, 2325, 1815, 285},
-    {"BUTTON", "&Help", Button, IDC_COMMAND5, 5280, 2640, 1815, 495},
-    {"BUTTON", "&About...", Button, IDC_COMMAND3, 5280, 3240, 1815, 495},
-    {"BUTTON", "&Exit", Button, IDC_COMMAND4, 5280, 3960, 1815, 495},
+    {"STATIC", "", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PLAYING, 5280, 2325, 1815, 285, 0,
+     FollowRight},
+    {"BUTTON", "&Help", Button, IDC_COMMAND5, 5280, 2640, 1815, 495, 0, FollowRight},
+    {"BUTTON", "&About...", Button, IDC_COMMAND3, 5280, 3240, 1815, 495, 0, FollowRight},
+    {"BUTTON", "&Exit", Button, IDC_COMMAND4, 5280, 3960, 1815, 495, 0, FollowRight | FollowBottom},
 };
 
 }  // namespace
@@ -63,7 +80,7 @@ bool frmMainWindow::RegisterWindowClass(HINSTANCE instance) {
 
 bool frmMainWindow::Create() {
   return CreateTopLevel(TUNEDECK_WINDOW_CLASS, ProgramTitle,
-                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                         WS_EX_CONTROLPARENT, ClientWidthTwips, ClientHeightTwips);
 }
 
@@ -74,10 +91,10 @@ void frmMainWindow::ShowLogo() {
   if (old) DeleteObject(old);
 }
 
-void frmMainWindow::FitColumn() {
-  RECT inside;
-  GetClientRect(listView_, &inside);
-  SendMessageA(listView_, LVM_SETCOLUMNWIDTH, 0, inside.right - GetSystemMetrics(SM_CXVSCROLL));
+int frmMainWindow::LengthColumnWidth() const { return Px(LengthColumnTwips); }
+
+void frmMainWindow::OnLayout() {
+  if (listView_) songs_.FitColumns(LengthColumnWidth());
 }
 
 void frmMainWindow::OnCreate() {
@@ -88,21 +105,13 @@ void frmMainWindow::OnCreate() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   listView_ = GetDlgItem(hwnd_, IDC_LISTVIEW1);
-  songs_.Attach(listView_);
+  songs_.Attach(listView_, GetDlgItem(hwnd_, IDC_TICKED), GetDlgItem(hwnd_, IDC_TMPFILE));
   SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  RECT inside;
-  GetClientRect(listView_, &inside);
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT | LVCF_WIDTH;
-  column.pszText = const_cast<char*>("Filename");
-  column.cx = inside.right - GetSystemMetrics(SM_CXVSCROLL);
-  SendMessageA(listView_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-  tmpFile_ = GetDlgItem(hwnd_, IDC_TMPFILE);
+  songs_.AddColumns(LengthColumnWidth());
 }
 
 void frmMainWindow::OnDpiChanged() {
   ShowLogo();
-  FitColumn();
   HICON old = smallIcon_;
   const int side = winui::SmallIconSide(dpi_);
   smallIcon_ = static_cast<HICON>(
@@ -134,6 +143,23 @@ void frmMainWindow::UsePlatform(Platform* platform) {
                                                *this, *platform_);
 }
 
+LRESULT frmMainWindow::OnNotify(const NMHDR& header) {
+  if (header.idFrom != IDC_LISTVIEW1 || header.code != LVN_ITEMCHANGING || !form_) return FALSE;
+  int index = -1;
+  bool ticked = false;
+  if (!songs_.IsPlayersTick(reinterpret_cast<const NMLISTVIEW&>(header), index, ticked)) return FALSE;
+  songs_.BeginPlayersTick(index);
+  const TickAnswer answer = form_->ListView1_ItemCheck(index, ticked);
+  songs_.EndPlayersTick();
+  if (answer == TickAnswer::Done) return FALSE;  // the list now shows the tick itself
+  PostMessageA(hwnd_, WM_TICK_REFUSED, 0, 0);
+  return TRUE;  // the box stays as it was
+}
+
+void frmMainWindow::OnClose() {
+  if (!form_ || form_->Form_QueryUnload()) Unload();
+}
+
 void frmMainWindow::OnDestroy() {
   if (songMenu_) songMenu_->Close();
   hwnd_ = nullptr;
@@ -145,8 +171,13 @@ LRESULT frmMainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_TICK_REFUSED:
+      if (form_) form_->ShowTickLimit();
+      return 0;
     case WM_CLOSE:
-      Unload();
+      OnClose();
       return 0;
     case WM_DESTROY:
       OnDestroy();
@@ -169,15 +200,12 @@ void frmMainWindow::DisableCommand(MainCommand command) {
 
 void frmMainWindow::FlattenHeader() { ::FlattenHeader(listView_); }
 
-void frmMainWindow::ShowTmpFile(const std::vector<std::string>& names) {
-  SendMessageA(tmpFile_, LB_RESETCONTENT, 0, 0);
-  for (const std::string& name : names)
-    SendMessageA(tmpFile_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-}
-
 void frmMainWindow::EnableCheckBoxes() {
   LRESULT style = SendMessageA(listView_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  // The list gives every song an unticked box: no click of the player's.
+  songs_.BeginUpdate();
   SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | LVS_EX_CHECKBOXES);
+  songs_.EndUpdate();
   RedrawWindow(listView_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
@@ -197,7 +225,8 @@ void frmMainWindow::SetTiledBackground(const std::string& picturePath) {
 void frmMainWindow::SetTextBlack() { SendMessageA(listView_, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0)); }
 
 void frmMainWindow::ShowForm() {
-  if (platform_ && !drop_) drop_ = std::make_unique<SongListDropTarget>(hwnd_, listView_, *this, *platform_);
+  if (platform_ && form_ && !drop_)
+    drop_ = std::make_unique<SongListDropTarget>(hwnd_, listView_, form_->Songs(), *platform_);
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
   SetForegroundWindow(hwnd_);
@@ -208,7 +237,7 @@ void frmMainWindow::Unload() {
 }
 
 void frmMainWindow::ShowFrmAddNew() {
-  if (form_) ShowFrmAddNewDialog(instance_, hwnd_, *this, form_->Services());
+  if (form_) ShowFrmAddNewDialog(instance_, hwnd_, form_->Songs(), form_->Services());
 }
 
 void frmMainWindow::ShowFrmExport() {
@@ -220,6 +249,24 @@ void frmMainWindow::ShowFrmExport() {
   }
   export_ = std::make_unique<FrmExportWindow>(instance_, *platform_);
   export_->Show(hwnd_);
+}
+
+void frmMainWindow::SetHourglass(bool on) {
+  // The window takes no clicks while it works through the songs, and
+  // still paints and answers.
+  EnableWindow(hwnd_, on ? FALSE : TRUE);
+  ShowWaitPointer(on);
+  if (!on) SetFocus(listView_);
+}
+
+void frmMainWindow::DoEvents() { winui::HandleWaitingMessages(IsDialogKeyMessage); }
+
+SaveAnswer frmMainWindow::AskYesNoCancel(const std::string& text, const std::string& title) {
+  switch (MessageBoxA(hwnd_, text.c_str(), title.c_str(), MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1)) {
+    case IDYES: return SaveAnswer::Yes;
+    case IDNO: return SaveAnswer::No;
+    default: return SaveAnswer::Cancel;
+  }
 }
 
 void frmMainWindow::ShowFrmAbout() {

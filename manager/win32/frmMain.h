@@ -11,6 +11,7 @@
 #include "manager/win32/FrmExport.h"
 #include "manager/win32/SongDrop.h"
 #include "manager/win32/SongListMenu.h"
+#include "manager/win32/SongListView.h"
 #include "manager/win32/modKorm.h"
 
 class frmMainWindow : public winui::Form, public IMainView {
@@ -27,12 +28,17 @@ class frmMainWindow : public winui::Form, public IMainView {
   HWND VisibleHwnd() const { return hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr; }
 
   // IMainView
-  ISongList& ListView1() override { return songs_; }
   intptr_t Hwnd() override { return reinterpret_cast<intptr_t>(hwnd_); }
+  int SelectedIndex() override { return songs_.SelectedIndex(); }
+  std::vector<int> SelectedIndexes() override { return songs_.SelectedIndexes(); }
+  void SetHourglass(bool on) override;
+  void DoEvents() override;
+  void ShowSongs(const SongList& songs) override { songs_.ShowSongs(songs); }
+  void ShowTick(const SongList& songs, int index) override { songs_.ShowTick(songs, index); }
+  void ShowSaved(const SongList& songs) override { songs_.ShowSaved(songs); }
   void SetLabel2(const std::string& caption) override;
   void DisableCommand(MainCommand command) override;
   void FlattenHeader() override;
-  void ShowTmpFile(const std::vector<std::string>& names) override;
   void EnableCheckBoxes() override;
   void SetTiledBackground(const std::string& picturePath) override;
   void SetTextBlack() override;
@@ -41,21 +47,24 @@ class frmMainWindow : public winui::Form, public IMainView {
   void ShowFrmAddNew() override;
   void ShowFrmExport() override;
   void ShowFrmAbout() override;
+  SaveAnswer AskYesNoCancel(const std::string& text, const std::string& title) override;
 
  private:
   void OnCreate() override;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged() override;
+  void OnLayout() override;
   void OnCommand(WORD id, WORD code);
+  LRESULT OnNotify(const NMHDR& header);
+  void OnClose();
   void OnDestroy();
   void ShowLogo();
-  void FitColumn();
+  int LengthColumnWidth() const;
 
   HWND listView_ = nullptr;
-  HWND tmpFile_ = nullptr;
   HBITMAP logo_ = nullptr;
   HICON smallIcon_ = nullptr;
-  ListViewSongList songs_;
+  SongListView songs_;
   frmMain* form_ = nullptr;
   Platform* platform_ = nullptr;
   // The modeless export dialog; kept until the next one replaces it, so

@@ -22,6 +22,8 @@
 #define IDC_LABEL1 1016
 // The label that names the song playing.
 #define IDC_PLAYING 1030
+// The line under the list that counts the ticked songs.
+#define IDC_TICKED 1031
 
 #define TUNEDECK_WINDOW_CLASS "KickoraTunedeckMain"
 

@@ -60,7 +60,7 @@ gui_tests(tunedeck_export_gui_tests ExportDialog AboutAndHelp)
 # Not a test: measures tunedeck's processor time while it waits for a
 # ten-second converter (see the program's header).
 add_executable(tunedeck_shellstop_cpu gui/shellstop_cpu.cpp)
-target_link_libraries(tunedeck_shellstop_cpu PRIVATE gui_test_driver)
+target_link_libraries(tunedeck_shellstop_cpu PRIVATE gui_test_driver test_support)
 add_dependencies(tunedeck_shellstop_cpu tunedeck tunedeck_stand_in)
 target_compile_definitions(tunedeck_win32_tests PRIVATE STAND_IN_PROGRAM="${STAND_IN_PROGRAM}")
 add_dependencies(tunedeck_win32_tests tunedeck_stand_in)
@@ -122,13 +122,13 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/null-sound.conf
   "include \"/usr/share/alsa/alsa.conf\"\npcm.!default { type null }\n")
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/no-sound.conf "")
 add_executable(tunedeck_player_gui_tests gui/program_folder_gui.h
-  gui/player_gui_test.cpp)
+  gui/player_gui_test.cpp gui/song_list_gui_test.cpp)
 target_compile_definitions(tunedeck_player_gui_tests PRIVATE
   TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}"
   TONEPAK_PROGRAM="${TONEPAK_PROGRAM_FOR_GUI}")
 target_link_libraries(tunedeck_player_gui_tests PRIVATE gui_test_driver test_support GTest::gtest_main winmm)
 add_dependencies(tunedeck_player_gui_tests tunedeck tonepak)
-gui_tests(tunedeck_player_gui_tests SongPlayer SongPlayerWithoutSound)
+gui_tests(tunedeck_player_gui_tests SongPlayer SongPlayerWithoutSound SongListWindow)
 set_tests_properties(tunedeck_gui_SongPlayer PROPERTIES
   ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/null-sound.conf")
 set_tests_properties(tunedeck_gui_SongPlayerWithoutSound PROPERTIES
@@ -139,6 +139,10 @@ set_tests_properties(tunedeck_gui_SongPlayerWithoutSound PROPERTIES
 add_executable(tunedeck_player_bench gui/player_bench.cpp)
 target_link_libraries(tunedeck_player_bench PRIVATE gui_test_driver test_support winmm)
 add_dependencies(tunedeck_player_bench tunedeck tonepak)
+# Not a test: times the export of ten songs at once (scripts/bench-export-songs.sh).
+add_executable(tunedeck_export_bench gui/export_bench.cpp)
+target_link_libraries(tunedeck_export_bench PRIVATE gui_test_driver test_support)
+add_dependencies(tunedeck_export_bench tunedeck tonepak)
 
 # Both programs' windows at 96 and at 144 DPI, opened in-process (with the
 # manager's resources and manifest) in a Wine prefix of the test's own,

@@ -57,6 +57,7 @@ class Win32FileDialogs : public IFileDialogApi {
  public:
   bool GetOpenFileName(FileDialogRequest& request) override;
   bool GetSaveFileName(FileDialogRequest& request) override;
+  std::string ChooseFolder(intptr_t owner, const std::string& title) override;
 };
 
 // Message boxes owned by the window that owner() names at the time (none

@@ -233,25 +233,47 @@ void Press(HWND dialog, int id) {
 
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
+namespace {
+
+// The text of one column of an item of another process's list view.
+std::string ItemText(HWND listView, RemoteBuffer& remote, int index, int column) {
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.cchTextMax = MAX_PATH;
+  item.pszText = remote.At(sizeof(LVITEMA));
+  remote.Put(0, &item, sizeof item);
+  SendMessageA(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.At(0)));
+  char text[MAX_PATH + 1] = {};
+  remote.Get(sizeof(LVITEMA), text, MAX_PATH);
+  return text;
+}
+
+}  // namespace
+
 std::vector<ListItem> ReadList(HWND listView) {
   std::vector<ListItem> items;
   int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
   RemoteBuffer remote(listView, sizeof(LVITEMA) + MAX_PATH);
   for (int i = 0; i < count; ++i) {
-    LVITEMA item{};
-    item.iSubItem = 0;
-    item.cchTextMax = MAX_PATH;
-    item.pszText = remote.At(sizeof(LVITEMA));
-    remote.Put(0, &item, sizeof item);
-    SendMessageA(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
-                 reinterpret_cast<LPARAM>(remote.At(0)));
-    char text[MAX_PATH + 1] = {};
-    remote.Get(sizeof(LVITEMA), text, MAX_PATH);
     unsigned state =
         static_cast<unsigned>(SendMessageA(listView, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
-    items.push_back({text, (state & 0x2000) != 0});
+    items.push_back({ItemText(listView, remote, i, 0), (state & 0x2000) != 0});
   }
   return items;
+}
+
+std::vector<std::string> ReadColumn(HWND listView, int column) {
+  std::vector<std::string> texts;
+  int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+  RemoteBuffer remote(listView, sizeof(LVITEMA) + MAX_PATH);
+  for (int i = 0; i < count; ++i) texts.push_back(ItemText(listView, remote, i, column));
+  return texts;
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 void ClickCheckBox(HWND listView, int index) {
@@ -280,9 +302,21 @@ void Select(HWND listView, int index) {
                reinterpret_cast<LPARAM>(remote.At(0)));
 }
 
+void SelectOnly(HWND listView, const std::vector<int>& indexes) {
+  RemoteBuffer remote(listView, sizeof(LVITEMA));
+  LVITEMA item{};
+  item.mask = LVIF_STATE;
+  item.stateMask = LVIS_SELECTED;
+  remote.Put(0, &item, sizeof item);
+  SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote.At(0)));
+  for (int index : indexes) Select(listView, index);
+}
+
 bool SetFileName(HWND dialog, const std::string& path) {
-  // The box is an edit inside a combo box inside a ComboBoxEx, all 1148.
+  // The box is an edit inside a combo box inside a ComboBoxEx, all 1148;
+  // Wine's item dialog (the folder picker) has a plain edit, 1152.
   HWND box = GetDlgItem(dialog, 1148);
+  if (!box) box = GetDlgItem(dialog, 1152);
   if (!box) return false;
   for (HWND inner = box; inner;) {
     box = inner;

@@ -71,9 +71,15 @@ inline void PrintTo(const ListItem& item, std::ostream* out) {
   *out << item.text << (item.checked ? " [x]" : " [ ]");
 }
 std::vector<ListItem> ReadList(HWND listView);
+// The texts of one column (0 the first) of another process's list view.
+std::vector<std::string> ReadColumn(HWND listView, int column);
+// The control that has the keyboard in the thread of another program's window.
+HWND FocusOf(HWND window);
 // Ticks or unticks the check box in front of an item with a mouse click.
 void ClickCheckBox(HWND listView, int index);
 void Select(HWND listView, int index);
+// Selects these items and no others.
+void SelectOnly(HWND listView, const std::vector<int>& indexes);
 
 // Types a path into an open or save dialog's file-name box.
 bool SetFileName(HWND dialog, const std::string& path);

@@ -130,7 +130,7 @@ TEST_F(ExportDialog, ASecondRequestBringsTheOpenDialogForwardForTheNewSong) {
   HWND dialog = OpenExport(main, 0);
   ASSERT_NE(dialog, nullptr);
   driver::SetText(GetDlgItem(dialog, IDC_EXPORT_TEXT1), destination + "\\goal.wav");
-  driver::Select(GetDlgItem(main, IDC_LISTVIEW1), 2);
+  driver::SelectOnly(GetDlgItem(main, IDC_LISTVIEW1), {2});
   driver::Click(GetDlgItem(main, IDC_COMMAND6));
   ASSERT_TRUE(driver::WaitFor([&] {
     return driver::WindowText(GetDlgItem(dialog, IDC_EXPORT_LABEL1)) == "Song to export: goal.str";
@@ -170,6 +170,52 @@ TEST_F(ExportDialog, WhileTheConverterRunsTheWindowsAnswerAndExportIsDisabled) {
   const std::string runs = ReadBytes(record);
   EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 1) << runs;
   EXPECT_NE(runs.find("\"" + music + "anthem.str\""), std::string::npos) << runs;
+}
+
+// Several songs at once: three selected (broken.str is no stream) go into
+// a folder that already holds goal.wav, through the shell's folder picker;
+// then two selected go to the Recycle Bin with one Yes.
+TEST_F(ExportDialog, SeveralSelectedSongsGoIntoAFolderAndToTheRecycleBinInOneStep) {
+  const std::string trash = root + "\\trash";
+  fs::create_directories(trash);
+  SetEnvironmentVariableA("XDG_DATA_HOME", UnixPath(trash).c_str());
+  WriteBytes(destination + "\\goal.wav", "the player's own goal.wav");
+  HWND main = StartProgram();
+  SetEnvironmentVariableA("XDG_DATA_HOME", nullptr);
+  ASSERT_NE(main, nullptr);
+  HWND list = GetDlgItem(main, IDC_LISTVIEW1);
+  driver::SelectOnly(list, {0, 1, 2});
+  driver::Click(GetDlgItem(main, IDC_COMMAND6));
+  HWND picker = program->WaitForDialog("Choose the folder for the exported songs");
+  ASSERT_NE(picker, nullptr) << "no folder picker";
+  ASSERT_TRUE(driver::SetFileName(picker, destination));
+  driver::Press(picker, IDOK);
+  ExpectMessage("2 songs exported to " + destination +
+                    ".\r\n\r\nThis song could not be exported:\r\n"
+                    "broken.str: The converter could not read it; it may not be a song.",
+                BoxIcon::Warning);
+  EXPECT_EQ(ReadBytes(destination + "\\anthem.wav"), DirectExport("anthem.str"));
+  EXPECT_EQ(ReadBytes(destination + "\\goal (2).wav"), DirectExport("goal.str"));
+  EXPECT_EQ(ReadBytes(destination + "\\goal.wav"), "the player's own goal.wav");
+  EXPECT_EQ(Names(destination), (std::set<std::string>{"anthem.wav", "goal (2).wav", "goal.wav"}));
+  ExpectNothingLeftBehind(Installed);
+
+  // anthem.str (ticked) and goal.str: one question, one Yes, one move.
+  const std::string anthem = ReadBytes(music + "anthem.str"), goal = ReadBytes(music + "goal.str");
+  driver::SelectOnly(list, {0, 2});
+  driver::PressKey(list, VK_DELETE);
+  HWND question = program->WaitForMessageBox();
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(driver::MessageBoxText(question), "Move these 2 songs to the Recycle Bin?\r\n\r\nanthem.str and goal.str");
+  driver::Press(question, IDYES);
+  ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(question); }));
+  ExpectMessage("anthem.str was ticked. FIFA 2001's songs list changes only when you click on the 'Save Changes' "
+                "button.",
+                BoxIcon::Warning);
+  EXPECT_EQ(driver::ReadList(list), (std::vector<driver::ListItem>{{"broken.str", false}}));
+  EXPECT_EQ(ReadBytes(trash + "\\Trash\\files\\anthem.str"), anthem);
+  EXPECT_EQ(ReadBytes(trash + "\\Trash\\files\\goal.str"), goal);
+  EXPECT_EQ(program->Windows(), std::vector<HWND>{main}) << "no dialog of the shell's own";
 }
 
 }  // namespace

@@ -7,11 +7,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "driver.h"
+#include "support/ea_streams.h"
 
 namespace measurement_game {
 
@@ -24,6 +26,34 @@ inline double ProcessorSeconds(HANDLE process) {
     return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
   };
   return seconds(kernel) + seconds(user);
+}
+
+// A stereo EA ADPCM song of 22,050 Hz, as the game's songs are, in blocks
+// of 250 frames (30 bytes for 28 samples of both channels).
+inline std::string StereoSong(int seconds) {
+  const int frames = seconds * 22050 / 28, perBlock = 250;
+  const int blocks = (frames + perBlock - 1) / perBlock;
+  SchlHeaderOptions options;
+  options.channels = 2;
+  options.length = static_cast<uint32_t>(28 * frames);
+  Bytes file = SchlHeader(options);
+  Append(file, SccBlock(static_cast<uint32_t>(blocks)));
+  unsigned seed = 7;
+  for (int b = 0; b < blocks; ++b) {
+    const int count = std::min(perBlock, frames - b * perBlock);
+    Bytes data;
+    for (int f = 0; f < count; ++f) {
+      data.push_back(static_cast<uint8_t>((f % 4) << 4 | (8 + f % 4)));
+      data.push_back(static_cast<uint8_t>((f % 3) << 4 | (8 + f % 3)));
+      for (int i = 0; i < 28; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        data.push_back(static_cast<uint8_t>(seed >> 16));
+      }
+    }
+    Append(file, ScdEaBlock(static_cast<uint32_t>(28 * count), data));
+  }
+  Append(file, SceBlock());
+  return std::string(file.begin(), file.end());
 }
 
 struct Folders {

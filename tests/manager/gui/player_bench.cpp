@@ -18,39 +18,6 @@
 #include "driver.h"
 #include "measurement_game.h"
 #include "manager/win32/resource.h"
-#include "support/ea_streams.h"
-
-namespace {
-
-// A stereo EA ADPCM song of 22,050 Hz, as the game's songs are, in blocks
-// of 250 frames (30 bytes for 28 samples of both channels).
-std::string StereoSong(int seconds) {
-  const int frames = seconds * 22050 / 28, perBlock = 250;
-  const int blocks = (frames + perBlock - 1) / perBlock;
-  SchlHeaderOptions options;
-  options.channels = 2;
-  options.length = static_cast<uint32_t>(28 * frames);
-  Bytes file = SchlHeader(options);
-  Append(file, SccBlock(static_cast<uint32_t>(blocks)));
-  unsigned seed = 7;
-  for (int b = 0; b < blocks; ++b) {
-    const int count = std::min(perBlock, frames - b * perBlock);
-    Bytes data;
-    for (int f = 0; f < count; ++f) {
-      data.push_back(static_cast<uint8_t>((f % 4) << 4 | (8 + f % 4)));
-      data.push_back(static_cast<uint8_t>((f % 3) << 4 | (8 + f % 3)));
-      for (int i = 0; i < 28; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        data.push_back(static_cast<uint8_t>(seed >> 16));
-      }
-    }
-    Append(file, ScdEaBlock(static_cast<uint32_t>(28 * count), data));
-  }
-  Append(file, SceBlock());
-  return std::string(file.begin(), file.end());
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -62,7 +29,7 @@ int main(int argc, char** argv) {
     std::printf("no sound output device: set ALSA_CONFIG_PATH to a null device (see scripts/measure-player.sh)\n");
     return 1;
   }
-  const measurement_game::Folders folders = measurement_game::Make("tunedeck-player-measurement", argv[1], argv[2], StereoSong(240));
+  const measurement_game::Folders folders = measurement_game::Make("tunedeck-player-measurement", argv[1], argv[2], measurement_game::StereoSong(240));
   const std::string& root = folders.root;
   const std::string& program = folders.program;
 

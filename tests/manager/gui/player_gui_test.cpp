@@ -9,20 +9,6 @@ namespace {
 using namespace program_folder_gui;
 using driver::ListItem;
 
-// Wine's path of ours on the Unix side, to point its trash somewhere we see.
-std::string UnixPath(const std::string& windowsPath) {
-  using Convert = char*(CDECL*)(LPCWSTR);
-  auto convert = reinterpret_cast<Convert>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-  if (!convert) return "";
-  std::wstring wide(windowsPath.begin(), windowsPath.end());
-  char* unix = convert(wide.c_str());
-  if (!unix) return "";
-  std::string path = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return path;
-}
-
 // A song of the given length in blocks of 400 frames.
 std::string LongSong(int seconds, unsigned seed) { return Song(seconds * 22050 / 28, seed, 400); }
 
@@ -47,7 +33,7 @@ class SongPlayer : public ProgramFolderGui {
   HWND List() const { return GetDlgItem(main, IDC_LISTVIEW1); }
   std::string Playing() const { return driver::WindowText(GetDlgItem(main, IDC_PLAYING)); }
   void Key(int song, UINT key) {
-    driver::Select(List(), song);
+    driver::SelectOnly(List(), {song});
     driver::PressKey(List(), key);
   }
   bool WaitPlaying(const std::string& text, std::chrono::milliseconds limit = Patience()) {
@@ -102,12 +88,16 @@ TEST_F(SongPlayer, EnterPlaysAndStopsASecondSongReplacesTheFirstAndNothingIsLeft
   EXPECT_TRUE(WaitPlaying("", 20s)) << "the song ends by itself";
   EXPECT_TRUE(driver::WaitFor([&] { return ScratchFolders().empty(); }));
 
-  // Space still ticks, and the program closes while a song plays.
+  // Space still ticks, and the program closes while a song plays (the
+  // unsaved tick is let go with No).
   Key(2, VK_SPACE);
   EXPECT_TRUE(driver::WaitFor([&] { return driver::ReadList(List())[2].checked; }));
   Key(0, VK_RETURN);
   ASSERT_TRUE(WaitPlaying("Playing: anthem.str"));
   PostMessageA(main, WM_CLOSE, 0, 0);
+  HWND question = program->WaitForMessageBox();
+  ASSERT_NE(question, nullptr);
+  driver::Press(question, IDNO);
   ASSERT_TRUE(program->WaitForExit());
   ExpectNothingLeftBehind(Installed);
 }
@@ -183,7 +173,7 @@ TEST_F(SongPlayer, TheContextMenuPlaysStopsAndExportsTheSelectedSong) {
     driver::PressKey(menu, accessKey);
     EXPECT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(menu); }));
   };
-  driver::Select(List(), 2);
+  driver::SelectOnly(List(), {2});
   choose(VK_APPS, 'P');
   ASSERT_TRUE(WaitPlaying("Playing: goal.str"));
   choose(VK_APPS, 'S');

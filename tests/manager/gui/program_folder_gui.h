@@ -62,6 +62,20 @@ inline std::string Song(int frames, unsigned seed, int perBlock = 0) {
   return std::string(file.begin(), file.end());
 }
 
+// Wine's path of ours on the Unix side, to point its trash somewhere we see.
+inline std::string UnixPath(const std::string& windowsPath) {
+  using Convert = char*(CDECL*)(LPCWSTR);
+  auto convert = reinterpret_cast<Convert>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!convert) return "";
+  std::wstring wide(windowsPath.begin(), windowsPath.end());
+  char* unix = convert(wide.c_str());
+  if (!unix) return "";
+  std::string path = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return path;
+}
+
 inline std::set<std::string> Names(const std::string& folder) {
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
@@ -123,7 +137,7 @@ class ProgramFolderGui : public ::testing::Test {
 
   // Selects the song (anthem 0, broken 1, goal 2) and opens the export dialog.
   HWND OpenExport(HWND main, int song) {
-    driver::Select(GetDlgItem(main, IDC_LISTVIEW1), song);
+    driver::SelectOnly(GetDlgItem(main, IDC_LISTVIEW1), {song});
     driver::Click(GetDlgItem(main, IDC_COMMAND6));
     return program->WaitForDialog(ExportTitle);
   }

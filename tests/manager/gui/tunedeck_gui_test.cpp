@@ -200,7 +200,7 @@ TEST_F(SongListCommands, TickingAndSavingWritesTheCheckedSongs) {
   EXPECT_EQ(GetFileAttributesA((Music(game) + "music.inf.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(SongListCommands, ElevenSongsAreRefusedAndMusicInfStaysAsItWas) {
+TEST_F(SongListCommands, AnEleventhTickIsRefusedAtTheClickAndMusicInfStaysAsItWas) {
   std::vector<std::string> songs, listed;
   for (int i = 0; i < 11; ++i) songs.push_back("song" + std::to_string(10 + i) + ".str");
   for (int i = 0; i < 10; ++i) listed.push_back("song" + std::to_string(10 + i));
@@ -209,9 +209,10 @@ TEST_F(SongListCommands, ElevenSongsAreRefusedAndMusicInfStaysAsItWas) {
   HWND main = StartOn(game);
   ASSERT_NE(main, nullptr);
   driver::ClickCheckBox(Control(main, IDC_LISTVIEW1), 10);
-  ASSERT_TRUE(Songs(main)[10].checked);
-  driver::Click(Control(main, IDC_COMMAND2));
   ExpectMessage(*program, "You can have only up to 10 songs in FIFA 2001.", BoxIcon::Information);
+  EXPECT_FALSE(Songs(main)[10].checked);
+  driver::Click(Control(main, IDC_COMMAND2));
+  ExpectMessage(*program, "Changes saved!", BoxIcon::Information);
   EXPECT_EQ(ReadBytes(Music(game) + "music.inf"), before);
 }
 
@@ -297,7 +298,10 @@ TEST_F(MainWindowLook, ControlsSitWhereTheyWereDesigned) {
   EXPECT_EQ(save.right - save.left, px(1815));
   RECT list = where(IDC_LISTVIEW1);
   EXPECT_EQ(list.left, px(2520));
-  EXPECT_EQ(list.bottom - list.top, px(3855));
+  EXPECT_EQ(list.bottom - list.top, px(3525));
+  RECT ticked = where(IDC_TICKED);
+  EXPECT_EQ(ticked.top, px(4185));
+  EXPECT_EQ(driver::WindowText(Control(main, IDC_TICKED)), "0 of 10 songs ticked");
   EXPECT_EQ(driver::WindowText(Control(main, IDC_COMMAND6)), "&Export song from game...");
   EXPECT_FALSE(IsWindowVisible(Control(main, IDC_TMPFILE)));
 

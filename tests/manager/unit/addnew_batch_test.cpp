@@ -82,7 +82,7 @@ TEST_F(MakeNewSongs, APathInText1SuggestsAFreeNameUntilThePlayerTypesOne) {
 TEST_F(MakeNewSongs, SeveralFilesBecomeSongsInOneRunWithOneMessage) {
   fs.performRenames = true;
   fs.AddFile(Music + "anthem.str");
-  mainView.list = FakeSongList({"anthem.str"});
+  mainView.list.Replace(FakeSongList({"anthem.str"}).Songs());
   mainView.list.Check({0});
   const std::vector<std::string> files = {"D:\\in\\Anthem.wav", "D:\\in\\fake.m4a", "D:\\in\\anthem.flac"};
   for (const std::string& file : files) fs.AddFile(file, Bytes("RIFF"));
@@ -124,9 +124,9 @@ TEST_F(MakeNewSongs, SeveralFilesBecomeSongsInOneRunWithOneMessage) {
 TEST_F(MakeNewSongs, DropsOnTheListRunABatchAndAreRefusedWhileASongIsMade) {
   fs.performRenames = true;
   fs.AddFile(Music + "goal.str");
-  mainView.list = FakeSongList({"goal.str"});
+  mainView.list.Replace(FakeSongList({"goal.str"}).Songs());
   FakeMessages listMessages;
-  SongListDrop drop(mainView, platform, importer, view, listMessages);
+  SongListDrop drop(mainView.list, platform, importer, view, listMessages);
 
   // Dropped while the dialog makes a song: refused, nothing more started.
   auto converts = importer.onConvert;

@@ -137,24 +137,14 @@ class FakeAddNewView : public IAddNewView {
   void Unload() override { calls.push_back("Unload"); }
 };
 
-class FakeMainView : public IMainView {
+// The main window's song list, and the folder listing it last showed.
+class FakeMainView : public ISongListView {
  public:
+  FakeMainView() { list.Attach(this); }
   FakeSongList list;
   std::vector<std::string> tmpFile;
-  ISongList& ListView1() override { return list; }
-  intptr_t Hwnd() override { return 0x11; }
-  void SetLabel2(const std::string&) override {}
-  void DisableCommand(MainCommand) override {}
-  void FlattenHeader() override {}
-  void ShowTmpFile(const std::vector<std::string>& names) override { tmpFile = names; }
-  void EnableCheckBoxes() override {}
-  void SetTiledBackground(const std::string&) override {}
-  void SetTextBlack() override {}
-  void ShowForm() override {}
-  void Unload() override {}
-  void ShowFrmAddNew() override {}
-  void ShowFrmExport() override {}
-  void ShowFrmAbout() override {}
+  void ShowSongs(const SongList& songs) override { tmpFile = songs.Listing(); }
+  void ShowTick(const SongList&, int) override {}
 };
 
 class MakeNewSong : public ::testing::Test {
@@ -163,7 +153,7 @@ class MakeNewSong : public ::testing::Test {
       : scratch(fs),
         platform{fs, registry, settings, dialogs, mainMessages, shell, ProgramFolder, "", processes,
                  scratch},
-        form(view, mainView, platform, importer, messages) {}
+        form(view, mainView.list, platform, importer, messages) {}
 
   void SetUp() override {
     GameFolder = Game;

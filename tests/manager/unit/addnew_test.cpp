@@ -159,7 +159,7 @@ TEST_F(MakeNewSong, AnOldProducedFileIsNotTakenForANewSong) {
 TEST_F(MakeNewSong, EveryCloseAfterMakingRebuildsTheListKeepingUnsavedChecks) {
   for (const char* song : {"anthem.str", "goal.str", "1intro.str"}) fs.AddFile(Music + song);
   fs.AddFile(Music + "music.inf", Bytes(std::string("\x01\0goal\0\0\0\0", 10)));
-  mainView.list = FakeSongList({"anthem.str", "goal.str"});
+  mainView.list.Replace(FakeSongList({"anthem.str", "goal.str"}).Songs());
   mainView.list.Check({0});  // ticked by the user, not saved: music.inf says goal
 
   form.Command3_Click();  // nothing made: the list is left alone

@@ -147,42 +147,38 @@ class FakeFileSystem : public IFileSystem {
   }
 };
 
-class FakeSongList : public ISongList {
+// The songs a list holds, and those ticked, by file name.
+inline std::vector<std::string> Texts(const std::vector<Song>& songs) {
+  std::vector<std::string> out;
+  for (const Song& song : songs) out.push_back(song.fileName);
+  return out;
+}
+inline std::vector<std::string> CheckedTexts(const std::vector<Song>& songs) {
+  std::vector<std::string> out;
+  for (const Song& song : songs)
+    if (song.ticked) out.push_back(song.fileName);
+  return out;
+}
+inline void AddSong(SongList& list, const std::string& fileName) {
+  std::vector<Song> songs = list.Songs();
+  songs.push_back({fileName, false, ""});
+  list.Replace(std::move(songs));
+}
+inline void Check(SongList& list, const std::vector<int>& indexes) {
+  for (int i : indexes)
+    if (!list.At(i).ticked) list.Toggle(i);
+}
+
+// A song list made from file names, all unticked.
+class FakeSongList : public SongList {
  public:
-  struct Item {
-    std::string text;
-    unsigned state;
-  };
-  std::vector<Item> items;
-  std::vector<unsigned> setMasks;  // stateMask of every SetItemState
-
-  explicit FakeSongList(std::vector<std::string> texts = {}) {
-    for (auto& t : texts) Add(t);
+  explicit FakeSongList(const std::vector<std::string>& texts = {}) {
+    for (const std::string& text : texts) Add(text);
   }
-  int Count() const override { return static_cast<int>(items.size()); }
-  std::string Text(int index) const override { return items.at(index).text; }
-  unsigned GetItemState(int index, unsigned mask) const override { return items.at(index).state & mask; }
-  void SetItemState(int index, unsigned state, unsigned mask) override {
-    setMasks.push_back(mask);
-    items.at(index).state = (items.at(index).state & ~mask) | (state & mask);
-  }
-  void Clear() override { items.clear(); }
-  void Add(const std::string& text) override { items.push_back({text, StateUnchecked}); }
-
-  void Check(const std::vector<int>& indexes) {
-    for (int i : indexes) items.at(i).state = (items.at(i).state & ~0xF000u) | StateChecked;
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> out;
-    for (auto& i : items) out.push_back(i.text);
-    return out;
-  }
-  std::vector<std::string> CheckedTexts() const {
-    std::vector<std::string> out;
-    for (auto& i : items)
-      if (i.state & StateChecked) out.push_back(i.text);
-    return out;
-  }
+  void Add(const std::string& text) { AddSong(*this, text); }
+  void Check(const std::vector<int>& indexes) { ::Check(*this, indexes); }
+  std::vector<std::string> Texts() const { return ::Texts(Songs()); }
+  std::vector<std::string> CheckedTexts() const { return ::CheckedTexts(Songs()); }
 };
 
 class FakeMessages : public IMessageSink {
@@ -362,4 +358,53 @@ class FakeScratchFolders : public IScratchFolders {
 
  private:
   FakeFileSystem& fs_;
+};
+
+// Every platform fake with the Platform made of them, for the given
+// program folder (and command line); fs may be a fake of the test's own.
+template <class FileSystem = FakeFileSystem>
+struct FakePlatform {
+  explicit FakePlatform(const std::string& programFolder, const std::string& commandLine = "")
+      : scratch(fs), platform{fs, registry, settings, dialogs, messages, shell, programFolder, commandLine, processes,
+                              scratch} {}
+  FileSystem fs;
+  FakeRegistry registry;
+  FakeSettings settings;
+  FakeDialogs dialogs;
+  FakeMessages messages;
+  FakeShell shell;
+  FakeProcessRunner processes;
+  FakeScratchFolders scratch;
+  Platform platform;
+};
+
+// The main window: what it was told to show, which songs are selected, and
+// its answer to the question before closing.
+class FakeMainWindow : public IMainView {
+ public:
+  std::vector<Song> shown;
+  std::vector<int> selected;
+  SaveAnswer answer = SaveAnswer::Cancel;
+  std::vector<std::string> asked;
+  std::vector<std::string> calls;
+  intptr_t Hwnd() override { return 0x77; }
+  int SelectedIndex() override { return selected.empty() ? -1 : selected[0]; }
+  std::vector<int> SelectedIndexes() override { return selected; }
+  void ShowSongs(const SongList& songs) override { shown = songs.Songs(); }
+  void ShowTick(const SongList& songs, int) override { shown = songs.Songs(); }
+  SaveAnswer AskYesNoCancel(const std::string& text, const std::string& title) override {
+    asked.push_back(title + ": " + text);
+    return answer;
+  }
+  void SetLabel2(const std::string&) override {}
+  void DisableCommand(MainCommand) override {}
+  void FlattenHeader() override {}
+  void EnableCheckBoxes() override {}
+  void SetTiledBackground(const std::string&) override {}
+  void SetTextBlack() override {}
+  void ShowForm() override {}
+  void Unload() override { calls.push_back("Unload"); }
+  void ShowFrmAddNew() override {}
+  void ShowFrmExport() override { calls.push_back("FrmExport"); }
+  void ShowFrmAbout() override {}
 };

@@ -15,14 +15,16 @@ const std::string Music = Game + "\\data\\audio\\music\\";
 
 class View : public IMainView {
  public:
-  FakeSongList list;
+  int selected = -1;
   std::vector<std::string> calls;
-  ISongList& ListView1() override { return list; }
   intptr_t Hwnd() override { return 0x1234; }
+  int SelectedIndex() override { return selected; }
+  void ShowSongs(const SongList&) override { calls.push_back("ShowSongs"); }
+  void ShowTick(const SongList&, int) override {}
+  SaveAnswer AskYesNoCancel(const std::string&, const std::string&) override { return SaveAnswer::Cancel; }
   void SetLabel2(const std::string&) override {}
   void DisableCommand(MainCommand) override {}
   void FlattenHeader() override {}
-  void ShowTmpFile(const std::vector<std::string>&) override { calls.push_back("ShowTmpFile"); }
   void EnableCheckBoxes() override {}
   void SetTiledBackground(const std::string&) override {}
   void SetTextBlack() override {}
@@ -98,8 +100,9 @@ class SongCommands : public ::testing::Test {
     fs.AddFile(Program + "\\tonepak.exe");
     for (const char* song : {"anthem.str", "broken.str", "goal.str"}) {
       fs.AddFile(Music + song);
-      view.list.Add(song);
+      AddSong(form.Songs(), song);
     }
+    view.calls.clear();  // each test sees only its own
     // The converter writes a WAV for every song but broken.str.
     processes.onRun = [this](const FakeProcessRunner::Call& call) {
       EXPECT_TRUE(scratch.live.count(call.workingFolder)) << "runs in its own folder";
@@ -114,10 +117,8 @@ class SongCommands : public ::testing::Test {
     };
   }
 
-  void SelectOnly(int index) {
-    for (int i = 0; i < view.list.Count(); ++i)
-      view.list.SetItemState(i, i == index ? LVIS_SELECTED_BIT : 0, LVIS_SELECTED_BIT);
-  }
+  void SelectOnly(int index) { view.selected = index; }
+  SongList& list() { return form.Songs(); }
   std::string Wav(int folder) const {
     return "Play:C:\\Temp\\tunedeck-" + std::to_string(folder) + "\\000.wav";
   }
@@ -285,7 +286,7 @@ TEST_F(SongCommands, TheMenuOffersWhatTheSelectionAllowsAndOpensTheFolderAndTheE
 }
 
 TEST_F(SongCommands, DeleteAsksThenRecyclesKeepsTheOtherTicksAndRemindsOfTheSave) {
-  view.list.Check({0, 2});
+  Check(list(), {0, 2});
   SelectOnly(0);
   commands.Enter();  // the song to remove plays
   commands.Delete();
@@ -298,8 +299,8 @@ TEST_F(SongCommands, DeleteAsksThenRecyclesKeepsTheOtherTicksAndRemindsOfTheSave
   EXPECT_EQ(fs.shellCalls[0].flags, 0x40u | 0x10u | 0x400u | 0x4u);
   EXPECT_FALSE(commands.Player().Playing()) << "the song stops before it moves";
   EXPECT_TRUE(scratch.live.empty());
-  EXPECT_EQ(view.list.Texts(), (std::vector<std::string>{"broken.str", "goal.str"}));
-  EXPECT_EQ(view.list.CheckedTexts(), std::vector<std::string>{"goal.str"});
+  EXPECT_EQ(Texts(list().Songs()), (std::vector<std::string>{"broken.str", "goal.str"}));
+  EXPECT_EQ(CheckedTexts(list().Songs()), std::vector<std::string>{"goal.str"});
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text,
             "anthem.str was ticked. FIFA 2001's songs list changes only when you click on the "
@@ -308,20 +309,20 @@ TEST_F(SongCommands, DeleteAsksThenRecyclesKeepsTheOtherTicksAndRemindsOfTheSave
 
   SelectOnly(0);  // broken.str, not ticked: no reminder
   commands.Delete();
-  EXPECT_EQ(view.list.Texts(), std::vector<std::string>{"goal.str"});
-  EXPECT_EQ(view.list.CheckedTexts(), std::vector<std::string>{"goal.str"});
+  EXPECT_EQ(Texts(list().Songs()), std::vector<std::string>{"goal.str"});
+  EXPECT_EQ(CheckedTexts(list().Songs()), std::vector<std::string>{"goal.str"});
   EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(SongCommands, NoChangesNothingAndAFailedMoveIsReported) {
-  view.list.Check({1});
+  Check(list(), {1});
   SelectOnly(1);
   question.answer = false;
   commands.Delete();
   EXPECT_EQ(question.asked.size(), 1u);
   EXPECT_TRUE(fs.shellCalls.empty());
   EXPECT_TRUE(fs.Has(Music + "broken.str"));
-  EXPECT_EQ(view.list.CheckedTexts(), std::vector<std::string>{"broken.str"});
+  EXPECT_EQ(CheckedTexts(list().Songs()), std::vector<std::string>{"broken.str"});
   EXPECT_TRUE(view.calls.empty()) << "the list is not rebuilt";
 
   // The shell reports success, yet the file is still there (or it fails).
@@ -332,7 +333,7 @@ TEST_F(SongCommands, NoChangesNothingAndAFailedMoveIsReported) {
   commands.Delete();
   EXPECT_EQ(messages.Texts(), std::vector<std::string>(2, RecycleFailedMessage("broken.str")));
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
-  EXPECT_EQ(view.list.Count(), 3);
+  EXPECT_EQ(list().Count(), 3);
 
   // Nothing is asked without a selection or for one of the game's own names.
   SelectOnly(-1);

@@ -41,7 +41,7 @@ class SongListFile : public ::testing::Test {
     GameFolder = Game;
     fs.AddFolder(Game + "\\data\\audio\\music");
   }
-  void Save(FakeSongList& list) { WriteSongList(list, fs, messages); }
+  bool Save(FakeSongList& list) { return WriteSongList(list, fs, messages); }
 
   FakeFileSystem fs;
   FakeMessages messages;
@@ -272,14 +272,12 @@ TEST_F(SongListFile, WhatASaveWritesReadsBackTheSame) {
   EXPECT_EQ(fresh.CheckedTexts(), list.CheckedTexts());
 }
 
-TEST(ToggleCheck, FlipsTheStateImageBetweenCheckedAndUnchecked) {
-  FakeSongList list({"a.str"});
-  list.items[0].state = StateUnchecked | LVIS_SELECTED_BIT;
-  ToggleCheck(list, 0);
-  EXPECT_EQ(list.items[0].state, StateChecked | LVIS_SELECTED_BIT);
-  ToggleCheck(list, 0);
-  EXPECT_EQ(list.items[0].state, StateUnchecked | LVIS_SELECTED_BIT);
-  EXPECT_EQ(list.setMasks, (std::vector<unsigned>{0x3000, 0x3000}));
+TEST(ToggleCheck, FlipsTheTick) {
+  FakeSongList list({"a.str", "b.str"});
+  ToggleCheck(list, 1);
+  EXPECT_EQ(list.CheckedTexts(), std::vector<std::string>{"b.str"});
+  ToggleCheck(list, 1);
+  EXPECT_TRUE(list.CheckedTexts().empty());
 }
 
 TEST(FillSongList, ListsSongFilesByNameIgnoringCaseWithoutTheOnes) {

@@ -2,6 +2,8 @@
 // list shows, the start-up error rule, and the window's commands.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "fakes.h"
 
 namespace {
@@ -11,18 +13,29 @@ const std::string SettingId = "Kickora Music Manager|Settings|Fifapath";
 
 class FakeView : public IMainView {
  public:
-  FakeSongList list;
+  std::vector<Song> shown;  // the songs as the list shows them now
+  int selected = -1;
+  SaveAnswer answer = SaveAnswer::Cancel;
+  std::vector<std::string> asked;
   std::vector<std::string> calls;  // in order
   std::string label2;
   std::set<MainCommand> disabled;
   std::string background;
 
-  ISongList& ListView1() override { return list; }
   intptr_t Hwnd() override { return 0x1234; }
+  int SelectedIndex() override { return selected; }
+  void ShowSongs(const SongList& songs) override {
+    calls.push_back("ShowSongs");
+    shown = songs.Songs();
+  }
+  void ShowTick(const SongList& songs, int) override { shown = songs.Songs(); }
+  SaveAnswer AskYesNoCancel(const std::string& text, const std::string&) override {
+    asked.push_back(text);
+    return answer;
+  }
   void SetLabel2(const std::string& caption) override { label2 = caption; }
   void DisableCommand(MainCommand command) override { disabled.insert(command); }
   void FlattenHeader() override { calls.push_back("FlattenHeader"); }
-  void ShowTmpFile(const std::vector<std::string>&) override { calls.push_back("ShowTmpFile"); }
   void EnableCheckBoxes() override { calls.push_back("EnableCheckBoxes"); }
   void SetTiledBackground(const std::string& path) override { background = path; }
   void SetTextBlack() override { calls.push_back("SetTextBlack"); }
@@ -60,8 +73,8 @@ class Startup : public ::testing::Test {
     registry.SetString(HKEY_LOCAL_MACHINE_VALUE, AppPathKey, "Path", folder);
   }
   bool Load() {
-    frmMain form(view, platform);
-    return form.Form_Load();
+    form = std::make_unique<frmMain>(view, platform);
+    return form->Form_Load();
   }
   bool Shown() const {
     return std::find(view.calls.begin(), view.calls.end(), "ShowForm") != view.calls.end();
@@ -77,6 +90,7 @@ class Startup : public ::testing::Test {
   FakeProcessRunner processes;
   FakeScratchFolders scratch;
   Platform platform;
+  std::unique_ptr<frmMain> form;
 };
 
 using GameFolderSources = Startup;
@@ -189,9 +203,9 @@ TEST_F(StartupSequence, ListsTheSongsChecksMusicInfThenShowsTheWindow) {
   fs.AddFile("C:\\G\\data\\audio\\music\\music.inf",
              {2, 0, 'G', 'o', 'a', 'l', 0, 0, 0, 0, '1', 'i', 'n', 't', 'r', 'o', 0, 0});
   ASSERT_TRUE(Load());
-  EXPECT_EQ(view.list.Texts(), (std::vector<std::string>{"anthem.str", "crowd.str", "Goal.str"}));
-  EXPECT_EQ(view.list.CheckedTexts(), (std::vector<std::string>{"Goal.str"}));
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"FlattenHeader", "ShowTmpFile", "EnableCheckBoxes",
+  EXPECT_EQ(Texts(view.shown), (std::vector<std::string>{"anthem.str", "crowd.str", "Goal.str"}));
+  EXPECT_EQ(CheckedTexts(view.shown), (std::vector<std::string>{"Goal.str"}));
+  EXPECT_EQ(view.calls, (std::vector<std::string>{"FlattenHeader", "ShowSongs", "EnableCheckBoxes",
                                                   "SetTextBlack", "ShowForm"}));
   EXPECT_TRUE(messages.shown.empty());
 }
@@ -232,7 +246,7 @@ TEST_F(StartupSequence, MissingMusicInfIsDroppedSilently) {
   ASSERT_TRUE(Load());
   EXPECT_TRUE(Shown());
   EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(view.list.Texts(), (std::vector<std::string>{"anthem.str"}));
+  EXPECT_EQ(Texts(view.shown), (std::vector<std::string>{"anthem.str"}));
 }
 
 TEST_F(StartupSequence, DeletedSongIsWarnedAboutAfterTheWindowShows) {
@@ -257,7 +271,7 @@ class MainCommands : public Startup {
     AddGame("C:\\G", {"anthem.str", "goal.str"});
     ASSERT_TRUE(Load());
   }
-  frmMain Form() { return frmMain(view, platform); }
+  frmMain& Form() { return *form; }
 };
 
 TEST_F(MainCommands, ExportWithoutSelectionAsksForOne) {
@@ -270,7 +284,7 @@ TEST_F(MainCommands, ExportWithoutSelectionAsksForOne) {
 }
 
 TEST_F(MainCommands, ExportTakesTheSelectedSongCheckedOrNot) {
-  view.list.items[1].state |= LVIS_SELECTED_BIT;
+  view.selected = 1;
   Form().Command6_Click();
   EXPECT_EQ(SelectedSong, "goal.str");
   EXPECT_EQ(view.calls.back(), "FrmExport");
@@ -278,7 +292,7 @@ TEST_F(MainCommands, ExportTakesTheSelectedSongCheckedOrNot) {
 }
 
 TEST_F(MainCommands, SaveWritesTheCheckedSongs) {
-  ToggleCheck(view.list, 1);
+  ToggleCheck(Form().Songs(), 1);
   Form().Command2_Click();
   EXPECT_EQ(fs.At("C:\\G\\data\\audio\\music\\music.inf"),
             (std::vector<uint8_t>{1, 0, 'g', 'o', 'a', 'l', 0, 0, 0, 0}));
