@@ -20,12 +20,9 @@ class FakeAboutView : public IAboutView {
   void Unload() override { ++unloads; }
 };
 
-class About : public ::testing::Test {
+class About : public ::testing::Test, protected FakePlatform<> {
  protected:
-  About()
-      : scratch(fs),
-        platform{fs, registry, settings, dialogs, messages, shell, "C:\\K", "", processes, scratch},
-        form(view, platform, ProgramVersion{1, 10, 15}) {}
+  About() : FakePlatform<>("C:\\K"), form(view, platform, ProgramVersion{1, 10, 15}) {}
 
   void SetDword(uint32_t root, const std::string& path, const std::string& name, uint32_t value) {
     registry.keys[{root, path}][name] = {
@@ -40,15 +37,6 @@ class About : public ::testing::Test {
     return text;
   }
 
-  FakeFileSystem fs;
-  FakeRegistry registry;
-  FakeSettings settings;
-  FakeDialogs dialogs;
-  FakeMessages messages;
-  FakeShell shell;
-  FakeProcessRunner processes;
-  FakeScratchFolders scratch;
-  Platform platform;
   FakeAboutView view;
   frmAbout form;
 };

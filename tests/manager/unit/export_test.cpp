@@ -24,12 +24,9 @@ class FakeExportView : public IExportView {
 const std::string ProgramFolder = "C:\\Program Files\\Kickora Music Manager";
 const std::string Game = "C:\\Program Files\\EA SPORTS\\FIFA 2001";
 
-class Export : public ::testing::Test {
+class Export : public ::testing::Test, protected FakePlatform<> {
  protected:
-  Export()
-      : scratch(fs),
-        platform{fs, registry, settings, dialogs, messages, shell, ProgramFolder, "", processes, scratch},
-        form(view, platform) {}
+  Export() : FakePlatform<>(ProgramFolder), form(view, platform) {}
   void SetUp() override {
     fs.caseInsensitive = true;
     fs.AddFile(ProgramFolder + "\\tonepak.exe");
@@ -58,15 +55,6 @@ class Export : public ::testing::Test {
     EXPECT_EQ(view.busy, (std::vector<bool>{true, false}));
   }
 
-  FakeFileSystem fs;
-  FakeRegistry registry;
-  FakeSettings settings;
-  FakeDialogs dialogs;
-  FakeMessages messages;
-  FakeShell shell;
-  FakeProcessRunner processes;
-  FakeScratchFolders scratch;
-  Platform platform;
   FakeExportView view;
   FrmExport form;
 };

@@ -390,7 +390,10 @@ class FakeMainWindow : public IMainView {
   intptr_t Hwnd() override { return 0x77; }
   int SelectedIndex() override { return selected.empty() ? -1 : selected[0]; }
   std::vector<int> SelectedIndexes() override { return selected; }
-  void ShowSongs(const SongList& songs) override { shown = songs.Songs(); }
+  void ShowSongs(const SongList& songs) override {
+    calls.push_back("ShowSongs");
+    shown = songs.Songs();
+  }
   void ShowTick(const SongList& songs, int) override { shown = songs.Songs(); }
   SaveAnswer AskYesNoCancel(const std::string& text, const std::string& title) override {
     asked.push_back(title + ": " + text);
@@ -405,6 +408,6 @@ class FakeMainWindow : public IMainView {
   void ShowForm() override {}
   void Unload() override { calls.push_back("Unload"); }
   void ShowFrmAddNew() override {}
-  void ShowFrmExport() override { calls.push_back("FrmExport"); }
+  void ShowFrmExport() override { calls.push_back("FrmExport:" + SelectedSong); }
   void ShowFrmAbout() override {}
 };

@@ -13,28 +13,6 @@ const std::string Program = "C:\\Program Files\\Kickora Music Manager";
 const std::string Game = "C:\\Program Files\\EA SPORTS\\FIFA 2001";
 const std::string Music = Game + "\\data\\audio\\music\\";
 
-class View : public IMainView {
- public:
-  int selected = -1;
-  std::vector<std::string> calls;
-  intptr_t Hwnd() override { return 0x1234; }
-  int SelectedIndex() override { return selected; }
-  void ShowSongs(const SongList&) override { calls.push_back("ShowSongs"); }
-  void ShowTick(const SongList&, int) override {}
-  SaveAnswer AskYesNoCancel(const std::string&, const std::string&) override { return SaveAnswer::Cancel; }
-  void SetLabel2(const std::string&) override {}
-  void DisableCommand(MainCommand) override {}
-  void FlattenHeader() override {}
-  void EnableCheckBoxes() override {}
-  void SetTiledBackground(const std::string&) override {}
-  void SetTextBlack() override {}
-  void ShowForm() override {}
-  void Unload() override {}
-  void ShowFrmAddNew() override {}
-  void ShowFrmExport() override { calls.push_back("FrmExport:" + SelectedSong); }
-  void ShowFrmAbout() override {}
-};
-
 // A file system whose shell delete removes the file, as the Recycle Bin does.
 class RecyclingFileSystem : public FakeFileSystem {
  public:
@@ -85,11 +63,10 @@ class FakeQuestion : public IQuestion {
   }
 };
 
-class SongCommands : public ::testing::Test {
+class SongCommands : public ::testing::Test, protected FakePlatform<RecyclingFileSystem> {
  protected:
   SongCommands()
-      : scratch(fs),
-        platform{fs, registry, settings, dialogs, messages, shell, Program, "", processes, scratch},
+      : FakePlatform<RecyclingFileSystem>(Program),
         form(view, platform),
         commands(form, view, platform, audio, question, label) {}
 
@@ -117,22 +94,13 @@ class SongCommands : public ::testing::Test {
     };
   }
 
-  void SelectOnly(int index) { view.selected = index; }
+  void SelectOnly(int index) { view.selected = index < 0 ? std::vector<int>{} : std::vector<int>{index}; }
   SongList& list() { return form.Songs(); }
   std::string Wav(int folder) const {
     return "Play:C:\\Temp\\tunedeck-" + std::to_string(folder) + "\\000.wav";
   }
 
-  RecyclingFileSystem fs;
-  FakeRegistry registry;
-  FakeSettings settings;
-  FakeDialogs dialogs;
-  FakeMessages messages;
-  FakeShell shell;
-  FakeProcessRunner processes;
-  FakeScratchFolders scratch;
-  Platform platform;
-  View view;
+  FakeMainWindow view;
   frmMain form;
   FakeAudio audio;
   FakeQuestion question;
