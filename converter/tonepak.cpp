@@ -7,7 +7,17 @@
 #include <cstring>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX  // std::min below, not the macro
+#endif
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "converter/command_line.h"
+#include "converter/progress_throttle.h"
 #include "converter/text.h"
 #include "kickora_version.h"
 
@@ -62,14 +72,32 @@ const char* BuildDateText() {
   return text.c_str();
 }
 
+namespace {
+
+bool StandardOutputIsConsole() {
+#ifdef _WIN32
+  // A console answers for its mode; a file, a pipe or NUL does not.
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+#else
+  return isatty(fileno(stdout)) != 0;
+#endif
+}
+
+}  // namespace
+
 void PrintUsage() { std::fputs(tonepak::UsageText().c_str(), stdout); }
 
 int RunTonepak(int argc, char** argv) {
   tonepak::Options options;
-  // Messages appear as they are made, progress lines included.
-  options.echo = [](const std::string& message) { std::fwrite(message.data(), 1, message.size(), stdout); };
+  // Messages appear as they are made; on a console, progress lines at most
+  // about ten a second (each overwrites the last), the last one always.
+  ProgressThrottle throttle(StandardOutputIsConsole());
+  const auto write = [](const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); };
+  options.echo = [&](const std::string& message) { write(throttle.Take(message, ProgressThrottle::Clock::now())); };
   const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
   const int status = tonepak::RunConsole(arguments, options).exitStatus;
+  write(throttle.Finish());
   std::fflush(stdout);
   return status;
 }
