@@ -5,7 +5,7 @@
 
 namespace {
 
-// Our own subclass of the list and of the main window among any others.
+// Our own subclass of the list among any others.
 constexpr UINT_PTR DropSubclassId = 0x534F4E47;
 
 }  // namespace
@@ -25,44 +25,20 @@ std::vector<std::string> TakeDroppedFiles(HDROP drop) {
   return files;
 }
 
-SongListDropTarget::SongListDropTarget(HWND mainWindow, HWND list, SongList& songs,
+SongListDropTarget::SongListDropTarget(HWND mainWindow, HWND list, SongList& songs, IBusyView& busy,
                                        Platform& platform)
     : main_(mainWindow),
       list_(list),
       messages_([mainWindow] { return mainWindow; }),
-      form_(songs, platform, importer_, *this, messages_) {
+      form_(songs, platform, importer_, busy, messages_) {
   SetWindowSubclass(list_, ListProc, DropSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  SetWindowSubclass(main_, MainProc, DropSubclassId, reinterpret_cast<DWORD_PTR>(this));
   DragAcceptFiles(list_, TRUE);
 }
 
 SongListDropTarget::~SongListDropTarget() {
-  if (IsWindow(list_)) {
-    DragAcceptFiles(list_, FALSE);
-    RemoveWindowSubclass(list_, ListProc, DropSubclassId);
-  }
-  if (IsWindow(main_)) RemoveWindowSubclass(main_, MainProc, DropSubclassId);
-}
-
-void SongListDropTarget::SetHourglass(bool on) {
-  hourglass_ = on;
-  // The window takes no clicks while the songs are made; the drop that
-  // started them has been taken.
-  EnableWindow(main_, on ? FALSE : TRUE);
-  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(on ? IDC_WAIT : IDC_ARROW)));
-}
-
-void SongListDropTarget::DoEvents() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (IsDialogKeyMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  if (!IsWindow(list_)) return;
+  DragAcceptFiles(list_, FALSE);
+  RemoveWindowSubclass(list_, ListProc, DropSubclassId);
 }
 
 void SongListDropTarget::OnDrop(HDROP drop) {
@@ -79,15 +55,6 @@ LRESULT CALLBACK SongListDropTarget::ListProc(HWND hwnd, UINT message, WPARAM wP
   if (message == WM_DROPFILES) {
     reinterpret_cast<SongListDropTarget*>(self)->OnDrop(reinterpret_cast<HDROP>(wParam));
     return 0;
-  }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK SongListDropTarget::MainProc(HWND hwnd, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-  if (message == WM_SETCURSOR && reinterpret_cast<SongListDropTarget*>(self)->hourglass_) {
-    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-    return TRUE;
   }
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -1,6 +1,6 @@
 // Files dropped from Explorer: the paths a WM_DROPFILES brings, and the
 // main window's song list as a drop target (each drop one batch of songs,
-// with the hourglass over the window meanwhile).
+// worked through by the main window, its hourglass showing meanwhile).
 #pragma once
 
 #include <windows.h>
@@ -15,27 +15,22 @@
 // The dropped files' full paths; the drop is finished (its memory freed).
 std::vector<std::string> TakeDroppedFiles(HDROP drop);
 
-class SongListDropTarget : public IBusyView {
+class SongListDropTarget {
  public:
-  // Makes list (the song list of mainWindow) accept files from Explorer.
-  SongListDropTarget(HWND mainWindow, HWND list, SongList& songs, Platform& platform);
-  ~SongListDropTarget() override;
+  // Makes list (the song list of mainWindow) accept files from Explorer;
+  // busy is the main window, which works through each drop's batch.
+  SongListDropTarget(HWND mainWindow, HWND list, SongList& songs, IBusyView& busy, Platform& platform);
+  ~SongListDropTarget();
   SongListDropTarget(const SongListDropTarget&) = delete;
   SongListDropTarget& operator=(const SongListDropTarget&) = delete;
 
-  void SetHourglass(bool on) override;
-  void DoEvents() override;
-
  private:
   static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR id, DWORD_PTR self);
-  static LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR id, DWORD_PTR self);
   void OnDrop(HDROP drop);
 
   HWND main_;
   HWND list_;
-  bool hourglass_ = false;
   Win32MessageSink messages_;
   Win32Importer importer_;
   SongListDrop form_;

@@ -226,7 +226,7 @@ void frmMainWindow::SetTextBlack() { SendMessageA(listView_, LVM_SETTEXTCOLOR, 0
 
 void frmMainWindow::ShowForm() {
   if (platform_ && form_ && !drop_)
-    drop_ = std::make_unique<SongListDropTarget>(hwnd_, listView_, form_->Songs(), *platform_);
+    drop_ = std::make_unique<SongListDropTarget>(hwnd_, listView_, form_->Songs(), *this, *platform_);
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
   SetForegroundWindow(hwnd_);
@@ -252,8 +252,9 @@ void frmMainWindow::ShowFrmExport() {
 }
 
 void frmMainWindow::SetHourglass(bool on) {
-  // The window takes no clicks while it works through the songs, and
-  // still paints and answers.
+  // The window takes no clicks while it works through the songs (made or
+  // exported), and still paints and answers; a drop that started them has
+  // been taken.
   EnableWindow(hwnd_, on ? FALSE : TRUE);
   ShowWaitPointer(on);
   if (!on) SetFocus(listView_);
