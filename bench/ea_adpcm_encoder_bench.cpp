@@ -9,7 +9,7 @@
 #include "bench/song.h"
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/codecs/ea_adpcm_encoder_helper.h"
-#include "converter/codecs/ea_adpcm_encoder_internal.h"
+#include "converter/codecs/ea_adpcm_encoder_kernels.h"
 #include "tests/converter/ea_adpcm_encoder_reference.h"
 
 namespace {

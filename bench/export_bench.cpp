@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
 #include "long_stream.h"
 
 namespace {

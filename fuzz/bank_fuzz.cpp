@@ -2,8 +2,8 @@
 // its WAV file, under a forced mode or none) and searched slot by slot as
 // the import does. The first byte picks the mode, the second a slot.
 #include "converter/containers/bnk.h"
-#include "converter/fatal.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/fatal.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,8 +3,8 @@
 // mode (0: the codec of the stream's own header), the channels and the
 // header kind; the rest is the data that follows the header.
 #include "converter/containers/stream_decode.h"
-#include "converter/fatal.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

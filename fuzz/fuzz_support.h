@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
 
 using FuzzBytes = std::vector<uint8_t>;
 

@@ -6,8 +6,8 @@
 
 #include "common/base/stream_header.h"
 #include "converter/containers/stream_header.h"
-#include "converter/fatal.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
 #include "fuzz_support.h"
 
 namespace {

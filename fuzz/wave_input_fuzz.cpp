@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as the WAV file of an import.
 #include "converter/containers/wav.h"
-#include "converter/fatal.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/fatal.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "converter/codecs/ea_adpcm.h"
-#include "converter/codecs/ea_adpcm_encoder_internal.h"
+#include "converter/codecs/ea_adpcm_encoder_kernels.h"
 
 // What the coded data looks like: one or two channels, and for two whether
 // they are split (all left frames, then all right frames, as EA_ADPCM2

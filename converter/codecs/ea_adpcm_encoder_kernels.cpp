@@ -1,7 +1,7 @@
 // The encoder's lane kernels: a table of one entry per kernel, and the
 // fastest the CPU runs, found once at start-up.
-#include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/codecs/ea_adpcm_encoder_kernel.h"
+#include "converter/codecs/ea_adpcm_encoder_kernels.h"
 #include "converter/codecs/ea_adpcm_encoder_search.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <cstdint>
 
 #include "converter/codecs/ea_adpcm.h"
-#include "converter/codecs/ea_adpcm_encoder_internal.h"
 #include "converter/codecs/ea_adpcm_encoder_kernel.h"
+#include "converter/codecs/ea_adpcm_encoder_kernels.h"
 
 namespace ea_search {
 

@@ -8,9 +8,9 @@
 #include "converter/containers/bnk.h"
 #include "converter/containers/stream_header.h"
 #include "converter/containers/wave_samples.h"
-#include "converter/fatal.h"
-#include "converter/messages.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
+#include "converter/support/messages.h"
 
 namespace {
 

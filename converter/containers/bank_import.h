@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "converter/file_io.h"
+#include "converter/support/file_io.h"
 
 struct ConversionContext;
 

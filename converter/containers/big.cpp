@@ -7,9 +7,9 @@
 #include "converter/containers/stream_decode.h"
 #include "converter/containers/stream_header.h"
 #include "converter/containers/wav.h"
-#include "converter/file_io.h"
-#include "converter/messages.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
+#include "converter/support/messages.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "converter/codecs/ima_adpcm.h"
 #include "converter/codecs/pcm.h"
 #include "converter/containers/wav.h"
-#include "converter/file_io.h"
-#include "converter/messages.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
+#include "converter/support/messages.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "converter/containers/stream_header.h"
 
-#include "converter/context.h"
-#include "converter/fatal.h"
-#include "converter/file_io.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
 
 static_assert(EA_ADPCM == kickora::kCodecEaAdpcm && IMA_ADPCM == kickora::kCodecImaAdpcm &&
                   EA_ADPCM2 == kickora::kCodecEaAdpcm2,

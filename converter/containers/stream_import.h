@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "converter/api/records.h"
 #include "converter/containers/memory_reader.h"
-#include "converter/file_io.h"
-#include "converter/tonepak_api.h"
+#include "converter/support/file_io.h"
 
 struct ConversionContext;
 struct StreamParams;

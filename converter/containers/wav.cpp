@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "converter/fatal.h"
-#include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
 
 namespace {
 

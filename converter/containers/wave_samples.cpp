@@ -6,8 +6,8 @@
 #include <limits>
 #include <vector>
 
-#include "converter/file_io.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "converter/context.h"
-#include "converter/file_io.h"
-#include "converter/messages.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
+#include "converter/support/messages.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ int PatchOffsetTable(ConversionContext& ctx, uint8_t* image, long imageSize, con
   return 0;
 }
 
-ModeResult RunDittyFix(ConversionContext& ctx, const std::string& folder) {
+tonepak::Status RunDittyFix(ConversionContext& ctx, const std::string& folder) {
   const std::string exe = JoinPath(folder, "nhl2k.exe");
   const std::string icd = JoinPath(folder, "nhl2k.icd");
   const char* name = exe.c_str();
@@ -94,7 +94,7 @@ ModeResult RunDittyFix(ConversionContext& ctx, const std::string& folder) {
     file = OpenFile(name, "rb");
     if (!file) {
       ReportCouldNotOpen(ctx, name);
-      return ModeResult::kFailureShowUsage;
+      return tonepak::Status::kFailureShowUsage;
     }
   }
   std::vector<uint8_t> image = ReadWholeFile(file.get());
@@ -107,7 +107,7 @@ ModeResult RunDittyFix(ConversionContext& ctx, const std::string& folder) {
   const int dittiesResult = PatchOffsetTable(ctx, image.data(), imageSize, ditties.c_str(), kDittiesSignature, 8);
   const int hornsResult = PatchOffsetTable(ctx, image.data(), imageSize, horns.c_str(), kHornsSignature, 8);
 
-  if (dittiesResult <= 0 && hornsResult <= 0) return ModeResultOf(dittiesResult == 0 && hornsResult == 0);
+  if (dittiesResult <= 0 && hornsResult <= 0) return tonepak::StatusOf(dittiesResult == 0 && hornsResult == 0);
 
   // The game program is only replaced once the whole new image is on disk,
   // so a full disk or a crash never leaves a broken executable behind.
@@ -118,9 +118,9 @@ ModeResult RunDittyFix(ConversionContext& ctx, const std::string& folder) {
                        replacement.Commit();
   if (!written) {
     ReportCouldNotOpenForWriting(ctx, name);
-    return ModeResult::kFailureShowUsage;
+    return tonepak::Status::kFailureShowUsage;
   }
   ctx.Wrote(name);
   ctx.Print("'%s' patched\n", name);
-  return ModeResult::kSuccess;
+  return tonepak::Status::kSuccess;
 }

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "converter/modes/mode_result.h"
+#include "converter/api/records.h"
+
 
 // Writes the data offsets of the BIGF archive at archivePath into the table
 // that follows signature in image. Returns 1 when at least one table value
@@ -20,4 +21,4 @@ int PatchOffsetTable(ConversionContext& ctx, uint8_t* image, long imageSize, con
 // file could not be read or written (and asks for the usage then) or when a
 // table could not be updated and nothing was written; both tables already
 // matching is success.
-ModeResult RunDittyFix(ConversionContext& ctx, const std::string& folder);
+tonepak::Status RunDittyFix(ConversionContext& ctx, const std::string& folder);

@@ -12,9 +12,9 @@
 #include "converter/containers/stream_decode.h"
 #include "converter/containers/stream_header.h"
 #include "converter/containers/wav.h"
-#include "converter/file_io.h"
-#include "converter/messages.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
+#include "converter/support/messages.h"
 
 namespace {
 
@@ -97,6 +97,6 @@ bool Export(ConversionContext& ctx, const tonepak::ExportRequest& request) {
 
 }  // namespace
 
-ModeResult RunExport(ConversionContext& ctx, const tonepak::ExportRequest& request) {
-  return ModeResultOf(Export(ctx, request));
+tonepak::Status RunExport(ConversionContext& ctx, const tonepak::ExportRequest& request) {
+  return tonepak::StatusOf(Export(ctx, request));
 }

@@ -1,9 +1,8 @@
 // The export mode: streams, banks and archives alike end up as WAV files.
 #pragma once
 
-#include "converter/modes/mode_result.h"
-#include "converter/tonepak_api.h"
+#include "converter/api/records.h"
 
 struct ConversionContext;
 
-ModeResult RunExport(ConversionContext& ctx, const tonepak::ExportRequest& request);
+tonepak::Status RunExport(ConversionContext& ctx, const tonepak::ExportRequest& request);

@@ -6,9 +6,9 @@
 #include "converter/containers/stream_decode.h"
 #include "converter/containers/stream_header.h"
 #include "converter/containers/wav.h"
-#include "converter/context.h"
-#include "converter/file_io.h"
-#include "converter/messages.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
+#include "converter/support/messages.h"
 
 namespace {
 
@@ -46,10 +46,10 @@ bool ExportFirstStream(ConversionContext& ctx, const tonepak::MemoryExportReques
 
 }  // namespace
 
-ModeResult RunExportToMemory(ConversionContext& ctx, const tonepak::MemoryExportRequest& request,
+tonepak::Status RunExportToMemory(ConversionContext& ctx, const tonepak::MemoryExportRequest& request,
                              tonepak::DecodedStream& out) {
   out = tonepak::DecodedStream{};
   const bool ok = ExportFirstStream(ctx, request, out);
   if (!ok) out = tonepak::DecodedStream{};
-  return ModeResultOf(ok);
+  return tonepak::StatusOf(ok);
 }

@@ -11,10 +11,10 @@
 #include "converter/containers/stream_import.h"
 #include "converter/containers/wav.h"
 #include "converter/containers/wave_samples.h"
-#include "converter/fatal.h"
-#include "converter/file_io.h"
-#include "converter/messages.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
+#include "converter/support/messages.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ void ProbeOriginal(ConversionContext& ctx, FILE* original, int slot) {
   ctx.Print("Original file: channels=%d, frequency=%d\n", p.channels, p.frequency);
 }
 
-ModeResult RunImport(ConversionContext& ctx, const tonepak::ImportRequest& request) {
+tonepak::Status RunImport(ConversionContext& ctx, const tonepak::ImportRequest& request) {
   const char* waveName = request.waveFile.c_str();
   const char* destination = request.destination.c_str();
   const char* originalName = request.original.c_str();
@@ -146,5 +146,5 @@ ModeResult RunImport(ConversionContext& ctx, const tonepak::ImportRequest& reque
   }
   wav.reset();
   ctx.Print("encoding successful\n");
-  return ModeResult::kSuccess;
+  return tonepak::Status::kSuccess;
 }

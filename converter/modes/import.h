@@ -3,13 +3,12 @@
 
 #include <cstdio>
 
+#include "converter/api/records.h"
 #include "converter/containers/memory_reader.h"
-#include "converter/modes/mode_result.h"
-#include "converter/tonepak_api.h"
 
 struct ConversionContext;
 
-ModeResult RunImport(ConversionContext& ctx, const tonepak::ImportRequest& request);
+tonepak::Status RunImport(ConversionContext& ctx, const tonepak::ImportRequest& request);
 
 // Examines the original sound: its kind (codecFlags becomes ORIG_PT,
 // ORIG_SCHL or ORIG_BNK, plus EA_ADPCM2 from the header), channels,

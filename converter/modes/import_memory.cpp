@@ -9,10 +9,10 @@
 #include "converter/containers/stream_header.h"
 #include "converter/containers/stream_import.h"
 #include "converter/containers/wave_samples.h"
-#include "converter/context.h"
-#include "converter/fatal.h"
-#include "converter/messages.h"
+#include "converter/context/context.h"
 #include "converter/modes/import.h"
+#include "converter/support/fatal.h"
+#include "converter/support/messages.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ bool ReadLayout(ConversionContext& ctx, const std::vector<uint8_t>& original, to
   return true;
 }
 
-ModeResult RunImportFromMemory(ConversionContext& ctx, const tonepak::MemoryImportRequest& request,
+tonepak::Status RunImportFromMemory(ConversionContext& ctx, const tonepak::MemoryImportRequest& request,
                                std::vector<uint8_t>& bytes) {
   tonepak::StreamLayout read;
   const tonepak::StreamLayout* layout = request.layout ? &*request.layout : nullptr;
@@ -112,5 +112,5 @@ ModeResult RunImportFromMemory(ConversionContext& ctx, const tonepak::MemoryImpo
   std::vector<int32_t> sizes = layout->schl ? UsableSizes(layout->blockBytes) : std::vector<int32_t>{};
   WriteImportedStream(ctx, pcmBytes, input, std::move(sizes), request.destination, bytes);
   ctx.Print("encoding successful\n");
-  return ModeResult::kSuccess;
+  return tonepak::Status::kSuccess;
 }

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "converter/modes/mode_result.h"
-#include "converter/tonepak_api.h"
+#include "converter/api/records.h"
 
 struct ConversionContext;
 
@@ -17,5 +16,5 @@ bool ReadLayout(ConversionContext& ctx, const std::vector<uint8_t>& original, to
 
 // Codes the request's samples into its layout's form; the new stream goes to
 // the destination or, without one, into bytes.
-ModeResult RunImportFromMemory(ConversionContext& ctx, const tonepak::MemoryImportRequest& request,
+tonepak::Status RunImportFromMemory(ConversionContext& ctx, const tonepak::MemoryImportRequest& request,
                                std::vector<uint8_t>& bytes);

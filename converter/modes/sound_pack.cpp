@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "converter/fatal.h"
-#include "converter/file_io.h"
-#include "converter/messages.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
+#include "converter/support/messages.h"
 
 namespace {
 
@@ -47,9 +47,9 @@ void CloseWritten(FILE* file) {
 
 }  // namespace
 
-ModeResult UnpackSounds(ConversionContext& ctx, const tonepak::UnpackRequest& request) {
+tonepak::Status UnpackSounds(ConversionContext& ctx, const tonepak::UnpackRequest& request) {
   if (request.namePrefix.size() > static_cast<size_t>(kDestinationDirChars)) {
-    return ModeResultOf(ReportCouldNotOpen(ctx, request.namePrefix.c_str()));
+    return tonepak::StatusOf(ReportCouldNotOpen(ctx, request.namePrefix.c_str()));
   }
   const std::string& prefix = request.namePrefix;
   const char* packName = request.packFile.c_str();
@@ -93,10 +93,10 @@ ModeResult UnpackSounds(ConversionContext& ctx, const tonepak::UnpackRequest& re
     ctx.Print("%d. %s, %ld bytes\n", static_cast<int>(i), path.c_str(), static_cast<long>(written));
   }
   ctx.Print("operation successfull\n");
-  return ModeResult::kSuccess;
+  return tonepak::Status::kSuccess;
 }
 
-ModeResult PackSounds(ConversionContext& ctx, const tonepak::PackRequest& request) {
+tonepak::Status PackSounds(ConversionContext& ctx, const tonepak::PackRequest& request) {
   const char* packName = request.packFile.c_str();
   MakeWritable(ctx, packName);
   FileHandle pack = OpenFile(packName, "wb");
@@ -104,7 +104,7 @@ ModeResult PackSounds(ConversionContext& ctx, const tonepak::PackRequest& reques
   ctx.Wrote(packName);
   const std::string& prefix = request.folder;
 
-  if (!request.indexFile) return ModeResult::kFailureShowUsage;
+  if (!request.indexFile) return tonepak::Status::kFailureShowUsage;
   const char* indexName = request.indexFile->c_str();
   std::vector<int32_t> index;
   index.reserve(kMaxPackEntries);
@@ -144,5 +144,5 @@ ModeResult PackSounds(ConversionContext& ctx, const tonepak::PackRequest& reques
 
   ctx.Print("new sound packfile '%s' created, size %d bytes, %d entries\n", packName, static_cast<int>(total),
               static_cast<int>(index.size()));
-  return ModeResult::kSuccess;
+  return tonepak::Status::kSuccess;
 }

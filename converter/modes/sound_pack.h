@@ -2,11 +2,10 @@
 // again from them.
 #pragma once
 
-#include "converter/modes/mode_result.h"
-#include "converter/tonepak_api.h"
+#include "converter/api/records.h"
 
 struct ConversionContext;
 
-ModeResult UnpackSounds(ConversionContext& ctx, const tonepak::UnpackRequest& request);
+tonepak::Status UnpackSounds(ConversionContext& ctx, const tonepak::UnpackRequest& request);
 // Asks for the usage when the request names no index file.
-ModeResult PackSounds(ConversionContext& ctx, const tonepak::PackRequest& request);
+tonepak::Status PackSounds(ConversionContext& ctx, const tonepak::PackRequest& request);

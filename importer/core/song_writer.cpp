@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/base/byte_order.h"
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
 #include "importer/core/file_ops.h"
 
 namespace tunegrab {

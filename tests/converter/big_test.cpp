@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/file_io.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 

@@ -3,9 +3,9 @@
 
 #include "bank_builder.h"
 #include "converter/containers/bnk.h"
-#include "converter/fatal.h"
-#include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 

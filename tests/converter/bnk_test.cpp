@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <optional>
 
+#include "bank_builder.h"
 #include "converter/codecs/ea_adpcm.h"
 #include "converter/containers/bnk.h"
-#include "converter/fatal.h"
-#include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
-#include "bank_builder.h"
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "converter/file_io.h"
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
+#include "converter/support/file_io.h"
 #include "import_test_support.h"
 
 using namespace import_test;

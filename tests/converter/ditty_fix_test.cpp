@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "converter/console/command_line.h"
+#include "converter/context/context.h"
 #include "converter/modes/ditty_fix.h"
-#include "converter/file_io.h"
-#include "converter/command_line.h"
-#include "converter/context.h"
+#include "converter/support/file_io.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "converter/codecs/ea_adpcm.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
 #include "support/test_files.h"
 
 namespace {

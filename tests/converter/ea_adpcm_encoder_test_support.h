@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "converter/codecs/ea_adpcm.h"
-#include "converter/codecs/ea_adpcm_encoder_internal.h"
-#include "converter/fatal.h"
-#include "converter/state.h"
+#include "converter/codecs/ea_adpcm_encoder_kernels.h"
+#include "converter/context/state.h"
+#include "converter/support/fatal.h"
 #include "ea_adpcm_encoder_reference.h"
 
 namespace encoder_test {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <numbers>
 
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "converter/file_io.h"
+#include "converter/support/file_io.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
+#include "converter/api/tonepak_api.h"
 #include "converter/codecs/ea_adpcm_encoder.h"
 #include "converter/containers/bank_import.h"
-#include "converter/state.h"
-#include "converter/tonepak_api.h"
+#include "converter/context/state.h"
 #include "import_test_support.h"
 
 using namespace import_test;

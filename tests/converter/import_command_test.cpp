@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "converter/file_io.h"
+#include "converter/context/context.h"
 #include "converter/modes/import.h"
-#include "converter/context.h"
+#include "converter/support/file_io.h"
 #include "import_test_support.h"
 
 using namespace import_test;

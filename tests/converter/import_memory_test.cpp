@@ -4,7 +4,7 @@
 // itself, and the result in memory equal to the file.
 #include <gtest/gtest.h>
 
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
 #include "import_test_support.h"
 
 using namespace import_test;

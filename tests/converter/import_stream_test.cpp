@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "converter/codecs/ea_adpcm_encoder.h"
-#include "converter/file_io.h"
+#include "converter/console/tonepak.h"
 #include "converter/containers/stream_import.h"
-#include "converter/context.h"
-#include "converter/tonepak.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
 #include "import_test_support.h"
 
 using namespace import_test;

@@ -2,9 +2,9 @@
 // counts that follow the converted data, reads that span calls.
 #include <gtest/gtest.h>
 
-#include "converter/file_io.h"
 #include "converter/containers/wave_samples.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
 #include "import_test_support.h"
 
 using namespace import_test;

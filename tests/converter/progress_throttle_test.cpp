@@ -2,7 +2,7 @@
 // always shows; anywhere else every line is kept as it was.
 #include <gtest/gtest.h>
 
-#include "converter/progress_throttle.h"
+#include "converter/console/progress_throttle.h"
 
 namespace {
 

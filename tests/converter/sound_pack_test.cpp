@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/file_io.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "converter/tonepak.h"
+#include "converter/console/tonepak.h"
 #include "kickora_version.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"

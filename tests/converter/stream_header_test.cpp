@@ -5,9 +5,9 @@
 
 #include "common/base/stream_header.h"
 #include "converter/containers/stream_header.h"
-#include "converter/fatal.h"
-#include "converter/file_io.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 

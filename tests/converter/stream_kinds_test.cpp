@@ -6,8 +6,8 @@
 
 #include "converter/containers/stream_decode.h"
 #include "converter/containers/stream_header.h"
-#include "converter/file_io.h"
-#include "converter/context.h"
+#include "converter/context/context.h"
+#include "converter/support/file_io.h"
 #include "support/ea_streams.h"
 #include "support/test_files.h"
 

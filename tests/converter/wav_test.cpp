@@ -3,9 +3,9 @@
 #include <string>
 
 #include "converter/containers/wav.h"
-#include "converter/fatal.h"
-#include "converter/file_io.h"
-#include "converter/state.h"
+#include "converter/context/state.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
 #include "support/test_files.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "converter/file_io.h"
+#include "converter/support/file_io.h"
 #include "support/ea_streams.h"
 #include "support/run_program.h"
 #include "support/test_files.h"

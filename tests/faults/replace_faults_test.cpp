@@ -19,8 +19,8 @@
 #include <functional>
 #include <string>
 
+#include "converter/console/tonepak.h"
 #include "converter/import_test_support.h"
-#include "converter/tonepak.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
 #include "support/test_files.h"

@@ -13,7 +13,7 @@
 #include <unistd.h>
 #endif
 
-#include "converter/command_line.h"
+#include "converter/console/command_line.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
 
 namespace tonepak {
 

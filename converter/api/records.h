@@ -1,16 +1,13 @@
-// The converter as a library: one function per mode, each taking a request
-// record and returning a result record. A conversion keeps its state in the
-// context the caller passes in (never in globals), so any number of
-// conversions may run at once, each with its own context.
+// The records the converter's library takes and gives: one request record
+// per mode, the result record, and the stream layout an import from memory
+// may be given. Plain data that depends on nothing, so the face
+// (tonepak_api.h), the modes and the containers all share them.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "converter/codecs/ea_adpcm_encoder_internal.h"
 
 namespace tonepak {
 
@@ -22,6 +19,8 @@ enum class Status {
   kFailure,
   kFailureShowUsage,  // failure after which the console program prints its usage
 };
+
+inline Status StatusOf(bool succeeded) { return succeeded ? Status::kSuccess : Status::kFailure; }
 
 // A stream decoded into memory: 16-bit samples, interleaved.
 struct DecodedStream {
@@ -42,15 +41,6 @@ struct Result {
   std::string Text() const;
 };
 
-// What a caller may set for the conversions it runs.
-struct Options {
-  // Each message is handed to this the moment it is printed (progress lines
-  // included), beside being kept in the result.
-  std::function<void(const std::string&)> echo;
-  // The encoder's candidate kernel; every kernel gives the same bytes.
-  EaAdpcmKernel kernel = DetectedEaAdpcmKernel();
-};
-
 // Export: every stream of a music file (SCHl, self-sized PT, KWK/TMpl,
 // 1SNh/EACS), every sample of a BNK bank, or every stream of every entry of
 // a BIG archive, to 16-bit WAV files.
@@ -60,7 +50,6 @@ struct ExportRequest {
   std::string bankFolder;      // bank samples; empty: the current directory
   long forcedMode = 0;         // 1 to 6 force the data blocks' coding; 0 or less: none
 };
-Result Export(const ExportRequest& request, const Options& options = {});
 
 // Export into memory: the first stream of a music file (SCHl, self-sized PT,
 // KWK/TMpl, 1SNh/EACS) decoded into the result's samples, the samples the
@@ -70,7 +59,6 @@ struct MemoryExportRequest {
   std::string musicFile;
   long forcedMode = 0;  // as the export's
 };
-Result DecodeStreamToMemory(const MemoryExportRequest& request, const Options& options = {});
 
 // Import: a 16-bit WAV file re-encoded in the coding of an existing stream or
 // bank sample (the original) and written to the destination, which is
@@ -81,7 +69,6 @@ struct ImportRequest {
   std::string original;
   std::optional<long long> bankSample;  // counted from 1; a bank original needs it
 };
-Result Import(const ImportRequest& request, const Options& options = {});
 
 // What an import needs to know of a stream original: its kind, its "PT"
 // header and the PCM bytes each of its data blocks codes.
@@ -97,10 +84,6 @@ struct StreamLayout {
   bool hasDataBlock = false;        // an SCHl original holds at least one data block
 };
 
-// Reads an SCHl or bare "PT" original as the import does; false for any
-// other kind and for a header the import would refuse.
-bool ReadStreamLayout(const std::vector<uint8_t>& original, StreamLayout& layout);
-
 // Import from memory: 16-bit samples (interleaved, at their own rate and
 // channel count, converted as a WAV file's would be) re-encoded in the
 // coding of a stream original given by its bytes or by a layout record.
@@ -112,7 +95,6 @@ struct MemoryImportRequest {
   std::vector<uint8_t> original;
   std::string destination;             // replaced once complete; empty: the bytes go into the result
 };
-Result ImportFromMemory(const MemoryImportRequest& request, const Options& options = {});
 
 // Unpack: a sound pack file and its index into numbered files.
 struct UnpackRequest {
@@ -120,7 +102,6 @@ struct UnpackRequest {
   std::string indexFile;
   std::string namePrefix;  // put before each "NNN.asf"; empty: the current directory
 };
-Result Unpack(const UnpackRequest& request, const Options& options = {});
 
 // Pack: the numbered files "<folder>000.asf", ... into a sound pack file and
 // its index. Without an index file the pack is created empty and the usage
@@ -130,13 +111,11 @@ struct PackRequest {
   std::string packFile;
   std::optional<std::string> indexFile;
 };
-Result Pack(const PackRequest& request, const Options& options = {});
 
 // The NHL 2000 ditty fix: the offsets of the rebuilt ditty archives written
 // into the game program, all in the given folder.
 struct DittyFixRequest {
   std::string folder;  // empty: the current directory
 };
-Result DittyFix(const DittyFixRequest& request, const Options& options = {});
 
 }  // namespace tonepak

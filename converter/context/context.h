@@ -12,9 +12,9 @@
 
 #include "converter/codecs/decode_events.h"
 #include "converter/codecs/ea_adpcm_encoder_helper.h"
-#include "converter/codecs/ea_adpcm_encoder_internal.h"
-#include "converter/import_state.h"
-#include "converter/state.h"
+#include "converter/codecs/ea_adpcm_encoder_kernels.h"
+#include "converter/context/import_state.h"
+#include "converter/context/state.h"
 
 struct ConversionContext {
   // Options of the run.

@@ -1,4 +1,4 @@
-#include "converter/context.h"
+#include "converter/context/context.h"
 
 #include <cstdarg>
 #include <cstdio>

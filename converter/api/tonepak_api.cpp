@@ -1,31 +1,19 @@
-#include "converter/tonepak_api.h"
+#include "converter/api/tonepak_api.h"
 
 #include <utility>
 
-#include "converter/context.h"
-#include "converter/fatal.h"
+#include "converter/context/context.h"
 #include "converter/modes/ditty_fix.h"
 #include "converter/modes/export.h"
 #include "converter/modes/export_memory.h"
 #include "converter/modes/import.h"
 #include "converter/modes/import_memory.h"
 #include "converter/modes/sound_pack.h"
+#include "converter/support/fatal.h"
 
 namespace tonepak {
 
 namespace {
-
-Status StatusOf(ModeResult result) {
-  switch (result) {
-    case ModeResult::kSuccess:
-      return Status::kSuccess;
-    case ModeResult::kFailureShowUsage:
-      return Status::kFailureShowUsage;
-    case ModeResult::kFailure:
-      break;
-  }
-  return Status::kFailure;
-}
 
 // Runs one mode in a fresh context; a fatal error ends the mode with its
 // message as the last one printed.
@@ -36,7 +24,7 @@ Result RunInContext(const Options& options, Mode mode) {
   ctx.kernel = options.kernel;
   Result result;
   try {
-    result.status = StatusOf(mode(ctx, result));
+    result.status = mode(ctx, result);
   } catch (const FatalError& error) {
     ctx.Put(std::string(error.what()) + (error.appendNewline ? "\n" : ""));
     result.status = Status::kFailure;

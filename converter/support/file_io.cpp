@@ -1,4 +1,4 @@
-#include "converter/file_io.h"
+#include "converter/support/file_io.h"
 
 #include <cstring>
 

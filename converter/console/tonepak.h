@@ -1,5 +1,5 @@
 // The console program: it turns the command line into the request of one
-// mode (converter/tonepak_api.h), prints the mode's messages as they come,
+// mode (converter/api/tonepak_api.h), prints the mode's messages as they come,
 // the banner and the usage when the mode asks for it, and returns the exit
 // status.
 #pragma once

@@ -1,8 +1,8 @@
-#include "converter/messages.h"
+#include "converter/support/messages.h"
 
-#include "converter/context.h"
-#include "converter/fatal.h"
-#include "converter/file_io.h"
+#include "converter/context/context.h"
+#include "converter/support/fatal.h"
+#include "converter/support/file_io.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "converter/fatal.h"
+#include "converter/support/fatal.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,13 +1,13 @@
-#include "converter/command_line.h"
+#include "converter/console/command_line.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
 #include "common/base/ascii.h"
-#include "converter/state.h"
-#include "converter/text.h"
-#include "converter/tonepak.h"
+#include "converter/console/text.h"
+#include "converter/console/tonepak.h"
+#include "converter/context/state.h"
 
 namespace tonepak {
 

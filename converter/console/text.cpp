@@ -1,4 +1,4 @@
-#include "converter/text.h"
+#include "converter/console/text.h"
 
 #include <cctype>
 #include <climits>

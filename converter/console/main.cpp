@@ -1,3 +1,3 @@
-#include "converter/tonepak.h"
+#include "converter/console/tonepak.h"
 
 int main(int argc, char** argv) { return RunTonepak(argc, argv); }

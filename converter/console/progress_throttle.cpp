@@ -1,4 +1,4 @@
-#include "converter/progress_throttle.h"
+#include "converter/console/progress_throttle.h"
 
 bool ProgressThrottle::IsProgressLine(const std::string& message) {
   return !message.empty() && message.back() == '\r' && message.find('\n') == std::string::npos;

@@ -1,4 +1,4 @@
-#include "converter/tonepak.h"
+#include "converter/console/tonepak.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,9 +16,9 @@
 #include <unistd.h>
 #endif
 
-#include "converter/command_line.h"
-#include "converter/progress_throttle.h"
-#include "converter/text.h"
+#include "converter/console/command_line.h"
+#include "converter/console/progress_throttle.h"
+#include "converter/console/text.h"
 #include "kickora_version.h"
 
 namespace {
