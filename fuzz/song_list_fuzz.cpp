@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fs.AddFile(SongListPath(), std::vector<uint8_t>(data, data + size));
   const std::vector<std::string> songs{"anthem.str", "Goal.str", ".str", "12345678.str", "crowd.str"};
   for (const std::string& song : songs) {
-    if (song != "crowd.str") fs.AddFile(MusicFolder() + song);
+    if (song != "crowd.str") fs.AddFile(MusicFolder(GameFolder) + song);
   }
   for (bool verify : {false, true}) {
     FakeSongList list(songs);

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   GameFolder = "C:\\Games\\FIFA 2001";
   FakeFileSystem fs;
   fs.caseInsensitive = true;
-  for (const char* song : {"anthem.str", "song.str", "Ole.str"}) fs.AddFile(MusicFolder() + song);
+  for (const char* song : {"anthem.str", "song.str", "Ole.str"}) fs.AddFile(MusicFolder(GameFolder) + song);
   const std::string input = "D:\\My Music\\Ol\xE9.m4a";
   fs.AddFile(input, std::vector<uint8_t>(data, data + size));
   const std::string name = SuggestedSongName(fs, input);

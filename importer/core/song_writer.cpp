@@ -1,9 +1,7 @@
 #include "importer/core/song_writer.h"
 
 #include <cmath>
-#include <cstring>
 
-#include "common/base/byte_order.h"
 #include "converter/api/tonepak_api.h"
 #include "importer/core/file_ops.h"
 
@@ -27,28 +25,6 @@ std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain) {
     s = s > 32767.0f ? 32767.0f : s < -32768.0f ? -32768.0f : s;
     out.push_back(static_cast<int16_t>(s));
   }
-  return out;
-}
-
-std::vector<uint8_t> Pcm16Wav(const Audio& audio, double gain) {
-  const std::vector<int16_t> samples = Pcm16Samples(audio, gain);
-  const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-  const uint32_t channels = static_cast<uint32_t>(audio.channels), rate = static_cast<uint32_t>(audio.rate);
-  std::vector<uint8_t> out(44 + static_cast<size_t>(dataBytes));
-  uint8_t* h = out.data();
-  std::memcpy(h, "RIFF", 4);
-  kickora::PutU32LE(h + 4, 36 + dataBytes);
-  std::memcpy(h + 8, "WAVEfmt ", 8);
-  kickora::PutU32LE(h + 16, 16);
-  kickora::PutU16LE(h + 20, 1);
-  kickora::PutU16LE(h + 22, channels);
-  kickora::PutU32LE(h + 24, rate);
-  kickora::PutU32LE(h + 28, rate * channels * 2);
-  kickora::PutU16LE(h + 32, channels * 2);
-  kickora::PutU16LE(h + 34, 16);
-  std::memcpy(h + 36, "data", 4);
-  kickora::PutU32LE(h + 40, dataBytes);
-  for (size_t i = 0; i < samples.size(); ++i) kickora::PutU16LE(h + 44 + 2 * i, static_cast<uint16_t>(samples[i]));
   return out;
 }
 

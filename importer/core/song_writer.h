@@ -11,8 +11,6 @@ namespace tunegrab {
 
 // 16-bit samples of audio scaled by gain (rounded, saturated).
 std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain);
-// The same as the bytes of a 16-bit PCM WAV file.
-std::vector<uint8_t> Pcm16Wav(const Audio& audio, double gain);
 
 // Decodes the first stream of a song with the converter's export into
 // memory (no file is written), as samples in -1..1.

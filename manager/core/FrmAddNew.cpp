@@ -37,7 +37,7 @@ bool FrmAddNew::CheckInput(const std::string& text1, const std::string& text2) {
     messages_.Show("Please type the name you want to save the file with.", MessageIcon::Critical);
     return false;
   }
-  if (FileExists(platform_.fs, MusicFolder() + text2 + ".str")) {
+  if (FileExists(platform_.fs, MusicFolder(GameFolder) + text2 + ".str")) {
     messages_.Show("The file " + text2 + ".str already exists! Please choose a different name.",
                    MessageIcon::Exclamation);
     return false;

@@ -53,4 +53,4 @@ std::string ProgramFile(const std::string& programFolder, const std::string& nam
 // The game's music folder, where its songs and music.inf lie, with a
 // trailing backslash: <game folder>\data\audio\music\ (one backslash
 // after a root such as "D:\"). Every path into the folder starts here.
-std::string MusicFolder(const std::string& gameFolder = GameFolder);
+std::string MusicFolder(const std::string& gameFolder);

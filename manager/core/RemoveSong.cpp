@@ -20,7 +20,7 @@ bool IsRemovableSong(const std::string& song) {
 }
 
 bool MoveSongToRecycleBin(IFileSystem& fs, const std::string& song) {
-  const std::string path = MusicFolder() + song;
+  const std::string path = MusicFolder(GameFolder) + song;
   ShellOpOutcome outcome =
       fs.ShellFileOperation(FO_DELETE_CODE, BuildSourceList({path}), "", RecycleFlags);
   // The shell's result alone does not prove it: the file must be gone.
@@ -95,7 +95,7 @@ RemoveOutcome RemoveSongs(SongList& songs, Platform& platform, IQuestion& questi
   std::vector<std::string> paths;
   for (const std::string& name : names) {
     if (beforeMove) beforeMove(name);
-    paths.push_back(MusicFolder() + name);
+    paths.push_back(MusicFolder(GameFolder) + name);
   }
   platform.fs.ShellFileOperation(FO_DELETE_CODE, BuildSourceList(paths), "", RecycleFlags);
   // The shell's word alone proves nothing: each file must be gone.

@@ -13,11 +13,11 @@ constexpr const char* NoReason = "An error occurred during the operation.";
 
 std::string ProducedSongFile(const std::string& inputFile) {
   const std::string name = importer_window::ProducedSongName(FileNamePart(inputFile));
-  return name.empty() ? "" : MusicFolder() + name;
+  return name.empty() ? "" : MusicFolder(GameFolder) + name;
 }
 
 std::string NewSongFile(const std::string& songName) {
-  return MusicFolder() + songName + ".str";
+  return MusicFolder(GameFolder) + songName + ".str";
 }
 
 ImportOutcome ImportSong(IImporter& importer, Platform& platform, const std::string& inputFile,
@@ -31,7 +31,7 @@ ImportOutcome ImportSong(IImporter& importer, Platform& platform, const std::str
   ImporterSession session(importer);
   outcome.started = session.Open(ProgramFile(platform.programFolder, ImporterProgramName));
   if (outcome.started != ImporterStart::Started) return outcome;
-  std::string folder = MusicFolder();
+  std::string folder = MusicFolder(GameFolder);
   folder.pop_back();  // the importer is given the folder without its trailing backslash
   const bool converted = session.Convert(inputFile, folder);
   outcome.made = converted && IsNewFile(before, importer.Stamp(produced)) &&

@@ -44,7 +44,7 @@ void SongListCommands::Choose(SongMenuCommand command) {
     case SongMenuCommand::Delete: Delete(); break;
     case SongMenuCommand::OpenFolder:
       if (state.openFolder) {
-        std::string folder = MusicFolder();
+        std::string folder = MusicFolder(GameFolder);
         folder.pop_back();  // Explorer is given the folder without its trailing backslash
         platform_.shell.OpenDocument(main_.Hwnd(), folder);
       }

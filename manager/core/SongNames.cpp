@@ -116,7 +116,7 @@ std::string SongNameFromLetters(const std::string& letters) {
 }
 
 bool SongNameTaken(IFileSystem& fs, const std::string& name) {
-  return IsDeviceName(name) || FileExists(fs, MusicFolder() + name + ".str");
+  return IsDeviceName(name) || FileExists(fs, MusicFolder(GameFolder) + name + ".str");
 }
 
 std::string FreeSongName(IFileSystem& fs, const std::string& name) {

@@ -100,7 +100,7 @@ bool frmMain::Form_Load() {
     if (error.Number == ErrPathNotFound) {
       DisableSongCommands();
       platform_.messages.Show(
-          "An error occurred while accessing " + MusicFolder() + "\r\n" +
+          "An error occurred while accessing " + MusicFolder(GameFolder) + "\r\n" +
               "Please make sure that you choose to do the 'full installation' of the game "
               "during the FIFA 2001's setup. See readme.txt for more info.",
           MessageIcon::Critical);

@@ -14,7 +14,7 @@ std::string SelectedSong;
 
 void ToggleCheck(SongList& list, int16_t index) { list.Toggle(index); }
 
-std::string SongListPath() { return MusicFolder() + SongListFileName; }
+std::string SongListPath() { return MusicFolder(GameFolder) + SongListFileName; }
 
 std::string SongName(const std::string& fileName) {
   return fileName.size() > 4 ? fileName.substr(0, fileName.size() - 4) : std::string();
@@ -42,12 +42,12 @@ std::string SongLength(IFileSystem& fs, const std::string& path) {
 }
 
 std::vector<std::string> FillSongList(SongList& list, IFileSystem& fs) {
-  std::vector<std::string> names = fs.ListFiles(MusicFolder(), "*.str");
+  std::vector<std::string> names = fs.ListFiles(MusicFolder(GameFolder), "*.str");
   SortLikeFileList(names);
   std::vector<Song> songs;
   for (const std::string& name : names) {
     // Files whose names begin with "1" are the game's own, never listed.
-    if (!name.empty() && name[0] != '1') songs.push_back({name, false, SongLength(fs, MusicFolder() + name)});
+    if (!name.empty() && name[0] != '1') songs.push_back({name, false, SongLength(fs, MusicFolder(GameFolder) + name)});
   }
   list.Replace(std::move(songs), names);
   return names;
@@ -67,7 +67,7 @@ bool ReadSongList(SongList& list, IFileSystem& fs, bool verifyFiles) {
     std::string lowerName = LowerAscii(name);
     for (int i = 0; i < list.Count(); ++i) {
       if (LowerAscii(SongName(list.At(i).fileName)) != lowerName) continue;
-      if (!verifyFiles || FileExists(fs, MusicFolder() + name + ".str")) {
+      if (!verifyFiles || FileExists(fs, MusicFolder(GameFolder) + name + ".str")) {
         ToggleCheck(list, static_cast<int16_t>(i));
       } else {
         missing = true;
@@ -105,7 +105,7 @@ bool WriteSongList(SongList& list, IFileSystem& fs, IMessageSink& messages) {
   }
 
   const std::string path = SongListPath();
-  const std::string temp = MusicFolder() + SongListTempName;
+  const std::string temp = MusicFolder(GameFolder) + SongListTempName;
   try {
     std::vector<uint8_t> bytes = BuildSongListFile(list, messages);
     fs.WriteAll(temp, bytes);

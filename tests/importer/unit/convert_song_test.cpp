@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "converter/import_test_support.h"
 #include "importer/core/file_ops.h"
 #include "importer/core/loudness.h"
 #include "importer/core/song_template.h"
@@ -23,6 +24,11 @@ Audio Music(int rate, int channels, double seconds, double level) {
       a.samples[static_cast<size_t>(i * channels + c)] +=
           static_cast<float>(level * 0.5 * std::sin(2 * kTestPi * 1500 * i / rate)) + noise(random);
   return a;
+}
+
+// The bytes of a 16-bit WAV file of audio.
+std::vector<uint8_t> WavOf(const Audio& audio) {
+  return import_test::WaveFile(audio.channels, audio.rate, Pcm16Samples(audio, 1.0));
 }
 
 // The converter's export into memory: an ".asf" song gets no WAV beside it.
@@ -73,7 +79,7 @@ class ConvertSongTest : public testing::Test {
 
 TEST_F(ConvertSongTest, MatchesTheTemplatesLoudnessAndLengthFromAWav) {
   const std::string input = JoinPath(work, "My Song.wav");
-  ASSERT_TRUE(WriteWholeFile(input, Pcm16Wav(Music(44100, 2, 5, 0.6), 1.0)));
+  ASSERT_TRUE(WriteWholeFile(input, WavOf(Music(44100, 2, 5, 0.6))));
   ConvertResult result = Convert(input);
   ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
   EXPECT_EQ(result.templateName, "anthem.str");
@@ -96,7 +102,7 @@ TEST_F(ConvertSongTest, WithoutATemplateTheBuiltInLayoutAndMinus16Lufs) {
   before = FolderFiles(music);
   std::sort(before.begin(), before.end());
   const std::string input = JoinPath(work, "quiet.wav");
-  ASSERT_TRUE(WriteWholeFile(input, Pcm16Wav(Music(48000, 1, 4, 0.05), 1.0)));
+  ASSERT_TRUE(WriteWholeFile(input, WavOf(Music(48000, 1, 4, 0.05))));
   ConvertResult result = Convert(input);
   ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
   EXPECT_EQ(result.templateName, "");
@@ -126,14 +132,14 @@ TEST_F(ConvertSongTest, WithoutATemplateTheBuiltInLayoutAndMinus16Lufs) {
 }
 
 TEST_F(ConvertSongTest, FailuresLeaveNothingNew) {
-  std::vector<uint8_t> wav = Pcm16Wav(Music(44100, 2, 2, 0.5), 1.0);
+  std::vector<uint8_t> wav = WavOf(Music(44100, 2, 2, 0.5));
   wav.resize(wav.size() / 2);
   const std::string truncated = JoinPath(work, "cut.wav");
   ASSERT_TRUE(WriteWholeFile(truncated, wav));
   const std::string text = JoinPath(work, "notes.mp3");
   ASSERT_TRUE(WriteWholeFile(text, std::vector<uint8_t>(3000, 'a')));
   const std::string shortName = JoinPath(work, ".wav");
-  ASSERT_TRUE(WriteWholeFile(shortName, Pcm16Wav(Music(44100, 2, 1, 0.5), 1.0)));
+  ASSERT_TRUE(WriteWholeFile(shortName, WavOf(Music(44100, 2, 1, 0.5))));
 
   for (const std::string& input : {truncated, text, shortName, JoinPath(work, "missing.wav")}) {
     ConvertResult result = Convert(input);

@@ -114,7 +114,7 @@ TEST(MusicFolder, LiesUnderTheGameFolderWithOneBackslashBetweenEvenAtARoot) {
   EXPECT_EQ(MusicFolder("D:\\"), "D:\\data\\audio\\music\\");
   const std::string saved = GameFolder;
   GameFolder = "D:\\";
-  EXPECT_EQ(MusicFolder(), "D:\\data\\audio\\music\\");
+  EXPECT_EQ(MusicFolder(GameFolder), "D:\\data\\audio\\music\\");
   EXPECT_EQ(SongListPath(), "D:\\data\\audio\\music\\music.inf");
   GameFolder = saved;
 }
