@@ -23,5 +23,8 @@ void FinishWavHeader(FILE* wav, const StreamParams& p, uint32_t dataBytes);
 
 // Checks an input WAV, sets the params' channels and waveFrequency and
 // leaves the file at the first sample byte. Returns the data byte count.
-// Failures are fatal.
+// Failures are fatal. This is not the base library's chunk reader: the
+// import takes the format from its fixed place behind the RIFF header and
+// looks for the "data" tag byte by byte, so it takes (and refuses, with
+// its own messages) other files than a chunk walk would.
 int32_t ReadWaveInput(FILE* wav, StreamParams& p);

@@ -5,13 +5,6 @@
 
 namespace tunegrab {
 
-size_t MemorySource::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
-  if (offset >= bytes_.size()) return 0;
-  size_t n = static_cast<size_t>(std::min<uint64_t>(count, bytes_.size() - offset));
-  std::memcpy(out, bytes_.data() + offset, n);
-  return n;
-}
-
 namespace {
 
 bool SeekTo(std::FILE* file, uint64_t offset) {

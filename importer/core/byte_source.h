@@ -1,5 +1,6 @@
 // Random-access reading of an input file, from memory or from disk, with
-// every read bounded by the file's size.
+// every read bounded by the file's size (the interface and the memory
+// source come from the base library; the file source opens the file).
 #pragma once
 
 #include <cstdint>
@@ -7,28 +8,13 @@
 #include <vector>
 
 #include "common/base/byte_order.h"
+#include "common/base/random_access.h"
 
 namespace tunegrab {
 
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  virtual uint64_t Size() const = 0;
-  // Reads up to count bytes at offset; returns how many were read.
-  virtual size_t ReadAt(uint64_t offset, uint8_t* out, size_t count) = 0;
-  // True when exactly count bytes were read.
-  bool ReadExactAt(uint64_t offset, uint8_t* out, size_t count) { return ReadAt(offset, out, count) == count; }
-};
-
-class MemorySource : public ByteSource {
- public:
-  explicit MemorySource(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-  uint64_t Size() const override { return bytes_.size(); }
-  size_t ReadAt(uint64_t offset, uint8_t* out, size_t count) override;
-
- private:
-  const std::vector<uint8_t>& bytes_;
-};
+// Sources in memory and the interface, from the base library.
+using ByteSource = kickora::RandomAccessSource;
+using MemorySource = kickora::InMemorySource;
 
 class FileSource : public ByteSource {
  public:

@@ -5,27 +5,18 @@
 
 #include <cstdint>
 
+#include "common/base/wav_reader.h"
 #include "importer/core/audio.h"
 #include "importer/core/byte_source.h"
 
 namespace tunegrab {
 
-enum class WavCoding { Pcm, Float };
+// The layout and the RIFF WAVE test of the base library's WAV reader.
+using kickora::LooksLikeWav;
+using kickora::WavLayout;
 
-struct WavLayout {
-  WavCoding coding = WavCoding::Pcm;
-  int bits = 0;
-  int channels = 0;
-  int rate = 0;
-  int blockAlign = 0;
-  uint64_t dataOffset = 0;
-  uint64_t dataBytes = 0;  // whole frames only
-};
-
-// True when the first bytes are those of a RIFF WAVE file.
-bool LooksLikeWav(ByteSource& source);
-
-// Finds "fmt " and "data" and checks that this importer can read them.
+// Finds "fmt " and "data" and checks that this importer can read them
+// (dataBytes: whole frames of a data chunk that the file holds whole).
 Outcome ReadWavLayout(ByteSource& source, WavLayout& layout);
 
 // Passes every frame of the data chunk to sink, in chunks.

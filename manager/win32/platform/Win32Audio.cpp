@@ -72,7 +72,7 @@ AudioStart Win32WaveOut::Play(const std::string& wavPath) {
     Stop();
     return AudioStart::Failed;
   }
-  remaining_ = layout->dataSize;
+  remaining_ = layout->dataBytes;
 
   if (waveOutGetNumDevs() == 0) {
     Stop();
@@ -81,10 +81,10 @@ AudioStart Win32WaveOut::Play(const std::string& wavPath) {
   WAVEFORMATEX format{};
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = layout->channels;
-  format.nSamplesPerSec = layout->sampleRate;
-  format.nAvgBytesPerSec = layout->bytesPerSecond;
+  format.nSamplesPerSec = layout->rate;
+  format.nAvgBytesPerSec = layout->byteRate;
   format.nBlockAlign = layout->blockAlign;
-  format.wBitsPerSample = layout->bitsPerSample;
+  format.wBitsPerSample = layout->bits;
   MMRESULT opened = waveOutOpen(&device_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(window_),
                                 0, CALLBACK_WINDOW);
   if (opened != MMSYSERR_NOERROR) {
@@ -96,7 +96,7 @@ AudioStart Win32WaveOut::Play(const std::string& wavPath) {
   // Four buffers of a quarter of a second each: the first sound leaves at
   // once, and the device always has the next piece in hand.
   const size_t piece = std::max<size_t>(layout->blockAlign,
-                                        layout->bytesPerSecond / 4 / layout->blockAlign * layout->blockAlign);
+                                        layout->byteRate / 4 / layout->blockAlign * layout->blockAlign);
   for (Buffer& buffer : buffers_) buffer.bytes.resize(piece);
   bool first = Queue(buffers_[0]);
   if (!first && remaining_ > 0) {

@@ -45,10 +45,10 @@ TEST(WavLayoutTest, FindsTheFormatAndTheDataOfTheConvertersHeaderAndAfterOtherCh
   auto layout = FindWavLayout(head, head.size() + 8000);
   ASSERT_TRUE(layout);
   EXPECT_EQ(layout->channels, 2);
-  EXPECT_EQ(layout->sampleRate, 22050u);
+  EXPECT_EQ(layout->rate, 22050u);
   EXPECT_EQ(layout->blockAlign, 4);
   EXPECT_EQ(layout->dataOffset, 44u);
-  EXPECT_EQ(layout->dataSize, 8000u);
+  EXPECT_EQ(layout->dataBytes, 8000u);
 
   head = Wav(1, 44100, 100, true);
   layout = FindWavLayout(head, head.size() + 100);
@@ -62,7 +62,7 @@ TEST(WavLayoutTest, NeverReachesPastTheFileAndRefusesWhatItCannotPlay) {
   std::vector<uint8_t> head = Wav(2, 22050, 0xFFFFFFF0u);
   auto layout = FindWavLayout(head, head.size() + 1003);
   ASSERT_TRUE(layout);
-  EXPECT_EQ(layout->dataSize, 1000u);
+  EXPECT_EQ(layout->dataBytes, 1000u);
 
   EXPECT_FALSE(FindWavLayout(Wav(0, 22050, 10), 100)) << "no channels";
   EXPECT_FALSE(FindWavLayout(Wav(2, 10, 10), 100)) << "absurd rate";
