@@ -20,9 +20,15 @@ std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain) {
   std::vector<int16_t> out;
   out.reserve(audio.samples.size());
   const float scale = static_cast<float>(gain * 32768.0);
+  // Clamped first, then rounded to the nearest integer, ties to even, by
+  // adding and taking away 1.5 * 2^23: the sum lies where floats are whole
+  // numbers, so the addition itself rounds. The same as nearbyint in the
+  // default rounding mode, which Windows' C runtime makes a slow call.
+  constexpr float kRounder = 12582912.0f;
   for (float v : audio.samples) {
-    float s = std::nearbyint(v * scale);
+    float s = v * scale;
     s = s > 32767.0f ? 32767.0f : s < -32768.0f ? -32768.0f : s;
+    s = (s + kRounder) - kRounder;
     out.push_back(static_cast<int16_t>(s));
   }
   return out;

@@ -153,4 +153,27 @@ TEST_F(ConvertSongTest, FailuresLeaveNothingNew) {
   EXPECT_EQ(ProducedName(JoinPath(work, ".wav")), "");
 }
 
+// The song's 16-bit samples round to the nearest value, ties to even, and
+// hold at the ends of the range, as nearbyint and a clamp do.
+TEST(Pcm16SamplesTest, RoundsTiesToEvenAndClampsLikeNearbyint) {
+  Audio a;
+  a.rate = 22050;
+  a.channels = 1;
+  for (float step : {0.5f, 1.5f, 2.5f, -0.5f, -1.5f, -2.5f, 32766.5f, 32767.5f, -32767.5f, -32768.5f, 40000.0f, -40000.0f})
+    a.samples.push_back(step / 32768.0f);
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> anywhere(-1.2f, 1.2f);
+  for (int i = 0; i < 100000; ++i) a.samples.push_back(anywhere(random));
+  const std::vector<int16_t> out = Pcm16Samples(a, 0.9);
+  ASSERT_EQ(out.size(), a.samples.size());
+  const float scale = static_cast<float>(0.9 * 32768.0);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const float expected = std::clamp(std::nearbyint(a.samples[i] * scale), -32768.0f, 32767.0f);
+    ASSERT_EQ(out[i], static_cast<int16_t>(expected)) << "sample " << i << " = " << a.samples[i];
+  }
+  const std::vector<int16_t> ties = Pcm16Samples(a, 1.0);
+  EXPECT_EQ(std::vector<int16_t>(ties.begin(), ties.begin() + 12),
+            (std::vector<int16_t>{0, 2, 2, 0, -2, -2, 32766, 32767, -32768, -32768, 32767, -32768}));
+}
+
 }  // namespace
