@@ -33,6 +33,13 @@ bool ExportFirstStream(ConversionContext& ctx, const tonepak::MemoryExportReques
   int32_t payloadLength = static_cast<int32_t>(std::min<long>(FileSize(music.get()), INT32_MAX));
   if (!ReadStreamHeader(ctx, music.get(), payloadLength)) return false;
   std::vector<uint8_t> pcm;
+  // Room for the samples the header announces, so that the buffer is not
+  // regrown and copied block by block; no more than the file's bytes could
+  // code (four 16-bit samples a byte is beyond every codec), whatever a
+  // hostile header says.
+  const uint64_t announced = static_cast<uint64_t>(std::max(ctx.params.length, 0)) *
+                             static_cast<uint64_t>(std::clamp(static_cast<int>(ctx.params.channels), 1, 2)) * 2;
+  pcm.reserve(static_cast<size_t>(std::min<uint64_t>(announced, static_cast<uint64_t>(std::max(FileSize(music.get()), 0L)) * 8)));
   const bool decoded = payloadLength != 0 ? DecodePayload(ctx, music.get(), pcm, payloadLength)
                                           : DecodeBlocks(ctx, music.get(), pcm, ctx.forcedMode);
   if (!decoded) return false;

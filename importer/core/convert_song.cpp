@@ -43,11 +43,13 @@ ChosenTemplate ChooseTemplate(const std::string& folder) {
     std::vector<uint8_t> bytes;
     SongTemplate layout;
     if (!ReadWholeFile(path, kMaxTemplateBytes, bytes) || !ReadSongTemplate(bytes, layout)) continue;
-    Audio decoded;
-    if (!DecodeWithConverter(path, decoded).ok || decoded.Frames() == 0) continue;
+    tonepak::DecodedStream decoded;
+    if (!DecodeWithConverter(path, decoded).ok || decoded.samples.empty()) continue;
     chosen.layout = layout;
     chosen.name = name;
-    chosen.measured = IntegratedLoudness(decoded, chosen.lufs);
+    LoudnessMeter meter(decoded.rate, decoded.channels);
+    meter.Push(decoded.samples.data(), decoded.samples.size() / static_cast<size_t>(decoded.channels));
+    chosen.measured = meter.Finish(chosen.lufs);
     return chosen;
   }
   return chosen;
@@ -55,9 +57,10 @@ ChosenTemplate ChooseTemplate(const std::string& folder) {
 
 // Runs decode into the resampler on a second thread (AsyncSink), so that
 // decoding and resampling overlap; fills the stage times from start on.
-Outcome DecodeThroughResampler(int rate, int channels, Audio& song, StageTimes& times, Clock::time_point start,
-                               const std::function<Outcome(AudioSink&)>& decode) {
+Outcome DecodeThroughResampler(int rate, int channels, int64_t expectedFrames, Audio& song, StageTimes& times,
+                               Clock::time_point start, const std::function<Outcome(AudioSink&)>& decode) {
   Resampler resampler(rate, channels, song);
+  resampler.Expect(expectedFrames);
   TimedSink timed(resampler, times.resampleSeconds);
   AsyncSink async(timed, channels);
   Outcome decoded = decode(async);
@@ -75,7 +78,8 @@ Outcome ReadWavInput(FileSource& source, Audio& song, StageTimes& times) {
   WavLayout layout;
   Outcome found = ReadWavLayout(source, layout);
   if (!found.ok) return found;
-  return DecodeThroughResampler(layout.rate, layout.channels, song, times, start,
+  const int64_t frames = layout.blockAlign > 0 ? static_cast<int64_t>(layout.dataBytes / static_cast<uint64_t>(layout.blockAlign)) : 0;
+  return DecodeThroughResampler(layout.rate, layout.channels, frames, song, times, start,
                                 [&](AudioSink& sink) { return ReadWavSamples(source, layout, sink); });
 }
 
@@ -89,7 +93,7 @@ Outcome ReadMp3Input(const ConvertRequest& request, FileSource& source, Audio& s
   Outcome scanned = ScanMp3(bytes, scan);
   if (!scanned.ok) return scanned;
   if (!request.mp3) return Outcome::Fail("MP3 files need the MPEG Layer-3 codec of Windows.", Failure::NotReadableHere);
-  return DecodeThroughResampler(scan.first.rate, scan.first.channels, song, times, start,
+  return DecodeThroughResampler(scan.first.rate, scan.first.channels, Mp3EncodedSamples(scan), song, times, start,
                                 [&](AudioSink& sink) { return request.mp3->Decode(bytes, scan, sink); });
 }
 

@@ -20,16 +20,6 @@ constexpr double kHighPassQ = 0.5003270373238773;
 constexpr double kAbsoluteGateLufs = -70.0;
 constexpr double kRelativeGateLu = -10.0;
 
-struct BiquadState {
-  double z1 = 0, z2 = 0;
-  double Run(const Biquad& f, double x) {
-    double y = f.b0 * x + z1;
-    z1 = f.b1 * x - f.a1 * y + z2;
-    z2 = f.b2 * x - f.a2 * y;
-    return y;
-  }
-};
-
 double BlockLoudness(double meanSquareSum) { return -0.691 + 10.0 * std::log10(meanSquareSum); }
 
 }  // namespace
@@ -49,36 +39,38 @@ Biquad KWeightingHighPass(int rate) {
   return Biquad{1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / kHighPassQ + k * k) / a0};
 }
 
-bool IntegratedLoudness(const Audio& audio, double& lufs) {
-  const int channels = audio.channels;
-  const int64_t frames = audio.Frames();
-  if (channels < 1 || audio.rate <= 0) return false;
-  const Biquad shelf = KWeightingShelf(audio.rate);
-  const Biquad highPass = KWeightingHighPass(audio.rate);
+LoudnessMeter::LoudnessMeter(int rate, int channels)
+    : channels_(channels), step_(rate / 10), shelf_(KWeightingShelf(rate)), highPass_(KWeightingHighPass(rate)) {
+  valid_ = channels >= 1 && channels <= 2 && rate > 0;
+}
 
-  // Mean square of the weighted signal per 100 ms step, summed over the
-  // channels (each channel weighs 1.0).
-  const int64_t step = audio.rate / 10;
-  std::vector<double> steps;
-  steps.reserve(static_cast<size_t>(frames / step + 1));
-  BiquadState s1[2], s2[2];
-  double energy = 0.0;
-  int64_t inStep = 0;
-  const float* x = audio.samples.data();
-  for (int64_t i = 0; i < frames; ++i) {
-    for (int c = 0; c < channels; ++c) {
-      double y = s2[c].Run(highPass, s1[c].Run(shelf, x[i * channels + c]));
-      energy += y * y;
+template <typename Sample>
+void LoudnessMeter::Run(const Sample* x, size_t frames, double scale) {
+  if (!valid_) return;
+  for (size_t i = 0; i < frames; ++i) {
+    for (int c = 0; c < channels_; ++c) {
+      const double y = highPassState_[c].Run(highPass_, shelfState_[c].Run(shelf_, static_cast<float>(x[i * channels_ + c] * scale)));
+      energy_ += y * y;
     }
-    if (++inStep == step) {
-      steps.push_back(energy / static_cast<double>(step));
-      energy = 0.0;
-      inStep = 0;
+    if (++inStep_ == step_) {
+      steps_.push_back(energy_ / static_cast<double>(step_));
+      energy_ = 0.0;
+      inStep_ = 0;
     }
   }
+}
 
+void LoudnessMeter::Push(const float* interleaved, size_t frames) { Run(interleaved, frames, 1.0f); }
+
+void LoudnessMeter::Push(const int16_t* interleaved, size_t frames) { Run(interleaved, frames, 1.0f / 32768); }
+
+bool LoudnessMeter::Finish(double& lufs) const {
+  if (!valid_) return false;
+  // Mean square per 400 ms block: four 100 ms steps, each block 75% over
+  // the one before.
   std::vector<double> blocks;
-  for (size_t i = 3; i < steps.size(); ++i) blocks.push_back((steps[i - 3] + steps[i - 2] + steps[i - 1] + steps[i]) / 4.0);
+  for (size_t i = 3; i < steps_.size(); ++i)
+    blocks.push_back((steps_[i - 3] + steps_[i - 2] + steps_[i - 1] + steps_[i]) / 4.0);
   double sum = 0.0;
   size_t count = 0;
   for (double z : blocks)
@@ -92,6 +84,12 @@ bool IntegratedLoudness(const Audio& audio, double& lufs) {
   if (count == 0) return false;
   lufs = BlockLoudness(sum / static_cast<double>(count));
   return true;
+}
+
+bool IntegratedLoudness(const Audio& audio, double& lufs) {
+  LoudnessMeter meter(audio.rate, audio.channels);
+  meter.Push(audio.samples.data(), static_cast<size_t>(audio.Frames()));
+  return meter.Finish(lufs);
 }
 
 float SamplePeak(const Audio& audio) {

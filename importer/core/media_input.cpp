@@ -40,6 +40,7 @@ class SongReceiver : public MediaReceiver {
     limit_ = kMaxSongSeconds * static_cast<int64_t>(format.rate);
     window_ = std::make_unique<GaplessWindow>(format.rate, format.duration);
     resampler_ = std::make_unique<Resampler>(format.rate, std::min(channels_, 2), song_);
+    if (format.duration > 0) resampler_->Expect(format.duration / 10000 * format.rate / 1000);
     timed_ = std::make_unique<TimedSink>(*resampler_, resampleSeconds_);
     AudioSink* first = timed_.get();
     if (channels_ > 2) {

@@ -176,6 +176,13 @@ void Resampler::Produce(bool final) {
   }
 }
 
+void Resampler::Expect(int64_t inputFrames) {
+  if (inputFrames <= 0 || out_.rate <= 0 || out_.channels <= 0) return;
+  const int64_t longest = kMaxSongSeconds * static_cast<int64_t>(out_.rate);
+  const int64_t frames = std::min(inputFrames, longest * 8) / down_ * up_ + up_ + taps_;
+  out_.samples.reserve(out_.samples.size() + static_cast<size_t>(std::min(frames, longest)) * static_cast<size_t>(out_.channels));
+}
+
 void Resampler::Finish() {
   if (!same_) Produce(true);
 }

@@ -19,6 +19,10 @@ class Resampler : public AudioSink {
   void Push(const float* interleaved, size_t frames) override;
   // Ends the input: the last output frames are computed.
   void Finish();
+  // Makes room in out for what this many input frames give (a hint, held
+  // to the longest song), so that the song is not regrown and copied as it
+  // grows.
+  void Expect(int64_t inputFrames);
 
   int TapsPerPhase() const { return taps_; }
 

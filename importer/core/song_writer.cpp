@@ -34,24 +34,19 @@ std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain) {
   return out;
 }
 
-Outcome DecodeWithConverter(const std::string& song, Audio& out) {
-  out = Audio{};
+Outcome DecodeWithConverter(const std::string& song, tonepak::DecodedStream& out) {
   tonepak::MemoryExportRequest request;
   request.musicFile = song;
   tonepak::Result exported = tonepak::DecodeStreamToMemory(request);
-  const tonepak::DecodedStream& stream = exported.decoded;
-  if (!exported.ok() || stream.channels < 1 || stream.channels > 2)
-    return Outcome::Fail("The converter could not decode the song.");
-  if (stream.rate < kMinRate || stream.rate > kMaxRate) return Outcome::Fail("The decoded song could not be read.");
+  out = std::move(exported.decoded);
+  if (!exported.ok() || out.channels < 1 || out.channels > 2) return Outcome::Fail("The converter could not decode the song.");
+  if (out.rate < kMinRate || out.rate > kMaxRate) return Outcome::Fail("The decoded song could not be read.");
   // Whole frames only, at most the longest song, as a WAV file is read.
-  const size_t channels = static_cast<size_t>(stream.channels);
-  const size_t frames = stream.samples.size() / channels;
-  if (static_cast<uint64_t>(frames) > static_cast<uint64_t>(kMaxSongSeconds) * static_cast<uint64_t>(stream.rate))
+  const size_t channels = static_cast<size_t>(out.channels);
+  const size_t frames = out.samples.size() / channels;
+  if (static_cast<uint64_t>(frames) > static_cast<uint64_t>(kMaxSongSeconds) * static_cast<uint64_t>(out.rate))
     return Outcome::Fail("The decoded song could not be read.");
-  out.rate = stream.rate;
-  out.channels = stream.channels;
   out.samples.resize(frames * channels);
-  for (size_t i = 0; i < out.samples.size(); ++i) out.samples[i] = stream.samples[i] * (1.0f / 32768);
   return Outcome{};
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "converter/api/tonepak_api.h"
 #include "importer/core/audio.h"
 #include "importer/core/song_template.h"
 
@@ -13,8 +14,9 @@ namespace tunegrab {
 std::vector<int16_t> Pcm16Samples(const Audio& audio, double gain);
 
 // Decodes the first stream of a song with the converter's export into
-// memory (no file is written), as samples in -1..1.
-Outcome DecodeWithConverter(const std::string& song, Audio& out);
+// memory (no file is written): its 16-bit samples, whole frames of one or
+// two channels, at most the longest song.
+Outcome DecodeWithConverter(const std::string& song, tonepak::DecodedStream& out);
 
 // Writes destination (a complete file or nothing): the audio, at the
 // template's rate and channels, goes straight into the converter's import

@@ -34,7 +34,7 @@ std::vector<uint8_t> WavOf(const Audio& audio) {
 // The converter's export into memory: an ".asf" song gets no WAV beside it.
 Audio Decoded(const std::string& song) {
   Audio decoded;
-  EXPECT_TRUE(DecodeWithConverter(song, decoded).ok);
+  EXPECT_TRUE(DecodeSong(song, decoded));
   return decoded;
 }
 

@@ -128,7 +128,7 @@ TEST_F(MediaConvertTest, AFiveOneFileBecomesAStereoSongOfItsOwnLength) {
   EXPECT_NEAR(result.seconds, 1.0, 0.002);  // priming and padding gone
   ASSERT_TRUE(FileExists(JoinPath(work, "Surround.Mix.asf")));
   Audio song;
-  ASSERT_TRUE(DecodeWithConverter(JoinPath(work, "Surround.Mix.asf"), song).ok);
+  ASSERT_TRUE(DecodeSong(JoinPath(work, "Surround.Mix.asf"), song));
   ASSERT_EQ(song.channels, 2);
   // The front left tone lands on the left only.
   const int64_t n = song.Frames();
@@ -144,7 +144,7 @@ TEST_F(MediaConvertTest, AFiveOneFileBecomesAStereoSongOfItsOwnLength) {
   request.matchLoudness = false;
   ASSERT_TRUE(ConvertSong(request).outcome.ok);
   Audio centre;
-  ASSERT_TRUE(DecodeWithConverter(JoinPath(work, "Surround.Mix.asf"), centre).ok);
+  ASSERT_TRUE(DecodeSong(JoinPath(work, "Surround.Mix.asf"), centre));
   const double left = ToneAmplitude(centre, 0, 440, n / 4, n * 3 / 4), right = ToneAmplitude(centre, 1, 440, n / 4, n * 3 / 4);
   EXPECT_NEAR(Db(left / right), 0, 0.1);
   EXPECT_NEAR(left, 0.5 * 0.70710678 / (1 + 2 * 0.70710678), 0.01);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "importer/core/audio.h"
+#include "importer/core/song_writer.h"
 
 using namespace tunegrab;
 
@@ -36,3 +37,14 @@ inline double ToneAmplitude(const Audio& s, int channel, double hz, int64_t from
 }
 
 inline double Db(double ratio) { return 20 * std::log10(ratio); }
+
+// A song of the game decoded by the converter, as samples in -1..1.
+inline bool DecodeSong(const std::string& song, Audio& out) {
+  tonepak::DecodedStream decoded;
+  if (!tunegrab::DecodeWithConverter(song, decoded).ok) return false;
+  out.rate = decoded.rate;
+  out.channels = decoded.channels;
+  out.samples.clear();
+  for (int16_t v : decoded.samples) out.samples.push_back(v * (1.0f / 32768));
+  return true;
+}

@@ -115,7 +115,7 @@ TEST(SongTemplate, LayoutRecordGivesTheConverterTheSongsBlocks) {
       EXPECT_EQ(blocks.counts[i], t.channels == 1 ? expected[i] / 28 * 15 : expected[i]);
 
     Audio decoded;
-    ASSERT_TRUE(DecodeWithConverter(path, decoded).ok);
+    ASSERT_TRUE(DecodeSong(path, decoded));
     EXPECT_EQ(decoded.channels, t.channels);
     EXPECT_EQ(decoded.Frames(), (song.Frames() + 27) / 28 * 28);
     double signal = 0, noise = 0;
