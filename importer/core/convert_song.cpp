@@ -19,41 +19,12 @@
 #include "importer/core/stage_timer.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
+#include "importer/core/template_choice.h"
 #include "importer/core/wav_reader.h"
 
 namespace tunegrab {
 
 namespace {
-
-constexpr uint64_t kMaxTemplateBytes = 64u << 20;
-
-// The template: the first song of the folder that reads as an SCHl stream
-// and that the converter decodes; its loudness when it has any.
-struct ChosenTemplate {
-  SongTemplate layout = BuiltInTemplate();
-  std::string name;
-  bool measured = false;
-  double lufs = 0;
-};
-
-ChosenTemplate ChooseTemplate(const std::string& folder) {
-  ChosenTemplate chosen;
-  for (const std::string& name : TemplateCandidates(FolderFiles(folder))) {
-    const std::string path = JoinPath(folder, name);
-    std::vector<uint8_t> bytes;
-    SongTemplate layout;
-    if (!ReadWholeFile(path, kMaxTemplateBytes, bytes) || !ReadSongTemplate(bytes, layout)) continue;
-    tonepak::DecodedStream decoded;
-    if (!DecodeWithConverter(path, decoded).ok || decoded.samples.empty()) continue;
-    chosen.layout = layout;
-    chosen.name = name;
-    LoudnessMeter meter(decoded.rate, decoded.channels);
-    meter.Push(decoded.samples.data(), decoded.samples.size() / static_cast<size_t>(decoded.channels));
-    chosen.measured = meter.Finish(chosen.lufs);
-    return chosen;
-  }
-  return chosen;
-}
 
 // Runs decode into the resampler on a second thread (AsyncSink), so that
 // decoding and resampling overlap; fills the stage times from start on.
@@ -167,19 +138,32 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
 
   Report(request, 2);
 
+  // The template's loudness is measured beside the input's decoding; the
+  // song is made at the likely template's layout and made again in the
+  // rare case that this template does not decode and the one chosen
+  // instead differs in rate or channels.
   Clock::time_point start = Clock::now();
-  ChosenTemplate chosen = ChooseTemplate(request.destinationFolder);
+  TemplateChooser chooser(request.destinationFolder);
   result.times.templateSeconds = Since(start);
+  Report(request, 10);
+
+  Audio song;
+  song.rate = chooser.Likely().rate;
+  song.channels = chooser.Likely().channels;
+  result.outcome = ReadInput(request, song, result.times);
+  start = Clock::now();
+  const ChosenTemplate chosen = chooser.Finish();
+  result.times.templateSeconds += Since(start);
+  if (result.outcome.ok && (chosen.layout.rate != song.rate || chosen.layout.channels != song.channels)) {
+    song = Audio{};
+    song.rate = chosen.layout.rate;
+    song.channels = chosen.layout.channels;
+    result.outcome = ReadInput(request, song, result.times);
+  }
   result.templateName = chosen.name;
   result.templateMeasured = chosen.measured;
   result.targetLufs = chosen.measured ? chosen.lufs : kDefaultTargetLufs;
   result.matched = request.matchLoudness;
-  Report(request, 10);
-
-  Audio song;
-  song.rate = chosen.layout.rate;
-  song.channels = chosen.layout.channels;
-  result.outcome = ReadInput(request, song, result.times);
   Report(request, 55);
 
   if (result.outcome.ok && song.Frames() == 0) result.outcome = Outcome::Fail("The input file holds no audio.", Failure::Damaged);

@@ -3,7 +3,8 @@
 # Linux side (ffmpeg, lame), drives tunegrab.exe from outside with the
 # driver, exports the new song with tonepak.exe and compares the export
 # with ffmpeg's own decode and resample of the input (duration, SNR) and
-# its loudness (ffmpeg's ebur128 filter) with the template song's. Inputs
+# its loudness (ffmpeg's ebur128 filter) with the template song's; for the
+# coded formats also the song's first and last 100 ms with the source's. Inputs
 # other than WAV and MP3 go through Media Foundation (Wine: GStreamer);
 # the no_mf_* cases run with Media Foundation switched off.
 # Usage: run-e2e.sh <case> <prefix> <wine-run> <driver.exe> <tunegrab.exe> <tonepak.exe> <template.str> <work>
@@ -87,7 +88,14 @@ sh "$wine_run" "$driver" convert "$(win "$tunegrab")" "$(win "$input")" "$(win "
 
 # ffmpeg's own decode and resample to the template's format.
 quiet ffmpeg -y -i "$input" $trim -ar 22050 -ac 2 -c:a pcm_s16le "$work/reference.wav"
-sh "$wine_run" "$driver" compare "$(win "$work/reference.wav")" "$(win "$work/export/000.wav")"
+# The coded formats made from one source also have their first and last
+# 100 ms checked against it, with ffmpeg's decode as the yardstick.
+edges=""
+case "$name" in m4a_aac|flac|ogg_vorbis|opus|aiff)
+  quiet ffmpeg -y -i "$work/source.wav" -ar 22050 -ac 2 -c:a pcm_s16le "$work/source22.wav"
+  edges="$(win "$work/source22.wav")" ;;
+esac
+sh "$wine_run" "$driver" compare "$(win "$work/reference.wav")" "$(win "$work/export/000.wav")" ${edges:+"$edges"}
 
 sh "$wine_run" "$tonepak" "$(win "$template")" "$(win "$work/template")" >/dev/null
 lufs() { ffmpeg -nostats -i "$1" -af ebur128 -f null - 2>&1 | sed -n 's/^ *I: *\(-\{0,1\}[0-9.]*\) LUFS.*/\1/p' | tail -1; }

@@ -9,8 +9,10 @@
 //     plus, when ok, the song; the reason text is empty
 //     after a success and, after a failure, holds the given words; then
 //     exports the song with tonepak.exe into the export folder as 000.wav.
-//   tunegrab_driver compare <reference.wav> <export.wav>
-//     Duration difference and SNR after gain and delay alignment.
+//   tunegrab_driver compare <reference.wav> <export.wav> [<source.wav>]
+//     Duration difference and SNR after gain and delay alignment; with the
+//     source the input was made from, its first and last 100 ms against
+//     the export's and the reference's.
 #include <windows.h>
 
 #include <algorithm>
@@ -194,36 +196,75 @@ bool ReadWav(const char* path, Wav& wav) {
   return false;
 }
 
-int Compare(char** argv) {
-  Wav ref, out;
-  if (!ReadWav(argv[2], ref) || !ReadWav(argv[3], out) || ref.rate != out.rate) return Fail("cannot read both WAVs"), 1;
-  const double durationDiffMs = (static_cast<double>(out.mono.size()) - static_cast<double>(ref.mono.size())) * 1000.0 / ref.rate;
+// Gain that best maps out (delayed by lag) onto ref over the middle, and
+// the SNR of ref against it over [from, to).
+struct Fit {
+  int lag = 0;
+  double gain = 0;
+};
+
+double Snr(const Wav& ref, const Wav& out, const Fit& fit, size_t from, size_t to) {
+  double xx = 0, noise = 0;
+  for (size_t i = from; i < to; ++i) {
+    const long j = static_cast<long>(i) + fit.lag;
+    const double y = j >= 0 && static_cast<size_t>(j) < out.mono.size() ? out.mono[static_cast<size_t>(j)] : 0.0;
+    const double e = ref.mono[i] - fit.gain * y;
+    xx += ref.mono[i] * ref.mono[i], noise += e * e;
+  }
+  return noise > 0 ? 10 * std::log10(xx / noise) : 200;
+}
+
+Fit Align(const Wav& ref, const Wav& out, int maxLag) {
   // The lag of out behind ref, searched over the first seconds.
-  const int maxLag = 2000;
   const size_t window = std::min<size_t>({ref.mono.size(), out.mono.size(), static_cast<size_t>(ref.rate * 4)});
-  int bestLag = 0;
+  Fit fit;
   double best = -1e300;
   for (int lag = -maxLag; lag <= maxLag; ++lag) {
     double sum = 0;
     for (size_t i = maxLag; i + maxLag < window; ++i) sum += ref.mono[i] * out.mono[static_cast<size_t>(static_cast<long>(i) + lag)];
-    if (sum > best) best = sum, bestLag = lag;
+    if (sum > best) best = sum, fit.lag = lag;
   }
-  double xy = 0, yy = 0, xx = 0;
+  double xy = 0, yy = 0;
   const size_t n = std::min(ref.mono.size(), out.mono.size());
   for (size_t i = maxLag; i + maxLag < n; ++i) {
-    double x = ref.mono[i], y = out.mono[static_cast<size_t>(static_cast<long>(i) + bestLag)];
-    xy += x * y, yy += y * y, xx += x * x;
+    const double y = out.mono[static_cast<size_t>(static_cast<long>(i) + fit.lag)];
+    xy += ref.mono[i] * y, yy += y * y;
   }
-  const double gain = yy > 0 ? xy / yy : 0;
-  double noise = 0;
-  for (size_t i = maxLag; i + maxLag < n; ++i) {
-    double e = ref.mono[i] - gain * out.mono[static_cast<size_t>(static_cast<long>(i) + bestLag)];
-    noise += e * e;
-  }
-  const double snr = noise > 0 ? 10 * std::log10(xx / noise) : 200;
-  std::printf("duration difference %.1f ms, delay %d samples, SNR %.1f dB\n", durationDiffMs, bestLag, snr);
+  fit.gain = yy > 0 ? xy / yy : 0;
+  return fit;
+}
+
+// The first and last 100 ms of the source against out, and against the
+// reference decode (the yardstick): out's edges may fall short of the
+// yardstick's by the coding's own noise, not by a wrong start or end.
+bool CompareEdges(const Wav& source, const Wav& out, const Wav& ref) {
+  const size_t edge = static_cast<size_t>(source.rate / 10);
+  if (source.rate != out.rate || source.mono.size() < 4 * edge) return Fail("cannot read the source WAV");
+  const Fit ours = Align(source, out, 200), yardstick = Align(source, ref, 200);
+  const size_t n = source.mono.size();
+  const double ourStart = Snr(source, out, ours, 0, edge), ourEnd = Snr(source, out, ours, n - edge, n);
+  const double refStart = Snr(source, ref, yardstick, 0, edge), refEnd = Snr(source, ref, yardstick, n - edge, n);
+  std::printf("first 100 ms: SNR %.1f dB (reference decode %.1f dB); last 100 ms: %.1f dB (%.1f dB)\n", ourStart, refStart,
+              ourEnd, refEnd);
+  // The song's coding alone keeps these signals near 30-40 dB.
+  const double allowed = 8.0;
+  bool ok = ourStart >= std::min(refStart, 30.0) - allowed || Fail("the song's first 100 ms differ from the source");
+  ok = (ourEnd >= std::min(refEnd, 30.0) - allowed || Fail("the song's last 100 ms differ from the source")) && ok;
+  return ok;
+}
+
+int Compare(int argc, char** argv) {
+  Wav ref, out, source;
+  if (!ReadWav(argv[2], ref) || !ReadWav(argv[3], out) || ref.rate != out.rate) return Fail("cannot read both WAVs"), 1;
+  const double durationDiffMs = (static_cast<double>(out.mono.size()) - static_cast<double>(ref.mono.size())) * 1000.0 / ref.rate;
+  const int maxLag = 2000;
+  const Fit fit = Align(ref, out, maxLag);
+  const size_t n = std::min(ref.mono.size(), out.mono.size());
+  const double snr = n > 2 * maxLag ? Snr(ref, out, fit, maxLag, n - maxLag) : 0;
+  std::printf("duration difference %.1f ms, delay %d samples, SNR %.1f dB\n", durationDiffMs, fit.lag, snr);
   bool ok = std::fabs(durationDiffMs) <= 10.0 || Fail("durations differ by more than 10 ms");
   ok = (snr >= 30.0 || Fail("SNR below 30 dB")) && ok;
+  if (argc == 5) ok = (ReadWav(argv[4], source) ? CompareEdges(source, out, ref) : Fail("cannot read the source WAV")) && ok;
   return ok ? 0 : 1;
 }
 
@@ -231,7 +272,7 @@ int Compare(char** argv) {
 
 int main(int argc, char** argv) {
   if ((argc == 9 || argc == 10) && std::string(argv[1]) == "convert") return Convert(argv);
-  if (argc == 4 && std::string(argv[1]) == "compare") return Compare(argv);
-  std::printf("usage: tunegrab_driver convert ... | compare <reference.wav> <export.wav>\n");
+  if ((argc == 4 || argc == 5) && std::string(argv[1]) == "compare") return Compare(argc, argv);
+  std::printf("usage: tunegrab_driver convert ... | compare <reference.wav> <export.wav> [<source.wav>]\n");
   return 2;
 }

@@ -10,6 +10,7 @@
 #include "importer/core/loudness.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
+#include "importer/core/template_choice.h"
 #include "signal_helpers.h"
 
 namespace {
@@ -129,6 +130,43 @@ TEST_F(ConvertSongTest, WithoutATemplateTheBuiltInLayoutAndMinus16Lufs) {
   EXPECT_EQ(silent.templateName, "calm.str");
   EXPECT_NEAR(LoudnessOf(JoinPath(music, "quiet.asf")), kDefaultTargetLufs, 0.3);
   EXPECT_NE(StatusText(silent).find("the default level (calm.str is silent)"), std::string::npos) << StatusText(silent);
+}
+
+// The template is measured while the input is read: a first candidate
+// whose header reads but whose audio does not decode is passed over, and the
+// song is made again at the next one's rate and channels.
+TEST_F(ConvertSongTest, ATemplateThatDoesNotDecodeGivesWayToTheNext) {
+  SongTemplate mono = BuiltInTemplate();
+  mono.header[7] = 1;
+  mono.channels = 1;
+  const std::string broken = JoinPath(music, "a broken.str");
+  ASSERT_TRUE(WriteWithConverter(Music(22050, 1, 2, 0.3), 1.0, mono, broken).ok);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(broken, 1 << 24, bytes));
+  // Up to the first data block's tag: the layout reads, the audio does not.
+  const std::string tag = "SCDl";
+  const auto data = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
+  ASSERT_NE(data, bytes.end());
+  bytes.erase(data + 4, bytes.end());
+  ASSERT_TRUE(WriteWholeFile(broken, bytes));
+  before = FolderFiles(music);
+  std::sort(before.begin(), before.end());
+
+  TemplateChooser chooser(music);
+  EXPECT_EQ(chooser.Likely().channels, 1);
+  const ChosenTemplate chosen = chooser.Finish();
+  EXPECT_EQ(chosen.name, "anthem.str");
+  EXPECT_EQ(chosen.layout.channels, 2);
+
+  const std::string input = JoinPath(work, "Tune.wav");
+  ASSERT_TRUE(WriteWholeFile(input, Pcm16Wav(Music(44100, 2, 3, 0.6), 1.0)));
+  ConvertResult result = Convert(input);
+  ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
+  EXPECT_EQ(result.templateName, "anthem.str");
+  Audio decoded = Decoded(JoinPath(music, "Tune.asf"));
+  EXPECT_EQ(decoded.channels, 2);
+  EXPECT_NEAR(static_cast<double>(decoded.Frames()), 3 * 22050, 28);
+  EXPECT_NEAR(LoudnessOf(JoinPath(music, "Tune.asf")), LoudnessOf(JoinPath(music, "anthem.str")), 0.3);
 }
 
 TEST_F(ConvertSongTest, FailuresLeaveNothingNew) {
