@@ -9,10 +9,11 @@
 //     plus, when ok, the song; the reason text is empty
 //     after a success and, after a failure, holds the given words; then
 //     exports the song with tonepak.exe into the export folder as 000.wav.
-//   tunegrab_driver compare <reference.wav> <export.wav> [<source.wav>]
+//   tunegrab_driver compare <reference.wav> <export.wav> [<source.wav> [start|end|both]]
 //     Duration difference and SNR after gain and delay alignment; with the
 //     source the input was made from, its first and last 100 ms against
-//     the export's and the reference's.
+//     the export's and the reference's (both edges held to it unless one
+//     is named).
 #include <windows.h>
 
 #include <algorithm>
@@ -237,7 +238,7 @@ Fit Align(const Wav& ref, const Wav& out, int maxLag) {
 // The first and last 100 ms of the source against out, and against the
 // reference decode (the yardstick): out's edges may fall short of the
 // yardstick's by the coding's own noise, not by a wrong start or end.
-bool CompareEdges(const Wav& source, const Wav& out, const Wav& ref) {
+bool CompareEdges(const Wav& source, const Wav& out, const Wav& ref, bool checkStart, bool checkEnd) {
   const size_t edge = static_cast<size_t>(source.rate / 10);
   if (source.rate != out.rate || source.mono.size() < 4 * edge) return Fail("cannot read the source WAV");
   const Fit ours = Align(source, out, 200), yardstick = Align(source, ref, 200);
@@ -248,8 +249,8 @@ bool CompareEdges(const Wav& source, const Wav& out, const Wav& ref) {
               ourEnd, refEnd);
   // The song's coding alone keeps these signals near 30-40 dB.
   const double allowed = 8.0;
-  bool ok = ourStart >= std::min(refStart, 30.0) - allowed || Fail("the song's first 100 ms differ from the source");
-  ok = (ourEnd >= std::min(refEnd, 30.0) - allowed || Fail("the song's last 100 ms differ from the source")) && ok;
+  bool ok = !checkStart || ourStart >= std::min(refStart, 30.0) - allowed || Fail("the song's first 100 ms differ from the source");
+  ok = (!checkEnd || ourEnd >= std::min(refEnd, 30.0) - allowed || Fail("the song's last 100 ms differ from the source")) && ok;
   return ok;
 }
 
@@ -264,7 +265,11 @@ int Compare(int argc, char** argv) {
   std::printf("duration difference %.1f ms, delay %d samples, SNR %.1f dB\n", durationDiffMs, fit.lag, snr);
   bool ok = std::fabs(durationDiffMs) <= 10.0 || Fail("durations differ by more than 10 ms");
   ok = (snr >= 30.0 || Fail("SNR below 30 dB")) && ok;
-  if (argc == 5) ok = (ReadWav(argv[4], source) ? CompareEdges(source, out, ref) : Fail("cannot read the source WAV")) && ok;
+  if (argc >= 5) {
+    const std::string edges = argc == 6 ? argv[5] : "both";
+    ok = (ReadWav(argv[4], source) ? CompareEdges(source, out, ref, edges != "end", edges != "start")
+                                   : Fail("cannot read the source WAV")) && ok;
+  }
   return ok ? 0 : 1;
 }
 
@@ -272,7 +277,7 @@ int Compare(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if ((argc == 9 || argc == 10) && std::string(argv[1]) == "convert") return Convert(argv);
-  if ((argc == 4 || argc == 5) && std::string(argv[1]) == "compare") return Compare(argc, argv);
-  std::printf("usage: tunegrab_driver convert ... | compare <reference.wav> <export.wav> [<source.wav>]\n");
+  if (argc >= 4 && argc <= 6 && std::string(argv[1]) == "compare") return Compare(argc, argv);
+  std::printf("usage: tunegrab_driver convert ... | compare <reference.wav> <export.wav> [<source.wav> [start|end|both]]\n");
   return 2;
 }
