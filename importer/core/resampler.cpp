@@ -4,12 +4,72 @@
 #include <cmath>
 #include <numeric>
 
+#include "importer/core/resampler_dot.h"
+
 #if defined(__SSE__) || defined(_M_X64)
 #include <xmmintrin.h>
 #define RESAMPLER_SSE 1
 #endif
 
 namespace tunegrab {
+
+#if defined(RESAMPLER_SSE)
+namespace {
+
+inline float Lanes(__m128 a0, __m128 a1) {
+  float lanes[4];
+  _mm_storeu_ps(lanes, _mm_add_ps(a0, a1));
+  return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+}
+
+}  // namespace
+
+float Dot(const float* x, const float* h, int n) {
+  __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i)));
+    a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(x + i + 4), _mm_loadu_ps(h + i + 4)));
+  }
+  for (; i < n; i += 4) a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i)));
+  return Lanes(a0, a1);
+}
+
+void DotPair(const float* x0, const float* x1, const float* h, int n, float& y0, float& y1) {
+  __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), b0 = _mm_setzero_ps(), b1 = _mm_setzero_ps();
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m128 h0 = _mm_loadu_ps(h + i), h1 = _mm_loadu_ps(h + i + 4);
+    a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x0 + i), h0));
+    b0 = _mm_add_ps(b0, _mm_mul_ps(_mm_loadu_ps(x1 + i), h0));
+    a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(x0 + i + 4), h1));
+    b1 = _mm_add_ps(b1, _mm_mul_ps(_mm_loadu_ps(x1 + i + 4), h1));
+  }
+  for (; i < n; i += 4) {
+    const __m128 h0 = _mm_loadu_ps(h + i);
+    a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x0 + i), h0));
+    b0 = _mm_add_ps(b0, _mm_mul_ps(_mm_loadu_ps(x1 + i), h0));
+  }
+  y0 = Lanes(a0, a1);
+  y1 = Lanes(b0, b1);
+}
+#else
+float Dot(const float* x, const float* h, int n) {
+  float a0[4] = {0, 0, 0, 0}, a1[4] = {0, 0, 0, 0};
+  int i = 0;
+  for (; i + 8 <= n; i += 8)
+    for (int k = 0; k < 4; ++k) a0[k] += x[i + k] * h[i + k], a1[k] += x[i + 4 + k] * h[i + 4 + k];
+  for (; i < n; i += 4)
+    for (int k = 0; k < 4; ++k) a0[k] += x[i + k] * h[i + k];
+  for (int k = 0; k < 4; ++k) a0[k] += a1[k];
+  return (a0[0] + a0[1]) + (a0[2] + a0[3]);
+}
+
+void DotPair(const float* x0, const float* x1, const float* h, int n, float& y0, float& y1) {
+  y0 = Dot(x0, h, n);
+  y1 = Dot(x1, h, n);
+}
+#endif
 
 namespace {
 
@@ -32,26 +92,6 @@ double BesselI0(double x) {
 }
 
 double KaiserBeta(double attenuation) { return 0.1102 * (attenuation - 8.7); }
-
-float Dot(const float* x, const float* h, int n) {
-#if defined(RESAMPLER_SSE)
-  __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i)));
-    a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(x + i + 4), _mm_loadu_ps(h + i + 4)));
-  }
-  for (; i < n; i += 4) a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i)));
-  float lanes[4];
-  _mm_storeu_ps(lanes, _mm_add_ps(a0, a1));
-  return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
-#else
-  float a[4] = {0, 0, 0, 0};
-  for (int i = 0; i < n; i += 4)
-    for (int k = 0; k < 4; ++k) a[k] += x[i + k] * h[i + k];
-  return (a[0] + a[1]) + (a[2] + a[3]);
-#endif
-}
 
 }  // namespace
 
@@ -139,11 +179,14 @@ void Resampler::Push(const float* in, size_t frames) {
 }
 
 void Resampler::ComputeOutput(int64_t n, float* frame) const {
-  thread_local std::vector<float> scratch;
   const int64_t base = n * down_ / up_;
-  const float* h = PhaseCoefficients(n, scratch);
+  const float* h = PhaseCoefficients(n, scratch_);
   const int64_t first = base - half_ + 1 - start_;
-  for (int c = 0; c < workChannels_; ++c) frame[c] = Dot(input_[static_cast<size_t>(c)].data() + first, h, taps_);
+  if (workChannels_ == 2) {
+    DotPair(input_[0].data() + first, input_[1].data() + first, h, taps_, frame[0], frame[1]);
+  } else {
+    frame[0] = Dot(input_[0].data() + first, h, taps_);
+  }
 }
 
 void Resampler::Produce(bool final) {
@@ -162,7 +205,9 @@ void Resampler::Produce(bool final) {
     if (last > limit || (!final && base + half_ >= buffered)) break;
     ComputeOutput(next_, frame);
     if (out_.channels == 2 && workChannels_ == 1) frame[1] = frame[0];
-    out_.samples.insert(out_.samples.end(), frame, frame + out_.channels);
+    // One value at a time: a range insert is a call to the C runtime's
+    // memmove, which costs more than the values on Windows.
+    for (int c = 0; c < out_.channels; ++c) out_.samples.push_back(frame[c]);
     ++next_;
   }
   // Drop input no later output needs.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "importer/core/audio.h"
+#include "importer/core/resampler_dot.h"
 
 namespace tunegrab {
 
@@ -40,6 +41,9 @@ class Resampler : public AudioSink {
   int taps_ = 0;    // per phase, rounded up to a multiple of 4
   int phases_ = 0;  // table rows; fewer than up_ means interpolation
   std::vector<float> table_;  // (phases_ + 1) rows of taps_
+  // Interpolated taps between two rows. A member, not thread_local: the
+  // Windows runtime makes every thread_local access a call.
+  mutable std::vector<float> scratch_;
   std::vector<std::vector<float>> input_;  // per channel; element 0 is input frame start_
   int64_t start_ = 0;
   int64_t inFrames_ = 0;   // input frames pushed so far

@@ -72,3 +72,20 @@ TEST(Resampler, KeepsFrequencyLengthAndChannelRules) {
 }
 
 }  // namespace
+
+// The two-channel inner product adds in the same order as the single one,
+// so a stereo song has the bits of its channels made one by one.
+TEST(Resampler, PairedInnerProductsGiveTheSameBits) {
+  std::vector<float> x0(260), x1(260), h(260);
+  for (size_t i = 0; i < h.size(); ++i) {
+    x0[i] = static_cast<float>(std::sin(0.37 * i) * 0.8 + 1e-3 * (i % 7));
+    x1[i] = static_cast<float>(std::cos(0.21 * i) * 0.6 - 1e-3 * (i % 5));
+    h[i] = static_cast<float>(std::cos(0.11 * i) / (1 + i));
+  }
+  for (int n : {4, 8, 12, 228, 236, 260}) {
+    float y0 = 0, y1 = 0;
+    DotPair(x0.data(), x1.data(), h.data(), n, y0, y1);
+    EXPECT_EQ(y0, Dot(x0.data(), h.data(), n)) << n;
+    EXPECT_EQ(y1, Dot(x1.data(), h.data(), n)) << n;
+  }
+}
