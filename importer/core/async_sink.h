@@ -22,12 +22,14 @@ class AsyncSink : public AudioSink {
 
  private:
   void Run();
+  void HandOver();  // queues what has been gathered
 
   AudioSink& inner_;
   int channels_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::vector<float>> queue_;
+  std::vector<float> pending_;  // gathered on the caller's thread
   bool done_ = false;
   std::thread worker_;
 };
