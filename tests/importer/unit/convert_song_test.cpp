@@ -159,7 +159,7 @@ TEST_F(ConvertSongTest, ATemplateThatDoesNotDecodeGivesWayToTheNext) {
   EXPECT_EQ(chosen.layout.channels, 2);
 
   const std::string input = JoinPath(work, "Tune.wav");
-  ASSERT_TRUE(WriteWholeFile(input, Pcm16Wav(Music(44100, 2, 3, 0.6), 1.0)));
+  ASSERT_TRUE(WriteWholeFile(input, WavOf(Music(44100, 2, 3, 0.6))));
   ConvertResult result = Convert(input);
   ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
   EXPECT_EQ(result.templateName, "anthem.str");
