@@ -1,8 +1,10 @@
 #include "common/win32/Form.h"
 
+#include "common/base/text_encoding.h"
 #include "common/win32/Dpi.h"
 
 #include <algorithm>
+#include <string>
 
 namespace winui {
 
@@ -41,7 +43,32 @@ Form::~Form() {
   if (font_) DeleteObject(font_);
 }
 
-bool Form::RegisterFormClass(HINSTANCE instance, const char* windowClass, HICON icon, HICON smallIcon) {
+namespace {
+
+std::wstring WideOfAnsi(const char* text) {
+  const int chars = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(chars > 0 ? chars : 1), L'\0');
+  if (chars > 0) MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), chars);
+  return wide;
+}
+
+}  // namespace
+
+bool Form::RegisterFormClass(HINSTANCE instance, const char* windowClass, HICON icon, HICON smallIcon,
+                             bool unicode) {
+  if (unicode) {
+    const std::wstring name = WideOfAnsi(windowClass);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name.c_str();
+    return RegisterClassExW(&wc) != 0;
+  }
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
@@ -104,15 +131,34 @@ void Form::Close() {
 HFONT Form::CreateFormFont(const LOGFONTA& messageFont) { return CreateFontIndirectA(&messageFont); }
 
 LRESULT Form::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-  return dialog_ ? FALSE : DefWindowProcA(hwnd_, message, wParam, lParam);
+  if (dialog_) return FALSE;
+  return IsWindowUnicode(hwnd_) ? DefWindowProcW(hwnd_, message, wParam, lParam)
+                                : DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 
 int Form::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
+std::string Form::ControlText(int id) const {
+  HWND control = GetDlgItem(hwnd_, id);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  const int length = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(length > 0 ? length : 0));
+  return kickora::Utf8FromWide(text);
+}
+
+void Form::SetControlText(int id, const std::string& utf8) {
+  SetDlgItemTextW(hwnd_, id, kickora::WideFromUtf8(utf8).c_str());
+}
+
 HWND Form::AddControl(const ControlEntry& entry) {
-  HWND control = CreateWindowExA(entry.exStyle, entry.className, entry.text, entry.style, Px(entry.left),
-                                 Px(entry.top), Px(entry.width), Px(entry.height), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
+  const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id));
+  HWND control = entry.wide || IsWindowUnicode(hwnd_)
+                     ? CreateWindowExW(entry.exStyle, WideOfAnsi(entry.className).c_str(),
+                                       WideOfAnsi(entry.text).c_str(), entry.style, Px(entry.left), Px(entry.top),
+                                       Px(entry.width), Px(entry.height), hwnd_, id, instance_, nullptr)
+                     : CreateWindowExA(entry.exStyle, entry.className, entry.text, entry.style, Px(entry.left),
+                                       Px(entry.top), Px(entry.width), Px(entry.height), hwnd_, id, instance_,
+                                       nullptr);
   if (!control) return nullptr;
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   placed_.push_back({entry.id, {entry.left, entry.top, entry.width, entry.height}, entry.anchor});
@@ -297,7 +343,9 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (!self)
+    return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
+                                 : DefWindowProcA(hwnd, message, wParam, lParam);
   if (message == WM_CREATE) {
     self->Begin(hwnd);
     self->OnCreate();

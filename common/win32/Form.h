@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace winui {
@@ -37,6 +38,9 @@ struct ControlEntry {
   int left, top, width, height;
   DWORD exStyle = 0;
   unsigned anchor = KeepPlace;
+  // A Unicode control (an edit box that holds any text) in a form whose
+  // class is not; a Unicode form's controls all are.
+  bool wide = false;
 };
 
 class Form {
@@ -58,8 +62,9 @@ class Form {
   // Closes the dialog or destroys the window.
   void Close();
 
+  // unicode: the class's windows and their controls take UTF-16 text.
   static bool RegisterFormClass(HINSTANCE instance, const char* windowClass, HICON icon,
-                                HICON smallIcon);
+                                HICON smallIcon, bool unicode = false);
 
  protected:
   // WM_INITDIALOG or WM_CREATE: the font is made; add the controls.
@@ -93,6 +98,10 @@ class Form {
   void SetDefaultButton(int id);
   void SetCancelButton(int id) { cancelId_ = id; }
   int TextWidth(HFONT font, const char* text) const;
+  // A control's text in UTF-8, through the wide calls (a Unicode control
+  // keeps characters the code page has no place for).
+  std::string ControlText(int id) const;
+  void SetControlText(int id, const std::string& utf8);
   // The hourglass over the form while it works, at once and at every move.
   void ShowWaitPointer(bool on);
 

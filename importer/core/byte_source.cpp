@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/base/text_encoding.h"
+
 namespace tunegrab {
 
 namespace {
@@ -22,7 +24,7 @@ FileSource::~FileSource() {
 }
 
 bool FileSource::Open(const char* path) {
-  file_ = std::fopen(path, "rb");
+  file_ = kickora::OpenUtf8(path, "rb");
   if (!file_) return false;
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
   if (std::fseek(file_, 0, SEEK_END) != 0) return false;

@@ -22,6 +22,7 @@ class FileSource : public ByteSource {
   ~FileSource() override;
   FileSource(const FileSource&) = delete;
   FileSource& operator=(const FileSource&) = delete;
+  // path in UTF-8: a file of any name.
   bool Open(const char* path);
   uint64_t Size() const override { return size_; }
   size_t ReadAt(uint64_t offset, uint8_t* out, size_t count) override;

@@ -24,8 +24,8 @@ class Mp3Decoder {
 };
 
 struct ConvertRequest {
-  std::string input;              // the music file
-  std::string destinationFolder;  // the music folder
+  std::string input;              // the music file, its path in UTF-8 (any name)
+  std::string destinationFolder;  // the music folder, in the system's code page
   bool matchLoudness = true;
   Mp3Decoder* mp3 = nullptr;      // none: MP3 files go to the media decoder
   MediaDecoder* media = nullptr;  // none: only WAV and MP3 files are read
@@ -54,7 +54,8 @@ struct ConvertResult {
 };
 
 // The produced file's name: the input's name up to its last dot, and
-// ".asf"; empty when nothing would remain.
+// ".asf" (the importer's own name when the code page cannot spell it, as
+// common/importer_window.h says); empty when nothing would remain.
 std::string ProducedName(const std::string& input);
 
 ConvertResult ConvertSong(const ConvertRequest& request);

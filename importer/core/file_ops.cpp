@@ -1,5 +1,7 @@
 #include "importer/core/file_ops.h"
 
+#include "common/base/text_encoding.h"
+
 #include <cstdio>
 
 #if defined(_WIN32)
@@ -17,7 +19,7 @@ namespace tunegrab {
 #if defined(_WIN32)
 
 bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
+  DWORD a = GetFileAttributesW(kickora::WideFromUtf8(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 

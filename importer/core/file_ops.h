@@ -11,6 +11,7 @@
 
 namespace tunegrab {
 
+// The input music file: its path in UTF-8 (any name).
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 using kickora::FolderFiles;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <iterator>
 
+#include "common/base/text_encoding.h"
 #include "common/importer_window.h"
 #include "common/win32/MessageLoop.h"
 #include "importer/win32/acm_mp3_decoder.h"
@@ -74,8 +75,9 @@ TunegrabWindow::~TunegrabWindow() {
 }
 
 bool TunegrabWindow::RegisterWindowClass(HINSTANCE instance) {
+  // Unicode, so that its boxes hold a path of any name, typed or sent.
   return RegisterFormClass(instance, TUNEGRAB_WINDOW_CLASS, LoadIconA(instance, MAKEINTRESOURCEA(IDI_TUNEGRAB)),
-                           nullptr);
+                           nullptr, true);
 }
 
 bool TunegrabWindow::Create() {
@@ -100,14 +102,6 @@ LRESULT TunegrabWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TunegrabWindow::OnDestroy() { PostQuitMessage(0); }
 
-std::string TunegrabWindow::TextOf(int id) const {
-  HWND control = GetDlgItem(hwnd_, id);
-  int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 
 void TunegrabWindow::OnCreate() {
   AddControls(Controls, std::size(Controls));
@@ -149,8 +143,9 @@ void TunegrabWindow::RunConversionWaiting(ConvertRequest& request, ConvertResult
 void TunegrabWindow::Convert_Click() {
   if (busy_) return;
   ConvertRequest request;
-  request.input = TextOf(IDC_INPUT);
-  request.destinationFolder = TextOf(IDC_FOLDER);
+  request.input = ControlText(IDC_INPUT);
+  // The song is written through the converter, in the system's code page.
+  request.destinationFolder = kickora::AnsiFromUtf8(ControlText(IDC_FOLDER));
   while (request.destinationFolder.size() > 3 &&
          (request.destinationFolder.back() == '\\' || request.destinationFolder.back() == '/'))
     request.destinationFolder.pop_back();
@@ -176,21 +171,21 @@ void TunegrabWindow::Convert_Click() {
 }
 
 void TunegrabWindow::BrowseInput_Click() {
-  char path[MAX_PATH] = {};
-  std::string current = TextOf(IDC_INPUT);
-  if (current.size() < sizeof path) lstrcpynA(path, current.c_str(), sizeof path);
-  OPENFILENAMEA dialog{};
+  wchar_t path[MAX_PATH] = {};
+  const std::wstring current = kickora::WideFromUtf8(ControlText(IDC_INPUT));
+  if (current.size() < MAX_PATH) lstrcpynW(path, current.c_str(), MAX_PATH);
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = hwnd_;
   dialog.lpstrFilter =
-      "Audio files\0*.wav;*.mp3;*.m4a;*.aac;*.mp4;*.flac;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.wma\0"
-      "All files (*.*)\0*.*\0";
+      L"Audio files\0*.wav;*.mp3;*.m4a;*.aac;*.mp4;*.flac;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.wma\0"
+      L"All files (*.*)\0*.*\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path;
-  dialog.nMaxFile = sizeof path;
-  dialog.lpstrTitle = "Choose the audio file to import";
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrTitle = L"Choose the audio file to import";
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-  if (GetOpenFileNameA(&dialog)) SetDlgItemTextA(hwnd_, IDC_INPUT, path);
+  if (GetOpenFileNameW(&dialog)) SetControlText(IDC_INPUT, kickora::Utf8FromWide(path));
 }
 
 void TunegrabWindow::BrowseFolder_Click() {

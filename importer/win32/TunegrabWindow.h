@@ -29,7 +29,6 @@ class TunegrabWindow : public winui::Form {
   // Alt and a label's underlined letter move to the box the label names
   // (Wine's IsDialogMessage does this for dialogs only). True when used.
   bool Label_Mnemonic(const MSG& message);
-  std::string TextOf(int id) const;
 
   void OnCommand(WORD id);
   void OnDestroy();

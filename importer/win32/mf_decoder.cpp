@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "common/base/text_encoding.h"
+
 using namespace tunegrab;
 
 namespace {
@@ -72,13 +74,8 @@ MediaStatus Failed(HRESULT hr, bool reading) {
   return status;
 }
 
-std::wstring Wide(const std::string& text) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(n > 0 ? static_cast<size_t>(n) : 1, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
+// The input's path is in UTF-8: a file of any name.
+std::wstring Wide(const std::string& path) { return kickora::WideFromUtf8(path); }
 
 // Asks for 32-bit float (or, failing that, 16-bit PCM) at the file's own
 // rate and channels; bits tells which one was taken.

@@ -1,5 +1,6 @@
 #include "manager/core/ExportSongs.h"
 
+#include "common/base/text_encoding.h"
 #include "manager/core/FrmExport.h"
 
 namespace {
@@ -21,9 +22,9 @@ const char* Reason(ExportStep step) {
 std::string FreeExportPath(IFileSystem& fs, const std::string& folder, const std::string& song) {
   // The song's name without its ".str", as the single export suggests none.
   const std::string stem = SongName(song).empty() ? song : SongName(song);
-  const std::string base = AddBackslash(folder) + stem;
+  const std::string base = AddBackslash(folder) + kickora::Utf8FromAnsi(stem);
   std::string path = base + ".wav";
-  for (int n = 2; FileExists(fs, path); ++n) path = base + " (" + std::to_string(n) + ").wav";
+  for (int n = 2; FileExistsUtf8(fs, path); ++n) path = base + " (" + std::to_string(n) + ").wav";
   return path;
 }
 
@@ -49,7 +50,8 @@ ExportResult ExportSongs(Platform& platform, IBusyView& view, const std::vector<
   return result;
 }
 
-std::string ExportSummary(const ExportResult& result, const std::string& folder) {
+std::string ExportSummary(const ExportResult& result, const std::string& utf8Folder) {
+  const std::string folder = kickora::AnsiFromUtf8(utf8Folder);  // as the message box shows it
   const size_t done = result.exported.size();
   std::string text = done == 0   ? std::string("No song was exported.")
                      : done == 1 ? "1 song exported to " + folder + "."

@@ -17,7 +17,8 @@ struct ExportResult {
 };
 
 // "anthem.str" in folder "D:\My Songs\": "D:\My Songs\anthem.wav", or the
-// first of "anthem (2).wav", "anthem (3).wav", ... not there yet.
+// first of "anthem (2).wav", "anthem (3).wav", ... not there yet. The
+// folder, and the path made, in UTF-8.
 std::string FreeExportPath(IFileSystem& fs, const std::string& folder, const std::string& song);
 
 // Exports songs (file names of the music folder) into folder, one after

@@ -1,5 +1,6 @@
 #include "manager/core/FrmAddNew.h"
 
+#include "common/base/text_encoding.h"
 #include "manager/core/SongNames.h"
 
 std::string AddNewFailedMessage(const std::string& reason) {
@@ -23,8 +24,8 @@ bool FrmAddNew::IsFileNameText(const std::string& name) {
 std::string FrmAddNew::TargetFile(const std::string& songName) { return NewSongFile(songName); }
 
 bool FrmAddNew::CheckInput(const std::string& text1, const std::string& text2) {
-  if (!FileExists(platform_.fs, text1)) {
-    messages_.Show("Cannot find input file " + text1 + ".", MessageIcon::Critical);
+  if (!FileExistsUtf8(platform_.fs, text1)) {
+    messages_.Show("Cannot find input file " + kickora::AnsiFromUtf8(text1) + ".", MessageIcon::Critical);
     return false;
   }
   if (!text2.empty() && text2[0] == '1') {
@@ -87,6 +88,7 @@ void FrmAddNew::Command2_Click() {
   dialog.dialogTitle = "Please select an audio file";
   dialog.owner = view_.Hwnd();
   dialog.flags = static_cast<int32_t>(OFN_EXPLORER_FLAG);
+  dialog.utf8Paths = true;
   if (!ShowOpenDialog(platform_.dialogs, dialog)) return;
   if (dialog.fileNames.size() > 1) {
     MakeBatch(dialog.fileNames);
@@ -100,7 +102,7 @@ void FrmAddNew::Text1_Change() {
   const std::string text1 = view_.Text1();
   const std::string text2 = view_.Text2();
   if (!text2.empty() && text2 != suggested_) return;  // the player's own name
-  if (GameFolder.empty() || !FileExists(platform_.fs, text1)) return;
+  if (GameFolder.empty() || !FileExistsUtf8(platform_.fs, text1)) return;
   suggested_ = SuggestedSongName(platform_.fs, text1);
   view_.SetText2(suggested_);
 }

@@ -19,6 +19,7 @@
 class IAddNewView : public IBusyView {
  public:
   virtual intptr_t Hwnd() = 0;
+  // The input music file's path, in UTF-8 (any name).
   virtual std::string Text1() = 0;
   // Sets the text only: the form runs Text1_Change itself.
   virtual void SetText1(const std::string& text) = 0;
@@ -61,16 +62,17 @@ class FrmAddNew {
   // gives Text2 a suggested name while Text2 is empty or still holds the
   // last suggestion.
   void Text1_Change();
-  // Files dropped on the dialog: one goes into Text1, several are made
-  // into songs at once.
+  // Files dropped on the dialog (paths in UTF-8): one goes into Text1,
+  // several are made into songs at once.
   void Form_FilesDropped(const std::vector<std::string>& files);
   // The title bar's close box (and every other way of closing): as Close.
   void Form_QueryUnload();
 
   bool SongsAdded = false;
 
-  // The paths of one Make, from the input file and the new song's name.
-  // "" when nothing is left of the input file's name before its last dot.
+  // The paths of one Make, from the input file (UTF-8) and the new song's
+  // name, in the system's code page. "" when nothing is left of the input
+  // file's name before its last dot.
   static std::string ProducedFile(const std::string& inputFile);
   static std::string TargetFile(const std::string& songName);
   // False when name holds a character no file name can hold.

@@ -1,5 +1,7 @@
 #include "manager/core/FrmExport.h"
 
+#include "common/base/text_encoding.h"
+
 namespace {
 
 constexpr const char* ExportFailed = ExportFailedMessage;
@@ -12,9 +14,19 @@ constexpr const char* ExportSucceeded =
 bool DestinationFolderExists(IFileSystem& fs, const std::string& destination) {
   std::string folder = FolderPart(destination);
   if (folder.empty() || folder.size() == destination.size()) return false;
-  if (folder.size() == 3 && folder[1] == ':') return FileExists(fs, folder + "*");
+  if (folder.size() == 3 && folder[1] == ':') return FileExistsUtf8(fs, folder + "*");
   folder.pop_back();
-  return FileExists(fs, folder);
+  return FileExistsUtf8(fs, folder);
+}
+
+// The file the player named holds the converter's WAV: a copy that the
+// shell reports done but that went elsewhere, or only partly, is no export.
+bool HoldsSameBytes(IFileSystem& fs, const std::string& wav, const std::string& destination) {
+  try {
+    return fs.ReadAllUtf8(destination) == fs.ReadAll(wav);
+  } catch (...) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -45,7 +57,8 @@ ExportStep ExportSongTo(Platform& platform, const std::string& song, const std::
   std::string wav = AddBackslash(folder) + ConverterOutputName;
   const bool converted = run.started && run.exitCode == 0 && FileExists(platform.fs, wav);
   const bool copied = converted && DestinationFolderExists(platform.fs, destination) &&
-                      CopyFiles(platform.fs, wav, destination, false, true, false);
+                      CopyFileUtf8(platform.fs, kickora::Utf8FromAnsi(wav), destination, false, true, false) &&
+                      HoldsSameBytes(platform.fs, wav, destination);
   platform.scratch.Remove(folder);
   if (!converted) return ExportStep::NotConverted;
   return copied ? ExportStep::Done : ExportStep::NotCopied;
@@ -80,7 +93,7 @@ void FrmExport::Command2_Click() {
   intptr_t owner = view_.Hwnd();
   int32_t flags = 0;
   if (ShowSaveDialog(platform_.dialogs, fileName, fileTitle, overwritePrompt, filter, filterIndex,
-                     initialDir, title, defaultExt, owner, flags)) {
+                     initialDir, title, defaultExt, owner, flags, true)) {
     view_.SetText1(fileName);
   }
 }

@@ -14,6 +14,7 @@ class IExportView {
  public:
   virtual ~IExportView() = default;
   virtual intptr_t Hwnd() = 0;
+  // The destination's path, in UTF-8.
   virtual std::string Text1() = 0;
   virtual void SetText1(const std::string& text) = 0;
   virtual void SetLabel1(const std::string& caption) = 0;
@@ -39,8 +40,9 @@ std::string ExportCommandLine(const std::string& programFolder, const std::strin
 enum class ExportStep { Done, NoPrivateFolder, NotConverted, NotCopied };
 
 // Converts the music folder's song with the converter in a fresh private
-// folder and copies its WAV to destination (a file path whose folder must
-// exist); the private folder goes again either way.
+// folder and copies its WAV to destination (a file path in UTF-8 whose
+// folder must exist); done only when the destination then holds the WAV's
+// bytes. The private folder goes again either way.
 ExportStep ExportSongTo(Platform& platform, const std::string& song, const std::string& destination);
 
 class FrmExport {

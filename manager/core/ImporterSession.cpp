@@ -1,5 +1,7 @@
 #include "manager/core/ImporterSession.h"
 
+#include "common/base/text_encoding.h"
+
 std::string ImporterCommandLine(const std::string& program) { return "\"" + program + "\""; }
 
 bool IsNewFile(const FileStamp& before, const FileStamp& after) {
@@ -63,10 +65,10 @@ bool ImporterSession::Type(int editId, const std::string& text) {
   if (!edit) return false;
   if (!Send(edit, EM_SETSEL_MESSAGE, 0, -1, ImporterReplyBound)) return false;
   if (!Send(edit, WM_CLEAR_MESSAGE, 0, 0, ImporterReplyBound)) return false;
-  for (char c : text) {
-    if (!Send(edit, WM_CHAR_MESSAGE, static_cast<unsigned char>(c), TypedCharFlags,
-              ImporterReplyBound))
-      return false;
+  // UTF-16, one code unit a character message: the path arrives whole
+  // whatever the system's code page can spell.
+  for (char16_t unit : kickora::Utf16FromUtf8(text)) {
+    if (!Send(edit, WM_CHAR_MESSAGE, unit, TypedCharFlags, ImporterReplyBound)) return false;
   }
   return true;
 }

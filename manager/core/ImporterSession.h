@@ -54,8 +54,9 @@ class IImporterProcess {
   // 0 when it has none.
   virtual intptr_t FindOwnWindow(const std::string& title) = 0;
   virtual intptr_t GetDlgItem(intptr_t window, int id) = 0;
-  // Sends a message and waits at most ms for the reply. False when the
-  // window did not answer in time or the call failed.
+  // Sends a message as a Unicode one (a WM_CHAR carries a UTF-16 code
+  // unit) and waits at most ms for the reply. False when the window did not
+  // answer in time or the call failed.
   virtual bool SendMessageBounded(intptr_t window, uint32_t message, uintptr_t wParam,
                                   intptr_t lParam, uint32_t ms) = 0;
   // The text of a control (WM_GETTEXT), at most maxLength characters,
@@ -109,8 +110,8 @@ class ImporterSession {
   // Starts the importer and looks, for a bounded time, for its window.
   // Started means the window was found; on Failed no process is left.
   ImporterStart Open(const std::string& program);
-  // Types the input file and the destination folder into their boxes,
-  // brings the window to the top and sends convert. False when the
+  // Types the input file and the destination folder (both UTF-8) into
+  // their boxes, brings the window to the top and sends convert. False when the
   // importer did not answer in time; it has then been ended.
   bool Convert(const std::string& inputFile, const std::string& folder);
   // Why the last convert made no song, as the importer's reason control

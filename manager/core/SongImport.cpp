@@ -1,5 +1,6 @@
 #include "manager/core/SongImport.h"
 
+#include "common/base/text_encoding.h"
 #include "common/importer_window.h"
 #include "manager/core/SongNames.h"
 
@@ -33,7 +34,7 @@ ImportOutcome ImportSong(IImporter& importer, Platform& platform, const std::str
   if (outcome.started != ImporterStart::Started) return outcome;
   std::string folder = MusicFolder(GameFolder);
   folder.pop_back();  // the importer is given the folder without its trailing backslash
-  const bool converted = session.Convert(inputFile, folder);
+  const bool converted = session.Convert(inputFile, kickora::Utf8FromAnsi(folder));
   outcome.made = converted && IsNewFile(before, importer.Stamp(produced)) &&
                  RenameFiles(platform.fs, produced, NewSongFile(songName), false, true);
   if (!outcome.made && converted) outcome.reason = session.Reason();
@@ -56,8 +57,8 @@ BatchResult MakeSongs(IImporter& importer, Platform& platform, IBusyView& view,
   SongMakingGuard busy;
   view.SetHourglass(true);
   for (const std::string& file : files) {
-    const std::string fileName = FileNamePart(file);
-    if (!FileExists(platform.fs, file)) {
+    const std::string fileName = kickora::AnsiFromUtf8(FileNamePart(file));  // for the message
+    if (!FileExistsUtf8(platform.fs, file)) {
       result.failed.push_back({fileName, InputFileMissing});
       continue;
     }

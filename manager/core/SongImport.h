@@ -13,8 +13,10 @@
 #include "manager/core/ImporterSession.h"
 #include "manager/core/frmMain.h"
 
-// The file the importer writes for an input file: its name up to the last
-// dot and ".asf", in the music folder; "" when nothing is left of the name.
+// The file the importer writes for an input file (UTF-8): its name up to
+// the last dot and ".asf", in the music folder, or the importer's own name
+// when the code page cannot spell it (common/importer_window.h); "" when
+// nothing is left of the name. Music files' paths here are all in UTF-8.
 std::string ProducedSongFile(const std::string& inputFile);
 // The new song's file in the music folder.
 std::string NewSongFile(const std::string& songName);

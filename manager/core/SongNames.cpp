@@ -6,6 +6,7 @@
 #include "manager/core/Platform.h"
 #include "manager/core/RuntimeError.h"
 #include "manager/core/SongTitleTag.h"
+#include "manager/core/Transliteration.h"
 #include "manager/core/modKorm.h"
 
 namespace {
@@ -23,6 +24,7 @@ static_assert(sizeof LatinSupplement == 0x40 + 1, "one letter for each code poin
 
 std::string FoldCodePoint(uint32_t c) {
   if (c < 0x80) return std::isalnum(static_cast<int>(c)) ? std::string(1, static_cast<char>(c)) : "";
+  if (const char* letters = TransliteratedLetters(c)) return letters;
   switch (c) {
     case 0xC6: return "AE";
     case 0xDE: return "TH";
@@ -103,12 +105,6 @@ std::string FoldUtf8(const std::string& text) {
   return letters;
 }
 
-std::string FoldAnsi(const std::string& text) {
-  std::string letters;
-  for (char c : text) letters += FoldCodePoint(Cp1252CodePoint(static_cast<unsigned char>(c)));
-  return letters;
-}
-
 std::string SongNameFromLetters(const std::string& letters) {
   const size_t start = letters.find_first_not_of('1');
   if (start == std::string::npos) return "";
@@ -130,11 +126,20 @@ std::string FreeSongName(IFileSystem& fs, const std::string& name) {
   return candidate;
 }
 
+std::string FallbackSongName(IFileSystem& fs) {
+  std::string name;
+  for (int number = 1; number < 100000; ++number) {
+    name = "song" + std::to_string(number);
+    if (!SongNameTaken(fs, name)) break;
+  }
+  return name;
+}
+
 std::string SongTitle(IFileSystem& fs, const std::string& inputFile) {
   std::string title = fs.SystemTitleTag(inputFile);
   if (!FoldUtf8(title).empty()) return title;
   try {
-    const std::vector<uint8_t> start = fs.ReadStart(inputFile, TitleTagReadBytes);
+    const std::vector<uint8_t> start = fs.ReadStartUtf8(inputFile, TitleTagReadBytes);
     return TitleTag(start.data(), start.size());
   } catch (const RuntimeError&) {
     return "";
@@ -146,8 +151,7 @@ std::string SuggestedSongName(IFileSystem& fs, const std::string& inputFile) {
   if (name.empty()) {
     const std::string fileName = FileNamePart(inputFile);
     const size_t dot = fileName.find_last_of('.');
-    name = SongNameFromLetters(FoldAnsi(dot == std::string::npos ? fileName : fileName.substr(0, dot)));
+    name = SongNameFromLetters(FoldUtf8(dot == std::string::npos ? fileName : fileName.substr(0, dot)));
   }
-  if (name.empty()) name = "song";
-  return FreeSongName(fs, name);
+  return name.empty() ? FallbackSongName(fs) : FreeSongName(fs, name);
 }

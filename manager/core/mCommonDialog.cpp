@@ -116,6 +116,7 @@ bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& s) {
       OpenDialogFlags(s.fileMustExist, s.multiSelect, s.readOnly, s.hideReadOnly,
                       static_cast<uint32_t>(s.flags)));
   if (s.multiSelect) request.file = PadToBuffer(s.fileName, MultiSelectBufferSize);
+  request.utf8Paths = s.utf8Paths;
   s.fileNames.clear();
   if (!api.GetOpenFileName(request)) {
     ClearOnCancel(s.fileName, s.fileTitle, s.filter, s.flags);
@@ -130,11 +131,12 @@ bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& s) {
 bool ShowSaveDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
                     bool& overwritePrompt, std::string& filter, int32_t& filterIndex,
                     std::string& initialDir, std::string& dialogTitle, std::string& defaultExt,
-                    intptr_t& owner, int32_t& flags) {
+                    intptr_t& owner, int32_t& flags, bool utf8Paths) {
   std::string converted = ConvertFilter(filter);
   FileDialogRequest request =
       BuildRequest(fileName, fileTitle, converted, filterIndex, initialDir, dialogTitle,
                    defaultExt, owner, SaveDialogFlags(overwritePrompt, static_cast<uint32_t>(flags)));
+  request.utf8Paths = utf8Paths;
   if (!api.GetSaveFileName(request)) {
     ClearOnCancel(fileName, fileTitle, filter, flags);
     return false;

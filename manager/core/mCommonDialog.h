@@ -34,6 +34,9 @@ struct FileDialogRequest {
   std::string title;
   std::string defaultExt;
   uint32_t flags = 0;
+  // The file and file-title buffers in UTF-8 (the dialog's wide form), so
+  // that a file of any name can be chosen; else in the system's code page.
+  bool utf8Paths = false;
 };
 
 class IFileDialogApi {
@@ -43,7 +46,8 @@ class IFileDialogApi {
   // writes the chosen path, title, flags and filter index into request.
   virtual bool GetOpenFileName(FileDialogRequest& request) = 0;
   virtual bool GetSaveFileName(FileDialogRequest& request) = 0;
-  // The shell's folder picker; the folder chosen, "" when cancelled.
+  // The shell's folder picker; the folder chosen, in UTF-8 (any name), ""
+  // when cancelled.
   virtual std::string ChooseFolder(intptr_t /*owner*/, const std::string& /*title*/) { return ""; }
 };
 
@@ -79,6 +83,9 @@ struct OpenDialogSettings {
   int32_t flags = 0;
   // Out, with multiSelect: every file chosen, as full paths.
   std::vector<std::string> fileNames;
+  // fileName, fileTitle and fileNames in UTF-8 (any name); else in the
+  // system's code page.
+  bool utf8Paths = false;
 };
 
 bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& settings);
@@ -86,4 +93,4 @@ bool ShowOpenDialog(IFileDialogApi& api, OpenDialogSettings& settings);
 bool ShowSaveDialog(IFileDialogApi& api, std::string& fileName, std::string& fileTitle,
                     bool& overwritePrompt, std::string& filter, int32_t& filterIndex,
                     std::string& initialDir, std::string& dialogTitle, std::string& defaultExt,
-                    intptr_t& owner, int32_t& flags);
+                    intptr_t& owner, int32_t& flags, bool utf8Paths = false);

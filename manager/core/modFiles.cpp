@@ -34,6 +34,14 @@ bool FileExists(IFileSystem& fs, const std::string& path) {
   }
 }
 
+bool FileExistsUtf8(IFileSystem& fs, const std::string& path) {
+  try {
+    return fs.FindFirstUtf8(path);
+  } catch (...) {
+    return false;
+  }
+}
+
 std::string BuildSourceList(const std::vector<std::string>& sources) {
   std::string list;
   for (const std::string& source : sources) {
@@ -71,6 +79,14 @@ bool CopyFiles(IFileSystem& fs, const std::string& source, const std::string& ta
                bool silent, bool renameOnCollision) {
   return CopyFiles(fs, std::vector<std::string>{source}, target, confirm, silent,
                    renameOnCollision);
+}
+
+bool CopyFileUtf8(IFileSystem& fs, const std::string& source, const std::string& target, bool confirm,
+                  bool silent, bool renameOnCollision) {
+  const unsigned flags = ShellFileOpFlags(confirm, silent, renameOnCollision) | FOF_NOERRORUI_FLAG;
+  const ShellOpOutcome outcome =
+      fs.ShellFileOperationUtf8(FO_COPY_CODE, BuildSourceList({source}), target, flags);
+  return outcome.succeeded && !outcome.anyOperationsAborted;
 }
 
 bool RenameFiles(IFileSystem& fs, const std::string& source, const std::string& target,

@@ -48,9 +48,21 @@ class IFileSystem {
     if (bytes.size() > maxBytes) bytes.resize(maxBytes);
     return bytes;
   }
+  // Music files to import and exported songs may have names in any script:
+  // their paths are in UTF-8, every other path in the system's code page.
   // A music file's title as the system's own tag readers give it, in
   // UTF-8; "" when they give none.
-  virtual std::string SystemTitleTag(const std::string& /*path*/) { return ""; }
+  virtual std::string SystemTitleTag(const std::string& /*utf8Path*/) { return ""; }
+  virtual bool FindFirstUtf8(const std::string& pattern) { return FindFirst(pattern); }
+  virtual std::vector<uint8_t> ReadAllUtf8(const std::string& path) { return ReadAll(path); }
+  virtual std::vector<uint8_t> ReadStartUtf8(const std::string& path, size_t maxBytes) {
+    return ReadStart(path, maxBytes);
+  }
+  // The shell's file operation with sources and target in UTF-8.
+  virtual ShellOpOutcome ShellFileOperationUtf8(unsigned operation, const std::string& sources,
+                                                const std::string& target, unsigned flags) {
+    return ShellFileOperation(operation, sources, target, flags);
+  }
 };
 
 std::string AddBackslash(const std::string& path);
@@ -60,6 +72,8 @@ std::string FolderPart(const std::string& path);
 std::string FileNamePart(const std::string& path);
 
 bool FileExists(IFileSystem& fs, const std::string& path);
+// The same for a path in UTF-8.
+bool FileExistsUtf8(IFileSystem& fs, const std::string& path);
 
 // Each source followed by a NUL, then one more NUL to end the list.
 std::string BuildSourceList(const std::vector<std::string>& sources);
@@ -74,5 +88,8 @@ bool CopyFiles(IFileSystem& fs, const std::vector<std::string>& sources, const s
                bool confirm, bool silent, bool renameOnCollision);
 bool CopyFiles(IFileSystem& fs, const std::string& source, const std::string& target, bool confirm,
                bool silent, bool renameOnCollision);
+// A copy with source and target in UTF-8.
+bool CopyFileUtf8(IFileSystem& fs, const std::string& source, const std::string& target, bool confirm,
+                  bool silent, bool renameOnCollision);
 bool RenameFiles(IFileSystem& fs, const std::string& source, const std::string& target,
                  bool confirm, bool renameOnCollision);

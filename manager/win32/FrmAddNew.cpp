@@ -33,7 +33,9 @@ const winui::ControlEntry Controls[] = {
     {"BUTTON", "&Help", Button, IDC_ADDNEW_COMMAND4, 120, 2760, 1290, 495},
     {"BUTTON", "...", Button, IDC_ADDNEW_COMMAND2, FrameLeft + 3720, FrameTop + 840, 495, 300},
     {"EDIT", "", Edit, IDC_ADDNEW_TEXT2, FrameLeft + 600, FrameTop + 1680, 1455, 300, WS_EX_CLIENTEDGE},
-    {"EDIT", "", Edit, IDC_ADDNEW_TEXT1, FrameLeft + 600, FrameTop + 840, 3135, 300, WS_EX_CLIENTEDGE},
+    // Unicode: a music file of any name.
+    {"EDIT", "", Edit, IDC_ADDNEW_TEXT1, FrameLeft + 600, FrameTop + 840, 3135, 300, WS_EX_CLIENTEDGE,
+     winui::KeepPlace, true},
     {"STATIC", ".str", Label, IDC_ADDNEW_LABEL1, FrameLeft + 2160, FrameTop + 1733, 210, 195},
     {"STATIC", AddNewLabel2, Label, IDC_ADDNEW_LABEL2, FrameLeft + 240, FrameTop + 480, 3375, 195},
     {"STATIC", "Save song as: (8 characters max.):", Label, IDC_ADDNEW_LABEL3, FrameLeft + 240,
@@ -163,11 +165,11 @@ std::string FrmAddNewWindow::TextOf(int id) const {
   return text;
 }
 
-std::string FrmAddNewWindow::Text1() { return TextOf(IDC_ADDNEW_TEXT1); }
+std::string FrmAddNewWindow::Text1() { return ControlText(IDC_ADDNEW_TEXT1); }
 
 void FrmAddNewWindow::SetText1(const std::string& text) {
   settingText1_ = true;
-  SetDlgItemTextA(hwnd_, IDC_ADDNEW_TEXT1, text.c_str());
+  SetControlText(IDC_ADDNEW_TEXT1, text);
   settingText1_ = false;
 }
 

@@ -20,8 +20,9 @@ constexpr const char* FrameCaption =
 
 // In the tab order: Text1, Command2, Command4, Command3, Command1.
 const winui::ControlEntry Controls[] = {
+    // Unicode: a destination of any name.
     {"EDIT", "", ChildStyle | WS_TABSTOP | ES_AUTOHSCROLL, IDC_EXPORT_TEXT1, FrameLeft + 600, FrameTop + 1320,
-     3135, 300, WS_EX_CLIENTEDGE},
+     3135, 300, WS_EX_CLIENTEDGE, winui::KeepPlace, true},
     {"BUTTON", "...", Button, IDC_EXPORT_COMMAND2, FrameLeft + 3720, FrameTop + 1320, 495, 300},
     {"BUTTON", "&Help", Button, IDC_EXPORT_COMMAND4, 120, 2760, 1290, 495},
     {"BUTTON", "&Close", Button, IDC_EXPORT_COMMAND3, 4800, 2760, 1455, 495},
@@ -140,16 +141,9 @@ LRESULT FrmExportWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-std::string FrmExportWindow::Text1() {
-  HWND edit = GetDlgItem(hwnd_, IDC_EXPORT_TEXT1);
-  std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
-  GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
-  return text.data();
-}
+std::string FrmExportWindow::Text1() { return ControlText(IDC_EXPORT_TEXT1); }
 
-void FrmExportWindow::SetText1(const std::string& text) {
-  SetDlgItemTextA(hwnd_, IDC_EXPORT_TEXT1, text.c_str());
-}
+void FrmExportWindow::SetText1(const std::string& text) { SetControlText(IDC_EXPORT_TEXT1, text); }
 
 void FrmExportWindow::SetLabel1(const std::string& caption) {
   SetDlgItemTextA(hwnd_, IDC_EXPORT_LABEL1, caption.c_str());

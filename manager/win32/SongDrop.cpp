@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "common/base/text_encoding.h"
+
 namespace {
 
 // Our own subclass of the list among any others.
@@ -12,14 +14,14 @@ constexpr UINT_PTR DropSubclassId = 0x534F4E47;
 
 std::vector<std::string> TakeDroppedFiles(HDROP drop) {
   std::vector<std::string> files;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
     if (length == 0) continue;
-    std::string path(length + 1, '\0');
-    const UINT copied = DragQueryFileA(drop, i, path.data(), length + 1);
+    std::wstring path(length + 1, L'\0');
+    const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
     path.resize(copied <= length ? copied : length);
-    if (!path.empty()) files.push_back(path);
+    if (!path.empty()) files.push_back(kickora::Utf8FromWide(path));
   }
   DragFinish(drop);
   return files;

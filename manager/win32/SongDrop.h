@@ -12,7 +12,8 @@
 #include "manager/win32/platform/Win32Importer.h"
 #include "manager/win32/platform/Win32Platform.h"
 
-// The dropped files' full paths; the drop is finished (its memory freed).
+// The dropped files' full paths, in UTF-8 (any name); the drop is finished
+// (its memory freed).
 std::vector<std::string> TakeDroppedFiles(HDROP drop);
 
 class SongListDropTarget {

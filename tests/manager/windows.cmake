@@ -28,7 +28,7 @@ add_test(NAME tunedeck_win32_tests COMMAND tunedeck_win32_tests)
 
 # The driver of our own that works the programs' windows from outside,
 # built once for the end-to-end tests, the measurements and the release test.
-add_library(gui_test_driver STATIC gui/driver.cpp gui/driver.h)
+add_library(gui_test_driver STATIC gui/driver.cpp gui/driver.h gui/driver_wide.cpp)
 target_include_directories(gui_test_driver PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(gui_test_driver PUBLIC comctl32 advapi32 gdi32 user32)
 
@@ -77,6 +77,7 @@ foreach(variant standin:0 nowindow:1 hang:2)
   list(GET parts 1 mode)
   add_executable(tunegrab_${name} WIN32 gui/tunegrab_standin.cpp)
   target_include_directories(tunegrab_${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(tunegrab_${name} PRIVATE kickora_base)
   target_compile_definitions(tunegrab_${name} PRIVATE STANDIN_MODE=${mode})
 endforeach()
 
@@ -113,6 +114,19 @@ if(TARGET tunegrab)
   set_tests_properties(tunedeck_gui_addnew_inputs PROPERTIES FIXTURES_SETUP addnew_inputs)
   gui_tests(addnew_gui_tests MakeNewSongWithTunegrab)
   set_tests_properties(tunedeck_gui_MakeNewSongWithTunegrab PROPERTIES FIXTURES_REQUIRED addnew_inputs)
+
+  # Music files and an export destination named in other scripts, on a
+  # Western code page: Wine takes its ANSI code page from the locale (1252
+  # for C) and its Unix file names' encoding from the locale's (UTF-8).
+  add_executable(any_name_gui_tests gui/any_name_gui_test.cpp)
+  target_compile_definitions(any_name_gui_tests PRIVATE
+    TUNEDECK_PROGRAM="${TUNEDECK_PROGRAM}" TUNEGRAB_PROGRAM="${TUNEGRAB_PROGRAM}"
+    TONEPAK_PROGRAM="${TONEPAK_WIN_PROGRAM}" ADDNEW_INPUTS="Z:$<SHELL_PATH:${ADDNEW_INPUTS}>")
+  target_link_libraries(any_name_gui_tests PRIVATE gui_test_driver GTest::gtest_main)
+  add_dependencies(any_name_gui_tests tunedeck tunegrab tonepak)
+  gui_tests(any_name_gui_tests AnyName)
+  set_tests_properties(tunedeck_gui_AnyName PROPERTIES FIXTURES_REQUIRED addnew_inputs
+    ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8")
 endif()
 
 # Playing and removing songs end to end, with the real converter, on a

@@ -1,6 +1,7 @@
 
 #include <vector>
 
+#include "common/base/text_encoding.h"
 #include "manager/win32/platform/Win32Platform.h"
 
 #include <commdlg.h>
@@ -10,7 +11,53 @@ namespace {
 
 const char* TextOrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
+// Text of the system's code page (NULs kept, as in a filter) as wide text.
+std::wstring WideOfAnsi(const std::string& text) { return kickora::WideFromUtf8(kickora::Utf8FromAnsi(text)); }
+
+// A buffer of size characters holding the text up to its first NUL.
+std::vector<wchar_t> WideBuffer(const std::string& utf8, size_t size) {
+  std::wstring text = kickora::WideFromUtf8(TextBeforeNul(utf8));
+  if (text.size() > size) text.clear();
+  std::vector<wchar_t> buffer(text.begin(), text.end());
+  buffer.resize(size + 1, L'\0');
+  return buffer;
+}
+
+// The wide dialog, for files of any name: the paths come back in UTF-8.
+bool ShowWideFileDialog(FileDialogRequest& request, bool save) {
+  const size_t fileSize = request.file.size() > DialogBufferSize ? request.file.size() : DialogBufferSize;
+  std::vector<wchar_t> file = WideBuffer(request.file, fileSize);
+  std::vector<wchar_t> title = WideBuffer(request.fileTitle, DialogBufferSize);
+  const std::wstring filter = WideOfAnsi(request.filter), initialDir = WideOfAnsi(request.initialDir),
+                     dialogTitle = WideOfAnsi(request.title), defaultExt = WideOfAnsi(request.defaultExt);
+  const auto orNull = [](const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); };
+
+  OPENFILENAMEW record{};
+  record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  record.hwndOwner = reinterpret_cast<HWND>(request.owner);
+  record.lpstrFilter = orNull(filter);
+  record.nFilterIndex = static_cast<DWORD>(request.filterIndex);
+  record.lpstrFile = file.data();
+  record.nMaxFile = static_cast<DWORD>(fileSize);
+  record.lpstrFileTitle = title.data();
+  record.nMaxFileTitle = DialogBufferSize;
+  record.lpstrInitialDir = orNull(initialDir);
+  record.lpstrTitle = orNull(dialogTitle);
+  record.lpstrDefExt = orNull(defaultExt);
+  record.Flags = request.flags;
+
+  BOOL confirmed = save ? GetSaveFileNameW(&record) : GetOpenFileNameW(&record);
+  if (!confirmed) return false;
+  // Every NUL kept: several files chosen together are separated by them.
+  request.file = kickora::Utf8FromWide(std::wstring(file.data(), fileSize));
+  request.fileTitle = kickora::Utf8FromWide(std::wstring(title.data(), DialogBufferSize));
+  request.flags = record.Flags;
+  request.filterIndex = static_cast<int32_t>(record.nFilterIndex);
+  return true;
+}
+
 bool ShowFileDialog(FileDialogRequest& request, bool save) {
+  if (request.utf8Paths) return ShowWideFileDialog(request, save);
   // A multiple selection's buffer is larger; every other one is 260 characters.
   const size_t fileSize = request.file.size() > DialogBufferSize ? request.file.size() : DialogBufferSize;
   std::vector<char> file(request.file.begin(), request.file.end());

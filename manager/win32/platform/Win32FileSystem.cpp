@@ -1,8 +1,11 @@
 
+#include "common/base/text_encoding.h"
 #include "manager/core/RuntimeError.h"
 #include "manager/win32/platform/Win32Platform.h"
 
 #include <shellapi.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,6 +29,31 @@ class Handle {
 };
 
 [[noreturn]] void ThrowLastError() { throw RuntimeError(ErrorNumberFor(GetLastError())); }
+
+// At most maxBytes from an open file's start.
+std::vector<uint8_t> ReadFrom(const Handle& file, size_t maxBytes) {
+  if (file.get() == INVALID_HANDLE_VALUE) ThrowLastError();
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[65536];
+  DWORD got = 0;
+  while (bytes.size() < maxBytes &&
+         ReadFile(file.get(), buffer, static_cast<DWORD>(std::min(sizeof buffer, maxBytes - bytes.size())), &got,
+                  nullptr) &&
+         got > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  return bytes;
+}
+
+// A shell operation's list of paths in UTF-8 (each ended by a NUL) as wide text.
+std::wstring WideList(const std::string& list) {
+  std::wstring wide;
+  size_t start = 0;
+  for (size_t end; (end = list.find('\0', start)) != std::string::npos; start = end + 1) {
+    wide += kickora::WideFromUtf8(list.substr(start, end - start));
+    wide += L'\0';
+  }
+  return wide;
+}
 
 }  // namespace
 
@@ -72,29 +100,33 @@ std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder,
 std::vector<uint8_t> Win32FileSystem::ReadAll(const std::string& path) {
   Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) ThrowLastError();
-  std::vector<uint8_t> bytes;
-  uint8_t buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  return bytes;
+  return ReadFrom(file, SIZE_MAX);
+}
+
+bool Win32FileSystem::FindFirstUtf8(const std::string& pattern) {
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW(kickora::WideFromUtf8(pattern).c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+std::vector<uint8_t> Win32FileSystem::ReadAllUtf8(const std::string& path) {
+  Handle file(CreateFileW(kickora::WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return ReadFrom(file, SIZE_MAX);
+}
+
+std::vector<uint8_t> Win32FileSystem::ReadStartUtf8(const std::string& path, size_t maxBytes) {
+  Handle file(CreateFileW(kickora::WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return ReadFrom(file, maxBytes);
 }
 
 std::vector<uint8_t> Win32FileSystem::ReadStart(const std::string& path, size_t maxBytes) {
   Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) ThrowLastError();
-  std::vector<uint8_t> bytes(maxBytes);
-  size_t filled = 0;
-  DWORD got = 0;
-  while (filled < maxBytes &&
-         ReadFile(file.get(), bytes.data() + filled, static_cast<DWORD>(maxBytes - filled), &got,
-                  nullptr) &&
-         got > 0)
-    filled += got;
-  bytes.resize(filled);
-  return bytes;
+  return ReadFrom(file, maxBytes);
 }
 
 void Win32FileSystem::WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -138,5 +170,20 @@ ShellOpOutcome Win32FileSystem::ShellFileOperation(unsigned operation, const std
   op.pTo = to.c_str();
   op.fFlags = static_cast<FILEOP_FLAGS>(flags);
   int result = SHFileOperationA(&op);
+  return {result == 0, op.fAnyOperationsAborted != FALSE};
+}
+
+ShellOpOutcome Win32FileSystem::ShellFileOperationUtf8(unsigned operation, const std::string& sources,
+                                                       const std::string& target, unsigned flags) {
+  const std::wstring from = WideList(sources);
+  std::wstring to = kickora::WideFromUtf8(target);
+  to.append(2, L'\0');
+  SHFILEOPSTRUCTW op{};
+  op.hwnd = nullptr;
+  op.wFunc = operation;
+  op.pFrom = from.c_str();
+  op.pTo = to.c_str();
+  op.fFlags = static_cast<FILEOP_FLAGS>(flags);
+  int result = SHFileOperationW(&op);
   return {result == 0, op.fAnyOperationsAborted != FALSE};
 }

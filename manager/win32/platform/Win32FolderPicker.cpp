@@ -1,6 +1,7 @@
 // The shell's folder picker: the common item dialog in folder mode where
 // Windows has it (Vista and later), the older folder browser otherwise.
 // The caller's thread has COM initialised (tunedeck's WinMain does).
+#include "common/base/text_encoding.h"
 #include "manager/win32/platform/Win32Platform.h"
 
 #include <shlobj.h>
@@ -9,17 +10,6 @@
 #include <vector>
 
 namespace {
-
-// A wide path in the system's code page; "" when a character has no place
-// in it (the manager's paths cross its calls in that code page).
-std::string Narrow(const wchar_t* wide) {
-  BOOL lossy = FALSE;
-  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, &lossy);
-  if (bytes <= 1 || lossy) return "";
-  std::vector<char> text(static_cast<size_t>(bytes));
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, text.data(), bytes, nullptr, nullptr);
-  return text.data();
-}
 
 std::wstring Widen(const std::string& text) {
   const int chars = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -45,7 +35,7 @@ bool PickWithItemDialog(HWND owner, const std::string& title, std::string& folde
     if (SUCCEEDED(dialog->GetResult(&item))) {
       wchar_t* path = nullptr;
       if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-        folder = Narrow(path);
+        folder = kickora::Utf8FromWide(path);  // any name: the export's paths are UTF-8
         CoTaskMemFree(path);
       }
       item->Release();
@@ -56,16 +46,17 @@ bool PickWithItemDialog(HWND owner, const std::string& title, std::string& folde
 }
 
 std::string PickWithFolderBrowser(HWND owner, const std::string& title) {
-  BROWSEINFOA browse{};
+  const std::wstring wideTitle = Widen(title);
+  BROWSEINFOW browse{};
   browse.hwndOwner = owner;
-  browse.lpszTitle = title.c_str();
+  browse.lpszTitle = wideTitle.c_str();
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
   if (!chosen) return "";
-  char path[MAX_PATH + 1] = {};
-  const bool named = SHGetPathFromIDListA(chosen, path) != FALSE;
+  wchar_t path[MAX_PATH + 1] = {};
+  const bool named = SHGetPathFromIDListW(chosen, path) != FALSE;
   CoTaskMemFree(chosen);
-  return named ? path : "";
+  return named ? kickora::Utf8FromWide(path) : "";
 }
 
 }  // namespace

@@ -48,8 +48,9 @@ intptr_t Win32ImporterProcess::GetDlgItem(intptr_t window, int id) {
 
 bool Win32ImporterProcess::SendMessageBounded(intptr_t window, uint32_t message, uintptr_t wParam,
                                               intptr_t lParam, uint32_t ms) {
+  // Wide: a WM_CHAR's UTF-16 code unit reaches the importer's Unicode box as it is.
   DWORD_PTR result = 0;
-  return SendMessageTimeoutA(reinterpret_cast<HWND>(window), message, wParam, lParam,
+  return SendMessageTimeoutW(reinterpret_cast<HWND>(window), message, wParam, lParam,
                              SMTO_NORMAL, ms, &result) != 0;
 }
 

@@ -1,6 +1,7 @@
 // The importer process and its window through the Win32 process and
 // window calls: CreateProcessA (hidden), WaitForInputIdle, EnumWindows
-// with GetWindowThreadProcessId, SendMessageTimeoutA, TerminateProcess.
+// with GetWindowThreadProcessId, SendMessageTimeoutW (SendMessageTimeoutA
+// for the reason text), TerminateProcess.
 #pragma once
 
 #include <windows.h>

@@ -24,7 +24,13 @@ class Win32FileSystem : public IFileSystem {
   std::vector<uint8_t> ReadAll(const std::string& path) override;
   std::vector<uint8_t> ReadStart(const std::string& path, size_t maxBytes) override;
   // The shell's property store (Windows' own tag readers): the title.
-  std::string SystemTitleTag(const std::string& path) override;
+  std::string SystemTitleTag(const std::string& utf8Path) override;
+  // The wide calls, for paths of any name.
+  bool FindFirstUtf8(const std::string& pattern) override;
+  std::vector<uint8_t> ReadAllUtf8(const std::string& path) override;
+  std::vector<uint8_t> ReadStartUtf8(const std::string& path, size_t maxBytes) override;
+  ShellOpOutcome ShellFileOperationUtf8(unsigned operation, const std::string& sources,
+                                        const std::string& target, unsigned flags) override;
   void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) override;
   void SetNormalAttributes(const std::string& path) override;
   void ReplaceWith(const std::string& from, const std::string& to) override;

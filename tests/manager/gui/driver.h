@@ -99,6 +99,11 @@ void SetText(HWND control, const std::string& text);
 bool DropFiles(HWND target, const std::vector<std::string>& paths);
 // Posts a key's press and release to a window, as the keyboard would.
 void PressKey(HWND window, UINT key);
+// Paths of any name (UTF-16), for the wide forms of the same: the text of a
+// window, a path typed into an open or save dialog, files dropped.
+std::wstring WideText(HWND window);
+bool SetFileName(HWND dialog, const std::wstring& path);
+bool DropFiles(HWND target, const std::vector<std::wstring>& paths);
 // The dialog of the program with this caption that is open now, if any.
 std::vector<HWND> DialogsTitled(const Program& program, const std::string& title);
 // The running processes whose program file is named exeName (any case).

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include "common/base/text_encoding.h"
 #include "common/importer_window.h"
 #include "fakes.h"
 #include "manager/core/FrmAddNew.h"
@@ -47,7 +48,8 @@ class FakeImporter : public IImporter {
   bool running = false, terminated = false;
   std::vector<Sent> sent;
   std::vector<std::string> calls;
-  std::map<int, std::string> typed;
+  std::map<int, std::u16string> typedUnits;  // as the Unicode boxes take them
+  std::map<int, std::string> typed;          // the same in UTF-8
   std::map<std::string, FileStamp> stamps;
 
   class Process : public IImporterProcess {
@@ -65,8 +67,9 @@ class FakeImporter : public IImporter {
                             uint32_t ms) override {
       f_.sent.push_back({target, message, wParam, lParam, ms});
       int id = static_cast<int>(target & 0xFFFF);
-      if (message == WM_CLEAR_MESSAGE) f_.typed[id].clear();
-      if (message == WM_CHAR_MESSAGE) f_.typed[id] += static_cast<char>(wParam);
+      if (message == WM_CLEAR_MESSAGE) f_.typedUnits[id].clear();
+      if (message == WM_CHAR_MESSAGE) f_.typedUnits[id] += static_cast<char16_t>(wParam);
+      f_.typed[id] = kickora::Utf8FromUtf16(f_.typedUnits[id]);
       if (message == WM_COMMAND_MESSAGE && wParam == ImporterConvertCommand) {
         f_.calls.push_back("convert");
         if (f_.convertHangs) {

@@ -71,6 +71,27 @@ TEST_F(MakeNewSong, MakeTypesIntoTheImportersBoxesConvertsRenamesAndClosesIt) {
   }
 }
 
+// A path of any script reaches the importer whole, as UTF-16 characters
+// (an emoji as its two surrogates), and its song is renamed into place.
+TEST_F(MakeNewSong, APathInAnyScriptIsTypedAsUtf16) {
+  const std::string input = "D:\\Моя музыка\\歌 🎵.flac";
+  fs.AddFile(input, Bytes("fLaC"));
+  view.text1 = input;
+  form.Command1_Click();
+  ExpectOneMessage("Song converted succesfully!", MessageIcon::Information);
+  const std::u16string units = importer.typedUnits[ImporterInputEdit];
+  EXPECT_EQ(units.substr(3, 3), u"Моя");
+  EXPECT_EQ(units.substr(units.size() - 9), u"歌 \xD83C\xDFB5.flac");
+  EXPECT_EQ(importer.typed[ImporterInputEdit], input);
+#if defined(_WIN32)
+  // A Western code page (the tests' Wine) cannot spell it: the importer's own name.
+  const std::string produced = "tunegrab.asf";
+#else
+  const std::string produced = "歌 🎵.asf";  // the narrow encoding here is UTF-8
+#endif
+  EXPECT_EQ(Renames(), std::vector<std::string>{Music + produced + std::string(2, '\0') + "->" + Music + "newsong.str"});
+}
+
 TEST_F(MakeNewSong, MissingImporterAndShortInputNamesAreReported) {
   importer.startAs = ImporterStart::ProgramMissing;
   form.Command1_Click();

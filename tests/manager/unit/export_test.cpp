@@ -153,6 +153,38 @@ TEST_F(Export, AnUnusableDestinationIsTheSameError) {
   }
 }
 
+// Success only when the file the player named holds the converter's WAV.
+TEST_F(Export, ADestinationOfAnyNameIsCopiedWideAndCheckedAfterwards) {
+  const std::string folder = "D:\\Моя музыка";  // UTF-8, as every destination
+  const std::string target = folder + "\\Гимн.wav";
+  fs.AddFolder(folder);
+  ConverterWrites("RIFF new");
+  view.text1 = target;
+  form.Command1_Click();
+  ASSERT_EQ(fs.shellCalls.size(), 1u);
+  EXPECT_TRUE(fs.shellCalls[0].utf8);
+  EXPECT_EQ(fs.shellCalls[0].target, target);
+  EXPECT_EQ(fs.At(target), Bytes("RIFF new"));
+  ExpectClosedWith("Song exported succesfully! You can now listen to it by using a multimedia "
+                   "player (i.e. Winamp).",
+                   MessageIcon::Information);
+
+  // The shell says done, but the file went elsewhere; or an older file of
+  // that name is all there is.
+  for (const bool older : {false, true}) {
+    SCOPED_TRACE(older ? "an older file" : "nothing there");
+    SetUp();
+    messages.shown.clear();
+    view = FakeExportView{};
+    view.text1 = older ? target : folder + "\\Марш.wav";
+    if (older) fs.AddFile(target, Bytes("RIFF older"));
+    fs.copiesGoElsewhere = true;
+    ConverterWrites("RIFF new");
+    form.Command1_Click();
+    ExpectClosedWith("An error occurred while exporting the song.", MessageIcon::Critical);
+  }
+}
+
 TEST_F(Export, AMissingConverterIsNamedAndTheDialogStays) {
   fs.files.erase("c:\\program files\\kickora music manager\\tonepak.exe");
   form.Command1_Click();
@@ -204,6 +236,7 @@ TEST_F(Export, TheSaveDialogFillsText1OnlyWhenConfirmed) {
   EXPECT_EQ(request.flags, 0x6u);
   EXPECT_EQ(request.owner, 0x1234);
   EXPECT_EQ(TextBeforeNul(request.file), "");
+  EXPECT_TRUE(request.utf8Paths) << "a destination of any name";
 
   dialogs.confirm = true;
   dialogs.chosenPath = "E:\\Songs\\mine.wav";

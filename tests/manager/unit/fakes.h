@@ -41,11 +41,14 @@ class FakeFileSystem : public IFileSystem {
     std::string sources;
     std::string target;
     unsigned flags;
+    bool utf8 = false;  // the paths in UTF-8 (the wide call)
   };
   std::vector<ShellCall> shellCalls;
   ShellOpOutcome shellOutcome{true, false};
   // Renames really move the file (one source), as the shell would.
   bool performRenames = false;
+  // Copies report success and write nothing at the target.
+  bool copiesGoElsewhere = false;
 
   void AddFile(const std::string& path, const std::vector<uint8_t>& bytes = {}) {
     files[Key(path)] = bytes;
@@ -126,6 +129,13 @@ class FakeFileSystem : public IFileSystem {
     if (!files.erase(Key(path))) throw RuntimeError(ErrFileNotFound);
   }
 
+  ShellOpOutcome ShellFileOperationUtf8(unsigned operation, const std::string& sources,
+                                        const std::string& target, unsigned flags) override {
+    const ShellOpOutcome outcome = ShellFileOperation(operation, sources, target, flags);
+    shellCalls.back().utf8 = true;
+    return outcome;
+  }
+
   ShellOpOutcome ShellFileOperation(unsigned operation, const std::string& sources,
                                     const std::string& target, unsigned flags) override {
     shellCalls.push_back({operation, sources, target, flags});
@@ -135,6 +145,10 @@ class FakeFileSystem : public IFileSystem {
       files[Key(target)] = files[Key(source)];
       files.erase(Key(source));
     }
+    // A copy lands where it was told to, unless the shell is to lie.
+    if (operation == FO_COPY_CODE && shellOutcome.succeeded && !copiesGoElsewhere &&
+        files.count(Key(source)))
+      files[Key(target)] = files[Key(source)];
     return shellOutcome;
   }
 

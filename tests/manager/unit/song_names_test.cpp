@@ -43,7 +43,6 @@ TEST(SongNames, LettersAreFoldedAndTheNameKeepsTheRules) {
             "CancionNanduAEonssOEuvreLodz");
   EXPECT_EQ(FoldUtf8("e\xCC\x81t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC"), "ete") << "marks and other scripts go";
   EXPECT_EQ(FoldUtf8("Ni\xF1o \x8A"), "NinoS") << "bytes that are no UTF-8 read as code page 1252";
-  EXPECT_EQ(FoldAnsi("Canci\xF3n \x9Cuvre \xC3\xA9"), "CancionoeuvreA") << "not read as UTF-8";
 
   EXPECT_EQ(SongNameFromLetters("1999Live"), "999Live");
   EXPECT_EQ(SongNameFromLetters("111"), "");
@@ -72,9 +71,38 @@ TEST(SongNames, SuggestionsComeFromTheTitleOrTheFileNameAndAreFree) {
                                          VorbisComment({"TITLE=\xE6\x97\xA5"})),
             "x") << "a title without letters: the file name";
   EXPECT_EQ(suggest("D:\\m\\1 2 3.wav", "RIFF"), "23");
-  EXPECT_EQ(suggest("D:\\m\\!!!.ogg", ""), "song");
+  EXPECT_EQ(suggest("D:\\m\\!!!.ogg", ""), "song1");
   EXPECT_EQ(suggest("D:\\m\\My.Goal.m4a", ""), "MyGoal");
   EXPECT_EQ(SuggestedSongName(fs, "D:\\m\\gone.mp3"), "gone") << "an unreadable file: its name";
+}
+
+TEST(SongNames, CyrillicAndGreekAreSpeltInLatinLetters) {
+  EXPECT_EQ(FoldUtf8("Песня"), "Pesnya");
+  EXPECT_EQ(FoldUtf8("Моя музыка: Щука, Жёлтый, подъезд, Эхо"), "MoyamuzykaShchukaZheltyypodezdEkho");
+  EXPECT_EQ(FoldUtf8("Їжак Ґанок Єва Љубав Њива Џеп Ђак Ћерка Ѕвезда Ќе Ѓон Ў"),
+            "YizhakGanokYevaLjubavNjivaDzepDjakCerkaDzvezdaKeGonU")
+      << "Ukrainian, Belarusian, Serbian and Macedonian letters";
+  EXPECT_EQ(FoldUtf8("Ψυχή Θάλασσα ΑΒΓΔ ϊΰ"), "PsychiThalassaAVGDiy") << "accents, final sigma";
+  EXPECT_EQ(FoldUtf8("Ѐ ѐ ѝ Ѝ ϐ Ϣ"), "EeiI") << "letters beyond the tables go";
+}
+
+TEST(SongNames, ANameInAnyScriptGivesAPlainSuggestionOrANumberedSong) {
+  GameFolder = Game;
+  FakeFileSystem fs;
+  fs.caseInsensitive = true;
+  fs.AddFile(Music + "song1.str");
+  const auto suggest = [&](const std::string& path, const std::string& bytes) {
+    fs.AddFile(path, Bytes(bytes));
+    return SuggestedSongName(fs, path);
+  };
+  EXPECT_EQ(suggest("D:\\Моя музыка\\Песня.mp3", "ID3 no frames"), "Pesnya");
+  EXPECT_EQ(suggest("D:\\m\\Σχέδιο Ηλιοβασίλεμα.ogg", ""), "SchedioI") << "eight letters at most";
+  const std::string comment = VorbisComment({"TITLE=Жар"});
+  EXPECT_EQ(suggest("D:\\m\\x.flac", "fLaC" + std::string(1, char(0x84)) + Be24(uint32_t(comment.size())) + comment),
+            "Zhar") << "a title in Cyrillic";
+  EXPECT_EQ(suggest("D:\\m\\歌.flac", ""), "song2") << "nothing usable: song1 is taken";
+  fs.AddFile(Music + "song2.str");
+  EXPECT_EQ(suggest("D:\\m\\🎵🎶.wav", "RIFF"), "song3") << "emoji only";
 }
 
 }  // namespace
