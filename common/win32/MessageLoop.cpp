@@ -7,13 +7,13 @@ namespace {
 void Dispatch(MSG& message, const KeyboardFilter& filter) {
   if (filter && filter(message)) return;
   TranslateMessage(&message);
-  DispatchMessageA(&message);
+  DispatchMessageW(&message);
 }
 
 // Every message in the queue; false at WM_QUIT, with its code.
 bool HandleQueue(const KeyboardFilter& filter, WPARAM& quitCode) {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       quitCode = message.wParam;
       return false;
@@ -28,7 +28,7 @@ bool HandleQueue(const KeyboardFilter& filter, WPARAM& quitCode) {
 int RunMessageLoop(const KeyboardFilter& filter) {
   MSG message;
   BOOL got;
-  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) Dispatch(message, filter);
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) Dispatch(message, filter);
   return got == 0 ? static_cast<int>(message.wParam) : 1;
 }
 

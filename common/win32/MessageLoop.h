@@ -1,7 +1,9 @@
 // The one message loop of both programs, in its three uses: the program's
 // main loop, the messages waiting now (a long task lets the window repaint)
 // and a wait for a process or thread that keeps the windows alive. Between
-// messages the thread sleeps; nothing polls.
+// messages the thread sleeps; nothing polls. Messages are taken in their
+// Unicode form, so that a character typed into a Unicode box arrives whole
+// (an ANSI window gets it converted, as ever); filters use the W calls.
 #pragma once
 
 #include <windows.h>

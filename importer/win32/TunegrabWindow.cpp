@@ -87,7 +87,7 @@ bool TunegrabWindow::Create() {
 }
 
 bool TunegrabWindow::KeyboardMessage(MSG& message) {
-  return hwnd_ && (Label_Mnemonic(message) || IsDialogMessageA(hwnd_, &message));
+  return hwnd_ && (Label_Mnemonic(message) || IsDialogMessageW(hwnd_, &message));
 }
 
 LRESULT TunegrabWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

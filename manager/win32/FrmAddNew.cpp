@@ -182,7 +182,7 @@ void FrmAddNewWindow::SetText2(const std::string& text) {
 void FrmAddNewWindow::SetHourglass(bool on) { ShowWaitPointer(on); }
 
 void FrmAddNewWindow::DoEvents() {
-  winui::HandleWaitingMessages([this](MSG& message) { return hwnd_ && IsDialogMessageA(hwnd_, &message); });
+  winui::HandleWaitingMessages([this](MSG& message) { return hwnd_ && IsDialogMessageW(hwnd_, &message); });
 }
 
 void FrmAddNewWindow::Unload() { Close(); }

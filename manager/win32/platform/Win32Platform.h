@@ -105,7 +105,7 @@ class Win32ScratchFolders : public IScratchFolders {
   void Remove(const std::string& folder) override;
 };
 
-// Gives the message to IsDialogMessageA of its top-level window when that
+// Gives the message to IsDialogMessageW of its top-level window when that
 // window holds controls; true when it was handled there.
 bool IsDialogKeyMessage(MSG& message);
 

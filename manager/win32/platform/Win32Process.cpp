@@ -51,7 +51,7 @@ bool IsDialogKeyMessage(MSG& message) {
   // Tab, Esc and the access keys of whichever of our windows the message is for.
   HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
   return root && (GetWindowLongA(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) &&
-         IsDialogMessageA(root, &message);
+         IsDialogMessageW(root, &message);
 }
 
 ProcessOutcome Win32ProcessRunner::RunAndWait(const std::string& commandLine, int16_t showState,
