@@ -11,8 +11,10 @@
 
 #include "importer/core/async_sink.h"
 #include "importer/core/byte_source.h"
+#include "importer/core/downmix.h"
 #include "importer/core/failure_reason.h"
 #include "importer/core/file_ops.h"
+#include "importer/core/flac_reader.h"
 #include "importer/core/loudness.h"
 #include "importer/core/media_input.h"
 #include "importer/core/resampler.h"
@@ -54,6 +56,22 @@ Outcome ReadWavInput(FileSource& source, Audio& song, StageTimes& times) {
                                 [&](AudioSink& sink) { return ReadWavSamples(source, layout, sink); });
 }
 
+// FLAC through the importer's own decoder; more than two channels are
+// downmixed to stereo (FLAC's channel order is the usual one for the count).
+Outcome ReadFlacInput(FileSource& source, Audio& song, StageTimes& times) {
+  Clock::time_point start = Clock::now();
+  FlacLayout layout;
+  Outcome found = ReadFlacLayout(source, layout);
+  if (!found.ok) return found;
+  const int channels = layout.info.channels;
+  const int64_t frames = static_cast<int64_t>(layout.info.totalSamples);  // 0 when unknown
+  return DecodeThroughResampler(layout.info.rate, std::min(channels, 2), frames, song, times, start, [&](AudioSink& sink) {
+    if (channels <= 2) return ReadFlacSamples(source, layout, sink);
+    Downmixer stereo(sink, channels, 0);
+    return ReadFlacSamples(source, layout, stereo);
+  });
+}
+
 Outcome ReadMp3Input(const ConvertRequest& request, FileSource& source, Audio& song, StageTimes& times) {
   Clock::time_point start = Clock::now();
   if (source.Size() > kMaxMp3Bytes) return Outcome::Fail("The MP3 file is larger than 256 MB.");
@@ -93,7 +111,7 @@ bool StartsLikeMp3(const std::vector<uint8_t>& head) {
          (head.size() >= 4 && ParseMp3FrameHeader(head.data(), header));
 }
 
-// WAV files through the importer's own reader; MP3 files through the
+// WAV and FLAC files through the importer's own readers; MP3 files through the
 // MPEG Layer-3 codec, and through the media decoder when the codec cannot
 // take them; everything else through the media decoder, and an MP3 file
 // under another name through the codec when that decoder cannot.
@@ -101,6 +119,7 @@ Outcome ReadInput(const ConvertRequest& request, Audio& song, StageTimes& times)
   FileSource source;
   if (!source.Open(request.input.c_str())) return Outcome::Fail("The input file cannot be opened.", Failure::InputUnreadable);
   if (LooksLikeWav(source)) return ReadWavInput(source, song, times);
+  if (LooksLikeFlac(source)) return ReadFlacInput(source, song, times);
   std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(source.Size(), 64)));
   if (!source.ReadExactAt(0, head.data(), head.size()))
     return Outcome::Fail("The input file cannot be read.", Failure::InputUnreadable);
