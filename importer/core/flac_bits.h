@@ -66,6 +66,26 @@ class FlacBitReader {
     return true;
   }
 
+  // Reads count Rice-coded values with parameter k into out: the common
+  // case (the whole code within the cache) inline, the rest as ReadRice.
+  bool ReadRiceRun(int k, int64_t* out, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (bits_ < 40) Refill();
+      const int lead = cache_ != 0 ? std::countl_zero(cache_) : 64;
+      if (lead + 1 + k > bits_) {
+        if (!ReadRice(k, out[i])) return false;
+        continue;
+      }
+      cache_ <<= lead;
+      cache_ <<= 1;
+      const uint64_t folded = static_cast<uint64_t>(lead) << k | cache_ >> (63 - k) >> 1;
+      cache_ <<= k;
+      bits_ -= lead + 1 + k;
+      out[i] = static_cast<int64_t>(folded >> 1) ^ -static_cast<int64_t>(folded & 1);
+    }
+    return true;
+  }
+
   // Skips to the next byte boundary.
   void AlignToByte() { Read(static_cast<int>((8 - (BitPosition() & 7)) & 7)); }
 

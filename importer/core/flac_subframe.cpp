@@ -1,5 +1,8 @@
 #include "importer/core/flac_subframe.h"
 
+#include <array>
+#include <utility>
+
 namespace tunegrab {
 
 namespace {
@@ -34,8 +37,8 @@ bool ReadResidual(FlacBitReader& reader, int blockSize, int order, int64_t* out)
       const int width = static_cast<int>(reader.Read(5));
       for (; i < end; ++i) out[i] = width ? reader.ReadSigned(width) : 0;
     } else {
-      for (; i < end; ++i)
-        if (!reader.ReadRice(k, out[i])) return false;
+      if (!reader.ReadRiceRun(k, out + i, end - i)) return false;
+      i = end;
     }
     if (reader.Overrun()) return false;
   }
@@ -48,33 +51,27 @@ bool ReadResidual(FlacBitReader& reader, int blockSize, int order, int64_t* out)
 template <int Order>
 bool PredictOrder(int64_t* s, int n, const int32_t* c, int shift, int bits) {
   for (int i = Order; i < n; ++i) {
+    // The nearest sample last: the older ones are summed while it is made.
     int64_t sum = 0;
-    for (int j = 0; j < Order; ++j) sum += static_cast<int64_t>(c[j]) * s[i - 1 - j];
+    for (int j = Order - 1; j >= 0; --j) sum += static_cast<int64_t>(c[j]) * s[i - 1 - j];
     s[i] += sum >> shift;
     if (!Fits(s[i], bits)) return false;
   }
   return true;
 }
 
+using Predictor = bool (*)(int64_t*, int, const int32_t*, int, int);
+
+template <size_t... Orders>
+constexpr std::array<Predictor, sizeof...(Orders)> PredictorTable(std::index_sequence<Orders...>) {
+  return {&PredictOrder<static_cast<int>(Orders)>...};
+}
+
+// One loop per order, so that the compiler unrolls each.
+constexpr std::array<Predictor, kMaxLpcOrder + 1> kPredictors = PredictorTable(std::make_index_sequence<kMaxLpcOrder + 1>());
+
 bool Predict(int64_t* s, int n, int order, const int32_t* c, int shift, int bits) {
-  switch (order) {
-    case 0: return true;
-    case 1: return PredictOrder<1>(s, n, c, shift, bits);
-    case 2: return PredictOrder<2>(s, n, c, shift, bits);
-    case 3: return PredictOrder<3>(s, n, c, shift, bits);
-    case 4: return PredictOrder<4>(s, n, c, shift, bits);
-    case 6: return PredictOrder<6>(s, n, c, shift, bits);
-    case 8: return PredictOrder<8>(s, n, c, shift, bits);
-    case 12: return PredictOrder<12>(s, n, c, shift, bits);
-    default: break;
-  }
-  for (int i = order; i < n; ++i) {
-    int64_t sum = 0;
-    for (int j = 0; j < order; ++j) sum += static_cast<int64_t>(c[j]) * s[i - 1 - j];
-    s[i] += sum >> shift;
-    if (!Fits(s[i], bits)) return false;
-  }
-  return true;
+  return kPredictors[static_cast<size_t>(order)](s, n, c, shift, bits);
 }
 
 }  // namespace
