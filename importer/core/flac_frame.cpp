@@ -64,18 +64,20 @@ bool ParseFlacFrameHeader(const uint8_t* data, size_t size, const FlacStreamInfo
   return rate == info.rate && width == info.bits && header.channels == info.channels;
 }
 
-FlacFrameDecoder::FlacFrameDecoder(const FlacStreamInfo& info)
-    : info_(info), samples_(static_cast<size_t>(info.channels) * kFlacMaxBlockSize) {}
+FlacFrameDecoder::FlacFrameDecoder(const FlacStreamInfo& info) : info_(info) {}
 
 size_t FlacFrameDecoder::Decode(const uint8_t* data, size_t size, FlacFrameHeader& header, size_t& examined) {
   examined = 1;
   if (!ParseFlacFrameHeader(data, size, info_, header)) return 0;
   FlacBitReader reader(data, size, header.bytes);
   const int n = header.blockSize;
+  stride_ = static_cast<size_t>(n);
+  if (samples_.size() < stride_ * static_cast<size_t>(header.channels))
+    samples_.resize(stride_ * static_cast<size_t>(header.channels));
   int64_t* channel[kFlacMaxChannels];
   bool decoded = true;
   for (int c = 0; c < header.channels && decoded; ++c) {
-    channel[c] = samples_.data() + static_cast<size_t>(c) * kFlacMaxBlockSize;
+    channel[c] = samples_.data() + static_cast<size_t>(c) * stride_;
     // The side channel carries one bit more than the others.
     const bool side = (header.assignment == 8 && c == 1) || (header.assignment == 9 && c == 0) ||
                       (header.assignment == 10 && c == 1);

@@ -46,11 +46,12 @@ class FlacFrameDecoder {
 
   // Channel c of the last frame decoded: blockSize samples of the stream's
   // width.
-  const int64_t* Channel(int c) const { return samples_.data() + static_cast<size_t>(c) * kFlacMaxBlockSize; }
+  const int64_t* Channel(int c) const { return samples_.data() + static_cast<size_t>(c) * stride_; }
 
  private:
   FlacStreamInfo info_;
-  std::vector<int64_t> samples_;  // kFlacMaxBlockSize per channel
+  std::vector<int64_t> samples_;  // grows to the largest frame met
+  size_t stride_ = 0;             // the last frame's block size
 };
 
 }  // namespace tunegrab

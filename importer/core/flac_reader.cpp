@@ -80,13 +80,11 @@ class Window {
 class FramePusher {
  public:
   FramePusher(const FlacStreamInfo& info, AudioSink& sink)
-      : channels_(info.channels),
-        scale_(1.0f / static_cast<float>(uint64_t{1} << (info.bits - 1))),
-        sink_(sink),
-        buffer_(static_cast<size_t>(kFlacMaxBlockSize) * static_cast<size_t>(info.channels)) {}
+      : channels_(info.channels), scale_(1.0f / static_cast<float>(uint64_t{1} << (info.bits - 1))), sink_(sink) {}
 
   void Push(const FlacFrameDecoder& decoder, size_t frames) {
     const size_t n = static_cast<size_t>(channels_);
+    if (buffer_.size() < frames * n) buffer_.resize(frames * n);
     float* out = buffer_.data();
     if (n == 2) {
       const int64_t* left = decoder.Channel(0);
@@ -105,9 +103,12 @@ class FramePusher {
   }
 
   void PushSilence(uint64_t frames) {
-    std::fill(buffer_.begin(), buffer_.end(), 0.0f);
+    constexpr size_t kChunk = 4096;
+    const size_t n = static_cast<size_t>(channels_);
+    if (buffer_.size() < kChunk * n) buffer_.resize(kChunk * n);
+    std::fill(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(kChunk * n), 0.0f);
     while (frames > 0) {
-      const size_t chunk = static_cast<size_t>(std::min<uint64_t>(frames, kFlacMaxBlockSize));
+      const size_t chunk = static_cast<size_t>(std::min<uint64_t>(frames, kChunk));
       sink_.Push(buffer_.data(), chunk);
       frames -= chunk;
     }
@@ -117,7 +118,7 @@ class FramePusher {
   int channels_;
   float scale_;
   AudioSink& sink_;
-  std::vector<float> buffer_;
+  std::vector<float> buffer_;  // grows to the largest frame met
 };
 
 }  // namespace

@@ -7,7 +7,7 @@ target_include_directories(tunegrab_driver PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(tunegrab_driver tunegrab tonepak)
 
 foreach(case wav16_44100_stereo wav24_48000_mono wav_float mp3_cbr128_stereo mp3_vbr mp3_22050_mono mp3_11025_stereo mp3_id3v2
-             text_named_mp3 truncated_wav m4a_aac flac ogg_vorbis opus aiff flac_51 no_mf_wav no_mf_mp3 no_mf_m4a
+             text_named_mp3 truncated_wav m4a_aac flac ogg_vorbis opus aiff flac_51 no_mf_wav no_mf_mp3 no_mf_flac no_mf_m4a
              text_named_m4a)
   add_test(NAME tunegrab_e2e_${case}
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run-e2e.sh ${case}

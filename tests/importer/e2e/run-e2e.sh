@@ -5,7 +5,7 @@
 # with ffmpeg's own decode and resample of the input (duration, SNR) and
 # its loudness (ffmpeg's ebur128 filter) with the template song's; for the
 # coded formats also the song's first and last 100 ms with the source's. Inputs
-# other than WAV and MP3 go through Media Foundation (Wine: GStreamer);
+# other than WAV, FLAC and MP3 go through Media Foundation (Wine: GStreamer);
 # the no_mf_* cases run with Media Foundation switched off.
 # Usage: run-e2e.sh <case> <prefix> <wine-run> <driver.exe> <tunegrab.exe> <tonepak.exe> <template.str> <work>
 set -eu
@@ -52,11 +52,11 @@ case "$name" in
       mp3_11025_stereo) quiet lame --resample 11.025 -b 32 "$work/source.wav" "$input" ;;
       mp3_id3v2) quiet lame -b 160 --id3v2-only --pad-id3v2-size 2000 --tt "Title" --ta "Artist" "$work/source.wav" "$input" ;;
     esac ;;
-  m4a_aac|flac|ogg_vorbis|opus|aiff|flac_51|no_mf_m4a)
+  m4a_aac|flac|ogg_vorbis|opus|aiff|flac_51|no_mf_m4a|no_mf_flac)
     source_wav -ar 44100 -ac 2 -c:a pcm_s16le "$work/source.wav"
     case "$name" in
       m4a_aac|no_mf_m4a) input="$work/My Song.v2.m4a"; quiet ffmpeg -y -i "$work/source.wav" -c:a aac -b:a 160k "$input" ;;
-      flac) input="$work/My Song.flac"; quiet ffmpeg -y -i "$work/source.wav" "$input" ;;
+      flac|no_mf_flac) input="$work/My Song.flac"; quiet ffmpeg -y -i "$work/source.wav" "$input" ;;
       ogg_vorbis) input="$work/My Song.ogg"; quiet ffmpeg -y -i "$work/source.wav" -c:a libvorbis -q:a 5 "$input" ;;
       opus) input="$work/My Song.opus"; quiet ffmpeg -y -i "$work/source.wav" -c:a libopus -b:a 128k "$input" ;;
       aiff) input="$work/My Song.aiff"; quiet ffmpeg -y -i "$work/source.wav" "$input" ;;
@@ -95,7 +95,7 @@ quiet ffmpeg -y -i "$input" $trim -ar 22050 -ac 2 -c:a pcm_s16le "$work/referenc
 # leaves the last frame undecoded): there only the other edge is held.
 edges=""
 held=both
-case "$name" in m4a_aac|flac|ogg_vorbis|opus|aiff)
+case "$name" in m4a_aac|flac|no_mf_flac|ogg_vorbis|opus|aiff)
   quiet ffmpeg -y -i "$work/source.wav" -ar 22050 -ac 2 -c:a pcm_s16le "$work/source22.wav"
   edges="$(win "$work/source22.wav")"
   case "$name" in opus) held=end ;; m4a_aac) held=start ;; esac ;;
