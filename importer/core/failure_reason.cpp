@@ -94,8 +94,8 @@ Outcome MediaFailure(uint32_t hresult, MediaStage stage, bool mediaFile) {
 }
 
 Outcome MediaFoundationMissing(bool mediaFile) {
-  if (!mediaFile) return Outcome::Fail("The input file is neither a WAV file nor an MP3 file, nor any music file.", Failure::Damaged);
-  return Outcome::Fail("Files other than WAV and MP3 are read through Media Foundation, which this computer does not have.",
+  if (!mediaFile) return Outcome::Fail("The input file is neither a WAV, FLAC or MP3 file nor any other music file.", Failure::Damaged);
+  return Outcome::Fail("Files other than WAV, FLAC and MP3 are read through Media Foundation, which this computer does not have.",
                        Failure::NotReadableHere);
 }
 

@@ -1,5 +1,5 @@
-// The platform's decoder for every input that is neither a WAV file nor an
-// MP3 file the MPEG Layer-3 codec takes (Media Foundation on Windows). It
+// The platform's decoder for every input that is neither a WAV or FLAC file
+// nor an MP3 file the MPEG Layer-3 codec takes (Media Foundation on Windows). It
 // gives PCM at the file's own rate and channels; the core trims, downmixes
 // and resamples.
 #pragma once
