@@ -4,12 +4,14 @@
 #include <cstdlib>
 
 #include "common/base/paths.h"
+#include "common/base/text_encoding.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -20,6 +22,24 @@ std::atomic<unsigned> folderCounter{0};
 }
 
 #ifdef _WIN32
+
+bool FileExistsUtf8(const std::string& path) {
+  DWORD a = GetFileAttributesW(WideFromUtf8(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool DiskHasRoom(const std::string& folder, uint64_t bytes) {
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExA(JoinPath(folder, "").c_str(), &available, nullptr, nullptr)) return true;
+  return available.QuadPart >= bytes;
+}
 
 bool RenameReplacing(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -61,6 +81,24 @@ void RemoveFolder(const std::string& path) {
 
 #else
 
+bool FileExistsUtf8(const std::string& path) {
+  struct stat s;
+  return stat(path.c_str(), &s) == 0 && S_ISREG(s.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat s;
+  return stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+}
+
+bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+bool DiskHasRoom(const std::string& folder, uint64_t bytes) {
+  struct statvfs s;
+  if (statvfs(folder.c_str(), &s) != 0) return true;
+  return static_cast<uint64_t>(s.f_bavail) * s.f_frsize >= bytes;
+}
+
 bool RenameReplacing(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
 
 std::vector<std::string> FolderFiles(const std::string& folder) {
@@ -92,6 +130,26 @@ void RemoveFolder(const std::string& path) {
 }
 
 #endif
+
+bool ReadToEnd(std::FILE* file, uint64_t limit, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  uint8_t buffer[1 << 16];
+  for (;;) {
+    size_t n = std::fread(buffer, 1, sizeof buffer, file);
+    if (bytes.size() + n > limit) return false;
+    bytes.insert(bytes.end(), buffer, buffer + n);
+    if (n < sizeof buffer) return !std::ferror(file);
+  }
+}
+
+bool ReadWholeFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  const bool ok = ReadToEnd(file, limit, bytes);
+  std::fclose(file);
+  return ok;
+}
 
 ReplacementFile::ReplacementFile(std::string destination)
     : destination_(std::move(destination)), temporary_(destination_ + ".tmp~") {}

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace kickora {
@@ -33,6 +34,24 @@ class InMemorySource : public RandomAccessSource {
  private:
   const std::vector<uint8_t>& bytes_;
   uint64_t size_;
+};
+
+// A file on disk, opened by a path in UTF-8 (a file of any name; opened
+// wide on Windows).
+class FileSource : public RandomAccessSource {
+ public:
+  FileSource() = default;
+  ~FileSource() override;
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+  bool Open(const char* path);
+  uint64_t Size() const override { return size_; }
+  size_t ReadAt(uint64_t offset, uint8_t* out, size_t count) override;
+
+ private:
+  std::FILE* file_ = nullptr;
+  uint64_t size_ = 0;
+  uint64_t position_ = UINT64_MAX;
 };
 
 }  // namespace kickora

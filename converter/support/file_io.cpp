@@ -23,8 +23,7 @@ bool SkipBytes(FILE* file, long count) { return std::fseek(file, count, SEEK_CUR
 
 std::vector<uint8_t> ReadWholeFile(FILE* file) {
   std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+  kickora::ReadToEnd(file, UINT64_MAX, bytes);
   return bytes;
 }
 

@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/base/files.h"
+#include "common/base/paths.h"
 #include "common/importer_window.h"
 
 #include "importer/core/async_sink.h"
 #include "importer/core/byte_source.h"
 #include "importer/core/downmix.h"
 #include "importer/core/failure_reason.h"
-#include "importer/core/file_ops.h"
 #include "importer/core/flac_reader.h"
 #include "importer/core/loudness.h"
 #include "importer/core/media_input.h"
@@ -143,16 +144,16 @@ void Report(const ConvertRequest& request, int percent) {
 
 }  // namespace
 
-std::string ProducedName(const std::string& input) { return importer_window::ProducedSongName(FileNameOf(input)); }
+std::string ProducedName(const std::string& input) { return importer_window::ProducedSongName(kickora::FileNameOf(input)); }
 
 ConvertResult ConvertSong(const ConvertRequest& request) {
   ConvertResult result;
   const std::string produced = ProducedName(request.input);
-  if (!FileExists(request.input))
+  if (!kickora::FileExistsUtf8(request.input))
     return result.outcome = Outcome::Fail("Cannot find the input file.", Failure::InputUnreadable), result;
   if (produced.empty())
     return result.outcome = Outcome::Fail("The input file's name needs a name before its extension."), result;
-  if (!FolderExists(request.destinationFolder))
+  if (!kickora::FolderExists(request.destinationFolder))
     return result.outcome = Outcome::Fail("Cannot find the destination folder."), result;
 
   Report(request, 2);
@@ -197,7 +198,7 @@ ConvertResult ConvertSong(const ConvertRequest& request) {
     Report(request, 62);
 
     start = Clock::now();
-    result.songPath = JoinPath(request.destinationFolder, produced);
+    result.songPath = kickora::JoinPath(request.destinationFolder, produced);
     result.outcome = WriteWithConverter(song, gain.gain, chosen.layout, result.songPath);
     result.times.encodeSeconds = Since(start);
   }
@@ -210,7 +211,7 @@ std::string ReasonText(const ConvertResult& result) { return ReasonSentence(resu
 std::string StatusText(const ConvertResult& result) {
   if (!result.outcome.ok) return result.outcome.text;
   char text[400];
-  const std::string songName = FileNameOf(result.songPath);
+  const std::string songName = kickora::FileNameOf(result.songPath);
   if (!result.matched && result.songMeasured) {
     std::snprintf(text, sizeof text, "Made %s (%.1f s) at its own level, %.1f LUFS.", songName.c_str(), result.seconds,
                   result.songLufs);

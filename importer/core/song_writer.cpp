@@ -2,15 +2,16 @@
 
 #include <cmath>
 
+#include "common/base/files.h"
+#include "common/base/paths.h"
 #include "converter/api/tonepak_api.h"
-#include "importer/core/file_ops.h"
 
 namespace tunegrab {
 
 namespace {
 
 std::string FolderOf(const std::string& path) {
-  const std::string name = FileNameOf(path);
+  const std::string name = kickora::FileNameOf(path);
   return path.substr(0, path.size() - name.size());
 }
 
@@ -61,7 +62,7 @@ Outcome WriteWithConverter(const Audio& song, double gain, const SongTemplate& t
   // What the song takes on disk, with room to spare: a third of its samples
   // as 16-bit PCM (the coding keeps four bits of sixteen), and the header.
   const uint64_t songBytes = static_cast<uint64_t>(song.samples.size()) * 2 / 3 + (1u << 16);
-  return DiskHasRoom(FolderOf(destination), songBytes)
+  return kickora::DiskHasRoom(FolderOf(destination), songBytes)
              ? Outcome::Fail("The song could not be written into the destination folder.", Failure::CannotWrite)
              : Outcome::Fail("The disk of the destination folder is full.", Failure::DiskFull);
 }

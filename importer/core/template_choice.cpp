@@ -2,7 +2,9 @@
 
 #include <system_error>
 
-#include "importer/core/file_ops.h"
+#include "common/base/files.h"
+#include "common/base/paths.h"
+
 #include "importer/core/loudness.h"
 #include "importer/core/song_writer.h"
 
@@ -14,7 +16,7 @@ constexpr uint64_t kMaxTemplateBytes = 64u << 20;
 
 bool ReadLayout(const std::string& path, SongTemplate& layout) {
   std::vector<uint8_t> bytes;
-  return ReadWholeFile(path, kMaxTemplateBytes, bytes) && ReadSongTemplate(bytes, layout);
+  return kickora::ReadWholeFile(path, kMaxTemplateBytes, bytes) && ReadSongTemplate(bytes, layout);
 }
 
 // Decodes the song with the converter and measures it as its samples pass;
@@ -31,13 +33,13 @@ bool Measure(const std::string& path, ChosenTemplate& chosen) {
 }  // namespace
 
 TemplateChooser::TemplateChooser(const std::string& folder)
-    : folder_(folder), candidates_(TemplateCandidates(FolderFiles(folder))) {
+    : folder_(folder), candidates_(TemplateCandidates(kickora::FolderFiles(folder))) {
   for (; next_ < candidates_.size(); ++next_) {
     SongTemplate layout;
-    if (!ReadLayout(JoinPath(folder_, candidates_[next_]), layout)) continue;
+    if (!ReadLayout(kickora::JoinPath(folder_, candidates_[next_]), layout)) continue;
     likely_.layout = layout;
     likely_.name = candidates_[next_++];
-    const std::string path = JoinPath(folder_, likely_.name);
+    const std::string path = kickora::JoinPath(folder_, likely_.name);
     try {
       measuring_ = std::thread([this, path] {
         try {
@@ -63,7 +65,7 @@ ChosenTemplate TemplateChooser::Finish() {
   for (; next_ < candidates_.size(); ++next_) {
     ChosenTemplate chosen;
     chosen.name = candidates_[next_];
-    const std::string path = JoinPath(folder_, chosen.name);
+    const std::string path = kickora::JoinPath(folder_, chosen.name);
     if (ReadLayout(path, chosen.layout) && Measure(path, chosen)) return chosen;
   }
   return ChosenTemplate{};

@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <random>
 
+#include "common/base/files.h"
+#include "common/base/paths.h"
+#include "support/test_files.h"
 #include "converter/import_test_support.h"
-#include "importer/core/file_ops.h"
 #include "importer/core/loudness.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
 #include "importer/core/template_choice.h"
 #include "signal_helpers.h"
+
+using namespace kickora;
 
 namespace {
 
@@ -49,8 +53,8 @@ double LoudnessOf(const std::string& song) {
 class ConvertSongTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(MakePrivateTempFolder(music));
-    ASSERT_TRUE(MakePrivateTempFolder(work));
+    ASSERT_TRUE(MakePrivateTempFolder("tunegrab", music));
+    ASSERT_TRUE(MakePrivateTempFolder("tunegrab", work));
     // The game's song, quiet, and a song the list leaves out, loud.
     ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.05), 1.0, BuiltInTemplate(), JoinPath(music, "anthem.str")).ok);
     ASSERT_TRUE(WriteWithConverter(Music(22050, 2, 6, 0.7), 1.0, BuiltInTemplate(), JoinPath(music, "1intro.str")).ok);
@@ -80,7 +84,7 @@ class ConvertSongTest : public testing::Test {
 
 TEST_F(ConvertSongTest, MatchesTheTemplatesLoudnessAndLengthFromAWav) {
   const std::string input = JoinPath(work, "My Song.wav");
-  ASSERT_TRUE(WriteWholeFile(input, WavOf(Music(44100, 2, 5, 0.6))));
+  WriteFileBytes(input, WavOf(Music(44100, 2, 5, 0.6)));
   ConvertResult result = Convert(input);
   ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
   EXPECT_EQ(result.templateName, "anthem.str");
@@ -103,7 +107,7 @@ TEST_F(ConvertSongTest, WithoutATemplateTheBuiltInLayoutAndMinus16Lufs) {
   before = FolderFiles(music);
   std::sort(before.begin(), before.end());
   const std::string input = JoinPath(work, "quiet.wav");
-  ASSERT_TRUE(WriteWholeFile(input, WavOf(Music(48000, 1, 4, 0.05))));
+  WriteFileBytes(input, WavOf(Music(48000, 1, 4, 0.05)));
   ConvertResult result = Convert(input);
   ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
   EXPECT_EQ(result.templateName, "");
@@ -148,7 +152,7 @@ TEST_F(ConvertSongTest, ATemplateThatDoesNotDecodeGivesWayToTheNext) {
   const auto data = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
   ASSERT_NE(data, bytes.end());
   bytes.erase(data + 4, bytes.end());
-  ASSERT_TRUE(WriteWholeFile(broken, bytes));
+  WriteFileBytes(broken, bytes);
   before = FolderFiles(music);
   std::sort(before.begin(), before.end());
 
@@ -159,7 +163,7 @@ TEST_F(ConvertSongTest, ATemplateThatDoesNotDecodeGivesWayToTheNext) {
   EXPECT_EQ(chosen.layout.channels, 2);
 
   const std::string input = JoinPath(work, "Tune.wav");
-  ASSERT_TRUE(WriteWholeFile(input, WavOf(Music(44100, 2, 3, 0.6))));
+  WriteFileBytes(input, WavOf(Music(44100, 2, 3, 0.6)));
   ConvertResult result = Convert(input);
   ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
   EXPECT_EQ(result.templateName, "anthem.str");
@@ -173,11 +177,11 @@ TEST_F(ConvertSongTest, FailuresLeaveNothingNew) {
   std::vector<uint8_t> wav = WavOf(Music(44100, 2, 2, 0.5));
   wav.resize(wav.size() / 2);
   const std::string truncated = JoinPath(work, "cut.wav");
-  ASSERT_TRUE(WriteWholeFile(truncated, wav));
+  WriteFileBytes(truncated, wav);
   const std::string text = JoinPath(work, "notes.mp3");
-  ASSERT_TRUE(WriteWholeFile(text, std::vector<uint8_t>(3000, 'a')));
+  WriteFileBytes(text, std::vector<uint8_t>(3000, 'a'));
   const std::string shortName = JoinPath(work, ".wav");
-  ASSERT_TRUE(WriteWholeFile(shortName, WavOf(Music(44100, 2, 1, 0.5))));
+  WriteFileBytes(shortName, WavOf(Music(44100, 2, 1, 0.5)));
 
   for (const std::string& input : {truncated, text, shortName, JoinPath(work, "missing.wav")}) {
     ConvertResult result = Convert(input);

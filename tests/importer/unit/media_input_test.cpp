@@ -5,13 +5,17 @@
 
 #include <cstring>
 
+#include "common/base/files.h"
+#include "common/base/paths.h"
+#include "support/test_files.h"
 #include "importer/core/convert_song.h"
 #include "importer/core/downmix.h"
 #include "importer/core/failure_reason.h"
-#include "importer/core/file_ops.h"
 #include "importer/core/media_input.h"
 #include "importer/core/song_writer.h"
 #include "signal_helpers.h"
+
+using namespace kickora;
 
 namespace {
 
@@ -104,10 +108,10 @@ TEST(GaplessWindow, TrimsPrimingAndPaddingAndFillsAShortEnd) {
 class MediaConvertTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(MakePrivateTempFolder(work));
+    ASSERT_TRUE(MakePrivateTempFolder("tunegrab", work));
     input = JoinPath(work, "Surround.Mix.m4a");
     static const char kMp4[] = "\0\0\0\x20" "ftypM4A ";
-    ASSERT_TRUE(WriteWholeFile(input, std::vector<uint8_t>(kMp4, kMp4 + 12)));
+    WriteFileBytes(input, std::vector<uint8_t>(kMp4, kMp4 + 12));
   }
   void TearDown() override { RemoveFolder(work); }
   ConvertResult Convert(MediaDecoder* decoder) {
@@ -126,7 +130,7 @@ TEST_F(MediaConvertTest, AFiveOneFileBecomesAStereoSongOfItsOwnLength) {
   ASSERT_TRUE(result.outcome.ok) << result.outcome.text;
   EXPECT_EQ(ReasonText(result), "");
   EXPECT_NEAR(result.seconds, 1.0, 0.002);  // priming and padding gone
-  ASSERT_TRUE(FileExists(JoinPath(work, "Surround.Mix.asf")));
+  ASSERT_TRUE(FileExistsUtf8(JoinPath(work, "Surround.Mix.asf")));
   Audio song;
   ASSERT_TRUE(DecodeSong(JoinPath(work, "Surround.Mix.asf"), song));
   ASSERT_EQ(song.channels, 2);
@@ -163,10 +167,10 @@ TEST_F(MediaConvertTest, FailuresGiveAPlayerTheReason) {
   decoder.status.reading = true;  // fails after some audio
   decoder.status.code = 0x80004005;
   EXPECT_NE(ReasonText(Convert(&decoder)).find(damaged), std::string::npos);
-  EXPECT_FALSE(FileExists(JoinPath(work, "Surround.Mix.asf")));
+  EXPECT_FALSE(FileExistsUtf8(JoinPath(work, "Surround.Mix.asf")));
 
   // Text under a music file's name: not music, whatever the decoder says.
-  ASSERT_TRUE(WriteWholeFile(input, std::vector<uint8_t>(200, 'a')));
+  WriteFileBytes(input, std::vector<uint8_t>(200, 'a'));
   decoder.status.reading = false;
   EXPECT_NE(ReasonText(Convert(&decoder)).find(damaged), std::string::npos);
   EXPECT_NE(ReasonText(Convert(nullptr)).find(damaged), std::string::npos);

@@ -4,10 +4,13 @@
 
 #include <cstring>
 
+#include "common/base/files.h"
+#include "common/base/paths.h"
 #include "importer/core/byte_source.h"
-#include "importer/core/file_ops.h"
 #include "importer/core/song_writer.h"
 #include "signal_helpers.h"
+
+using namespace kickora;
 
 namespace {
 
@@ -38,7 +41,7 @@ StreamBlocks WalkStream(const std::vector<uint8_t>& s) {
 
 class TempFolder {
  public:
-  TempFolder() { EXPECT_TRUE(MakePrivateTempFolder(path)); }
+  TempFolder() { EXPECT_TRUE(MakePrivateTempFolder("tunegrab", path)); }
   ~TempFolder() { RemoveFolder(path); }
   std::string path;
 };
