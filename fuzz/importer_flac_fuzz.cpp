@@ -1,30 +1,9 @@
 // libFuzzer target: any bytes as the importer's input FLAC file (metadata
 // walk, frame headers, subframes, residuals, passing over damage).
-#include <cmath>
-
+#include "checking_sink.h"
 #include "fuzz_support.h"
 #include "importer/core/byte_source.h"
 #include "importer/core/flac_reader.h"
-
-namespace {
-
-// Counts what the reader hands on and checks every sample's range.
-class CheckingSink : public tunegrab::AudioSink {
- public:
-  explicit CheckingSink(int channels) : channels_(channels) {}
-  void Push(const float* interleaved, size_t frames) override {
-    Require(frames > 0 && frames <= 65535, "chunks of one frame at most");
-    for (size_t i = 0; i < frames * static_cast<size_t>(channels_); ++i)
-      Require(std::isfinite(interleaved[i]) && std::fabs(interleaved[i]) <= 1.0f, "samples finite, within -1..1");
-    frames_ += frames;
-  }
-  uint64_t frames_ = 0;
-
- private:
-  int channels_;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzBytes bytes(data, data + size);
@@ -36,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(info.bits >= 4 && info.bits <= 32, "4 to 32 bits");
   Require(info.rate >= tunegrab::kMinRate && info.rate <= tunegrab::kMaxRate, "a rate the importer takes");
   Require(layout.audioOffset < size, "audio inside the file");
-  CheckingSink sink(info.channels);
+  CheckingSink sink(info.channels, 65535);
   if (tunegrab::ReadFlacSamples(source, layout, sink).ok) {
     Require(sink.frames_ > 0, "some audio when it succeeds");
     Require(info.totalSamples == 0 || sink.frames_ <= info.totalSamples, "no more than the stream's length");

@@ -32,7 +32,9 @@ char32_t DecodeAt(const std::string& text, size_t at, size_t& length) {
   return c;
 }
 
-void Append(std::string& out, char32_t c) {
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -49,8 +51,6 @@ void Append(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 std::u16string Utf16FromUtf8(const std::string& utf8) {
   std::u16string out;
@@ -80,7 +80,7 @@ std::string Utf8FromUtf16(const std::u16string& utf16) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = Replacement;
     }
-    Append(out, c);
+    AppendUtf8(out, c);
   }
   return out;
 }

@@ -10,6 +10,9 @@
 
 namespace kickora {
 
+// Adds one character (a code point up to U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
 // A byte that starts no valid UTF-8 sequence becomes U+FFFD.
 std::u16string Utf16FromUtf8(const std::string& utf8);
 // An unpaired surrogate becomes U+FFFD.
