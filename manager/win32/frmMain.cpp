@@ -49,7 +49,8 @@ const winui::ControlEntry Controls[] = {
     {"STATIC", "0 of 10 songs ticked", ChildStyle | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_TICKED, 2520,
      4185, 2655, 270, 0, FollowBottom | GrowWidth},
     // The hidden file list that enumerates the music folder's songs.
-    {"LISTBOX", "", WS_CHILD, IDC_TMPFILE, 5280, 0, 1695, 480},
+    // Its height is kept as given, not snapped to whole items of the font.
+    {"LISTBOX", "", WS_CHILD | LBS_NOINTEGRALHEIGHT, IDC_TMPFILE, 5280, 0, 1695, 480},
     {"BUTTON", "&Make new song...", Button, IDC_COMMAND1, 5280, 600, 1815, 495, 0, FollowRight},
     {"BUTTON", "&Save Changes", Button, IDC_COMMAND2, 5280, 1200, 1815, 495, 0, FollowRight},
     {"BUTTON", "&Export song from game...", Button, IDC_COMMAND6, 5280, 1800, 1815, 495, 0, FollowRight},
