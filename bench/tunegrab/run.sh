@@ -4,8 +4,9 @@
 # through tunegrab.exe driven from outside (the whole convert command,
 # click to return; the median is printed), then once in-process with stage
 # times. The music folder holds a 3-minute song of the game's format as
-# template. M4A goes through Media Foundation (under Wine, GStreamer), FLAC
-# through the importer's own decoder.
+# template. M4A is read by the importer and its AAC packets decoded by
+# Media Foundation's AAC decoder (under Wine, GStreamer), FLAC by the
+# importer's own decoder.
 # Usage: bench/tunegrab/run.sh [windows build folder]
 # (WINE_RUN names another Wine runner than cmake/wine-run.)
 set -eu

@@ -5,6 +5,8 @@
 
 #include "importer/core/convert_song.h"
 #include "importer/win32/acm_mp3_decoder.h"
+#include "importer/core/mp4_input.h"
+#include "importer/win32/mf_aac_decoder.h"
 #include "importer/win32/mf_decoder.h"
 
 int main(int argc, char** argv) {
@@ -13,7 +15,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   AcmMp3Decoder mp3;
-  MfDecoder media;
+  MfAacDecoder aac;
+  MfDecoder sourceReader;
+  tunegrab::Mp4AacInput media(&aac, sourceReader);
   tunegrab::ConvertRequest request;
   request.media = &media;
   request.input = argv[1];

@@ -9,7 +9,9 @@
 #include "common/base/text_encoding.h"
 #include "common/importer_window.h"
 #include "common/win32/MessageLoop.h"
+#include "importer/core/mp4_input.h"
 #include "importer/win32/acm_mp3_decoder.h"
+#include "importer/win32/mf_aac_decoder.h"
 #include "importer/win32/mf_decoder.h"
 #include "importer/win32/resource.h"
 
@@ -151,7 +153,9 @@ void TunegrabWindow::Convert_Click() {
     request.destinationFolder.pop_back();
   request.matchLoudness = IsDlgButtonChecked(hwnd_, IDC_MATCH_LOUDNESS) == BST_CHECKED;
   AcmMp3Decoder mp3;
-  MfDecoder media;
+  MfAacDecoder aac;
+  MfDecoder sourceReader;
+  Mp4AacInput media(&aac, sourceReader);
   request.mp3 = &mp3;
   request.media = &media;
   HWND window = hwnd_;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/base/text_encoding.h"
+#include "importer/win32/mf_support.h"
 
 using namespace tunegrab;
 
@@ -23,25 +24,6 @@ using ShutdownFn = HRESULT(WINAPI*)();
 using CreateMediaTypeFn = HRESULT(WINAPI*)(IMFMediaType**);
 using CreateReaderFn = HRESULT(WINAPI*)(LPCWSTR, IMFAttributes*, IMFSourceReader**);
 
-template <typename T>
-class Com {
- public:
-  ~Com() {
-    if (p) p->Release();
-  }
-  T* operator->() const { return p; }
-  T** operator&() { return &p; }
-  T* p = nullptr;
-};
-
-// From the system folder only, never from the program's folder; Windows 7
-// without the update that knows the flag falls back to the usual search.
-HMODULE LoadSystemLibrary(const char* name) {
-  HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryA(name);
-  return module;
-}
-
 // The two libraries and the four entry points; none loaded: no Media Foundation.
 struct MfLibrary {
   HMODULE platform = nullptr, reader = nullptr;
@@ -54,10 +36,10 @@ struct MfLibrary {
     platform = LoadSystemLibrary("mfplat.dll");
     reader = platform ? LoadSystemLibrary("mfreadwrite.dll") : nullptr;
     if (!reader) return false;
-    startup = reinterpret_cast<StartupFn>(reinterpret_cast<void*>(GetProcAddress(platform, "MFStartup")));
-    shutdown = reinterpret_cast<ShutdownFn>(reinterpret_cast<void*>(GetProcAddress(platform, "MFShutdown")));
-    createMediaType = reinterpret_cast<CreateMediaTypeFn>(reinterpret_cast<void*>(GetProcAddress(platform, "MFCreateMediaType")));
-    createReader = reinterpret_cast<CreateReaderFn>(reinterpret_cast<void*>(GetProcAddress(reader, "MFCreateSourceReaderFromURL")));
+    startup = EntryPoint<StartupFn>(platform, "MFStartup");
+    shutdown = EntryPoint<ShutdownFn>(platform, "MFShutdown");
+    createMediaType = EntryPoint<CreateMediaTypeFn>(platform, "MFCreateMediaType");
+    createReader = EntryPoint<CreateReaderFn>(reader, "MFCreateSourceReaderFromURL");
     return startup && shutdown && createMediaType && createReader;
   }
   ~MfLibrary() {
