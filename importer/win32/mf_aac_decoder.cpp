@@ -13,25 +13,8 @@ namespace {
 
 constexpr ULONG kMfVersion = 0x00020070;  // the Windows 7 Media Foundation API
 
-using StartupFn = HRESULT(WINAPI*)(ULONG, DWORD);
-using ShutdownFn = HRESULT(WINAPI*)();
-using CreateMediaTypeFn = HRESULT(WINAPI*)(IMFMediaType**);
-using CreateSampleFn = HRESULT(WINAPI*)(IMFSample**);
-using CreateBufferFn = HRESULT(WINAPI*)(DWORD, IMFMediaBuffer**);
-using EnumFn = HRESULT(WINAPI*)(GUID, UINT32, const MFT_REGISTER_TYPE_INFO*, const MFT_REGISTER_TYPE_INFO*, IMFActivate***,
-                                UINT32*);
-
-struct Entries {
-  StartupFn startup = nullptr;
-  ShutdownFn shutdown = nullptr;
-  CreateMediaTypeFn createMediaType = nullptr;
-  CreateSampleFn createSample = nullptr;
-  CreateBufferFn createBuffer = nullptr;
-  EnumFn enumerate = nullptr;
-} mf;
-
 // A sample holding one new buffer of the given size (its length 0).
-HRESULT NewSample(DWORD bytes, IMFSample** sample) {
+HRESULT NewSample(const MfAacDecoder::Entries& mf, DWORD bytes, IMFSample** sample) {
   Com<IMFMediaBuffer> buffer;
   HRESULT hr = mf.createBuffer(bytes, &buffer);
   if (SUCCEEDED(hr)) hr = mf.createSample(sample);
@@ -40,7 +23,7 @@ HRESULT NewSample(DWORD bytes, IMFSample** sample) {
 }
 
 // The first AAC decoder transform the system lists that can be made.
-IMFTransform* FindDecoder() {
+IMFTransform* FindDecoder(const MfAacDecoder::Entries& mf) {
   MFT_REGISTER_TYPE_INFO input{MFMediaType_Audio, MFAudioFormat_AAC};
   IMFActivate** found = nullptr;
   UINT32 count = 0;
@@ -66,18 +49,18 @@ bool MfAacDecoder::Open(const AacConfig& config, const std::vector<uint8_t>& aud
 
 HRESULT MfAacDecoder::Start(const AacConfig& config, const std::vector<uint8_t>& audioSpecificConfig, MediaFormat& format) {
   if (!(platform_ = LoadSystemLibrary("mfplat.dll"))) return E_FAIL;
-  mf.startup = EntryPoint<StartupFn>(platform_, "MFStartup");
-  mf.shutdown = EntryPoint<ShutdownFn>(platform_, "MFShutdown");
-  mf.createMediaType = EntryPoint<CreateMediaTypeFn>(platform_, "MFCreateMediaType");
-  mf.createSample = EntryPoint<CreateSampleFn>(platform_, "MFCreateSample");
-  mf.createBuffer = EntryPoint<CreateBufferFn>(platform_, "MFCreateMemoryBuffer");
-  mf.enumerate = EntryPoint<EnumFn>(platform_, "MFTEnumEx");
-  if (!mf.startup || !mf.shutdown || !mf.createMediaType || !mf.createSample || !mf.createBuffer || !mf.enumerate) return E_FAIL;
+  mf_.startup = EntryPoint<decltype(mf_.startup)>(platform_, "MFStartup");
+  mf_.shutdown = EntryPoint<decltype(mf_.shutdown)>(platform_, "MFShutdown");
+  mf_.createMediaType = EntryPoint<decltype(mf_.createMediaType)>(platform_, "MFCreateMediaType");
+  mf_.createSample = EntryPoint<decltype(mf_.createSample)>(platform_, "MFCreateSample");
+  mf_.createBuffer = EntryPoint<decltype(mf_.createBuffer)>(platform_, "MFCreateMemoryBuffer");
+  mf_.enumerate = EntryPoint<decltype(mf_.enumerate)>(platform_, "MFTEnumEx");
+  if (!mf_.startup || !mf_.shutdown || !mf_.createMediaType || !mf_.createSample || !mf_.createBuffer || !mf_.enumerate) return E_FAIL;
   com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-  HRESULT hr = mf.startup(kMfVersion, MFSTARTUP_LITE);
+  HRESULT hr = mf_.startup(kMfVersion, MFSTARTUP_LITE);
   if (FAILED(hr)) return hr;
   started_ = true;
-  if (!(transform_ = FindDecoder())) return E_FAIL;
+  if (!(transform_ = FindDecoder(mf_))) return E_FAIL;
   // Raw packets; the user data is what follows WAVEFORMATEX in
   // HEAACWAVEINFO (payload type 0, profile and level not given, the rest
   // 0), then the AudioSpecificConfig.
@@ -85,7 +68,7 @@ HRESULT MfAacDecoder::Start(const AacConfig& config, const std::vector<uint8_t>&
   userData[2] = 0xFE;
   userData.insert(userData.end(), audioSpecificConfig.begin(), audioSpecificConfig.end());
   Com<IMFMediaType> input;
-  if (FAILED(hr = mf.createMediaType(&input))) return hr;
+  if (FAILED(hr = mf_.createMediaType(&input))) return hr;
   input->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
   input->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_AAC);
   input->SetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, static_cast<UINT32>(config.rate));
@@ -99,7 +82,7 @@ HRESULT MfAacDecoder::Start(const AacConfig& config, const std::vector<uint8_t>&
   if (FAILED(hr = transform_->GetOutputStreamInfo(0, &info))) return hr;
   if (!(info.dwFlags & (MFT_OUTPUT_STREAM_PROVIDES_SAMPLES | MFT_OUTPUT_STREAM_CAN_PROVIDE_SAMPLES))) {
     const DWORD packetBytes = static_cast<DWORD>(2 * config.frameLength * channels_ * (float_ ? 4 : 2));  // room for a doubled rate
-    if (FAILED(hr = NewSample(info.cbSize > packetBytes ? info.cbSize : packetBytes, &output_))) return hr;
+    if (FAILED(hr = NewSample(mf_, info.cbSize > packetBytes ? info.cbSize : packetBytes, &output_))) return hr;
   }
   packetTime_ = config.frameLength * 10000000LL / config.rate;
   transform_->ProcessMessage(MFT_MESSAGE_NOTIFY_BEGIN_STREAMING, 0);
@@ -135,7 +118,7 @@ HRESULT MfAacDecoder::ChooseOutput(MediaFormat& format) {
 
 uint32_t MfAacDecoder::Decode(const uint8_t* packet, size_t size, std::vector<float>& pcm) {
   Com<IMFSample> sample;
-  HRESULT hr = NewSample(static_cast<DWORD>(size), &sample);
+  HRESULT hr = NewSample(mf_, static_cast<DWORD>(size), &sample);
   Com<IMFMediaBuffer> buffer;
   BYTE* data = nullptr;
   if (SUCCEEDED(hr)) hr = sample->GetBufferByIndex(0, &buffer);
@@ -206,7 +189,7 @@ void MfAacDecoder::Close() {
     transform_->Release();
   }
   transform_ = nullptr;
-  if (started_) mf.shutdown();
+  if (started_) mf_.shutdown();
   started_ = false;
   if (com_) CoUninitialize();
   com_ = false;

@@ -22,12 +22,24 @@ class MfAacDecoder : public tunegrab::AacDecoder {
   uint32_t Drain(std::vector<float>& pcm) override;
   void Close() override;
 
+  // Media Foundation's entry points, from the library loaded by Open.
+  struct Entries {
+    HRESULT(WINAPI* startup)(ULONG, DWORD) = nullptr;
+    HRESULT(WINAPI* shutdown)() = nullptr;
+    HRESULT(WINAPI* createMediaType)(IMFMediaType**) = nullptr;
+    HRESULT(WINAPI* createSample)(IMFSample**) = nullptr;
+    HRESULT(WINAPI* createBuffer)(DWORD, IMFMediaBuffer**) = nullptr;
+    HRESULT(WINAPI* enumerate)(GUID, UINT32, const MFT_REGISTER_TYPE_INFO*, const MFT_REGISTER_TYPE_INFO*, IMFActivate***,
+                               UINT32*) = nullptr;
+  };
+
  private:
   HRESULT Start(const tunegrab::AacConfig& config, const std::vector<uint8_t>& audioSpecificConfig, tunegrab::MediaFormat& format);
   HRESULT ChooseOutput(tunegrab::MediaFormat& format);
   HRESULT Collect(std::vector<float>& pcm);
 
   HMODULE platform_ = nullptr;
+  Entries mf_;
   bool com_ = false, started_ = false;
   IMFTransform* transform_ = nullptr;
   IMFSample* output_ = nullptr;  // ours, when the transform does not give its own
