@@ -20,7 +20,8 @@ bool SeekTo(std::FILE* file, uint64_t offset) {
 }  // namespace
 
 size_t InMemorySource::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
-  if (offset >= bytes_.size()) return 0;
+  // An empty read may come with no buffer at all (an empty vector's data()).
+  if (count == 0 || offset >= bytes_.size()) return 0;
   size_t n = static_cast<size_t>(std::min<uint64_t>(count, bytes_.size() - offset));
   std::memcpy(out, bytes_.data() + offset, n);
   return n;
@@ -47,7 +48,7 @@ bool FileSource::Open(const char* path) {
 }
 
 size_t FileSource::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
-  if (!file_ || offset >= size_) return 0;
+  if (!file_ || count == 0 || offset >= size_) return 0;
   if (offset != position_ && !SeekTo(file_, offset)) return 0;
   size_t n = std::fread(out, 1, count, file_);
   position_ = offset + n;
