@@ -2,9 +2,9 @@
 // walk, sample entry and descriptors, sample tables, edit list), and the
 // AudioSpecificConfig found there.
 #include "fuzz_support.h"
-#include "importer/core/aac_config.h"
+#include "importer/core/mp4/aac_config.h"
 #include "importer/core/byte_source.h"
-#include "importer/core/mp4_reader.h"
+#include "importer/core/mp4/mp4_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzBytes bytes(data, data + size);

@@ -3,7 +3,7 @@
 #include "checking_sink.h"
 #include "fuzz_support.h"
 #include "importer/core/byte_source.h"
-#include "importer/core/wav_reader.h"
+#include "importer/core/wav/wav_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzBytes bytes(data, data + size);

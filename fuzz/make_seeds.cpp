@@ -8,7 +8,7 @@
 
 #include "converter/import_test_support.h"
 #include "fuzz_support.h"
-#include "importer/core/mp3_scanner.h"
+#include "importer/core/mp3/mp3_scanner.h"
 #include "manager/unit/tag_builders.h"
 #include "support/ea_streams.h"
 

@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as the importer's input MP3 file (tags, junk,
 // frame headers, the Xing/Info/VBRI frame and the LAME tag).
 #include "fuzz_support.h"
-#include "importer/core/mp3_scanner.h"
+#include "importer/core/mp3/mp3_scanner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzBytes bytes(data, data + size);

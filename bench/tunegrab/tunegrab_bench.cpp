@@ -5,7 +5,7 @@
 
 #include "importer/core/convert_song.h"
 #include "importer/win32/acm_mp3_decoder.h"
-#include "importer/core/mp4_input.h"
+#include "importer/core/mp4/mp4_input.h"
 #include "importer/win32/mf_aac_decoder.h"
 #include "importer/win32/mf_decoder.h"
 

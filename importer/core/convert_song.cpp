@@ -13,17 +13,17 @@
 
 #include "importer/core/async_sink.h"
 #include "importer/core/byte_source.h"
-#include "importer/core/downmix.h"
+#include "importer/core/signal/downmix.h"
 #include "importer/core/failure_reason.h"
-#include "importer/core/flac_reader.h"
-#include "importer/core/loudness.h"
+#include "importer/core/flac/flac_reader.h"
+#include "importer/core/signal/loudness.h"
 #include "importer/core/media_input.h"
-#include "importer/core/resampler.h"
+#include "importer/core/signal/resampler.h"
 #include "importer/core/stage_timer.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
 #include "importer/core/template_choice.h"
-#include "importer/core/wav_reader.h"
+#include "importer/core/wav/wav_reader.h"
 
 namespace tunegrab {
 

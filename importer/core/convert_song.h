@@ -10,7 +10,7 @@
 
 #include "importer/core/audio.h"
 #include "importer/core/media_decoder.h"
-#include "importer/core/mp3_scanner.h"
+#include "importer/core/mp3/mp3_scanner.h"
 
 namespace tunegrab {
 

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "importer/core/async_sink.h"
-#include "importer/core/downmix.h"
+#include "importer/core/signal/downmix.h"
 #include "importer/core/failure_reason.h"
-#include "importer/core/resampler.h"
+#include "importer/core/signal/resampler.h"
 #include "importer/core/stage_timer.h"
 
 namespace tunegrab {

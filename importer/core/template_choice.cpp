@@ -5,7 +5,7 @@
 #include "common/base/files.h"
 #include "common/base/paths.h"
 
-#include "importer/core/loudness.h"
+#include "importer/core/signal/loudness.h"
 #include "importer/core/song_writer.h"
 
 namespace tunegrab {

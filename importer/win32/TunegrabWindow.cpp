@@ -9,7 +9,7 @@
 #include "common/base/text_encoding.h"
 #include "common/importer_window.h"
 #include "common/win32/MessageLoop.h"
-#include "importer/core/mp4_input.h"
+#include "importer/core/mp4/mp4_input.h"
 #include "importer/win32/acm_mp3_decoder.h"
 #include "importer/win32/mf_aac_decoder.h"
 #include "importer/win32/mf_decoder.h"

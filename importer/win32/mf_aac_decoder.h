@@ -8,7 +8,7 @@
 
 #include <mftransform.h>
 
-#include "importer/core/aac_decoder.h"
+#include "importer/core/mp4/aac_decoder.h"
 
 class MfAacDecoder : public tunegrab::AacDecoder {
  public:

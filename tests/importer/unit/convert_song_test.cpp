@@ -9,7 +9,7 @@
 #include "common/base/paths.h"
 #include "support/test_files.h"
 #include "converter/import_test_support.h"
-#include "importer/core/loudness.h"
+#include "importer/core/signal/loudness.h"
 #include "importer/core/song_template.h"
 #include "importer/core/song_writer.h"
 #include "importer/core/template_choice.h"

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "importer/core/flac_bits.h"
-#include "importer/core/flac_reader.h"
+#include "importer/core/flac/flac_bits.h"
+#include "importer/core/flac/flac_reader.h"
 
 using namespace tunegrab;
 

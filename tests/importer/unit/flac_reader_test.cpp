@@ -3,7 +3,7 @@
 // samples of ffmpeg's own decode (FLAC is lossless), a file with variable
 // block sizes to those of its source, and damaged files as the reader
 // promises (a damaged frame silent, a cut-off end ending the song).
-#include "importer/core/flac_reader.h"
+#include "importer/core/flac/flac_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "importer/core/flac_bits.h"
+#include "importer/core/flac/flac_bits.h"
 #include "support/run_program.h"
 #include "support/test_files.h"
 

@@ -1,4 +1,4 @@
-#include "importer/core/loudness.h"
+#include "importer/core/signal/loudness.h"
 
 #include <gtest/gtest.h>
 

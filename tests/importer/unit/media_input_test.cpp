@@ -9,7 +9,7 @@
 #include "common/base/paths.h"
 #include "support/test_files.h"
 #include "importer/core/convert_song.h"
-#include "importer/core/downmix.h"
+#include "importer/core/signal/downmix.h"
 #include "importer/core/failure_reason.h"
 #include "importer/core/media_input.h"
 #include "importer/core/song_writer.h"

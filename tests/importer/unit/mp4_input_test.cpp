@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "importer/core/aac_config.h"
+#include "importer/core/mp4/aac_config.h"
 #include "importer/core/media_input.h"
-#include "importer/core/mp4_input.h"
-#include "importer/core/mp4_reader.h"
+#include "importer/core/mp4/mp4_input.h"
+#include "importer/core/mp4/mp4_reader.h"
 #include "support/run_program.h"
 #include "support/test_files.h"
 

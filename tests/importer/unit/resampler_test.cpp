@@ -1,4 +1,4 @@
-#include "importer/core/resampler.h"
+#include "importer/core/signal/resampler.h"
 
 #include <gtest/gtest.h>
 

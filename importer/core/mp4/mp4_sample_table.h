@@ -4,8 +4,8 @@
 // place in the file.
 #pragma once
 
-#include "importer/core/mp4_boxes.h"
-#include "importer/core/mp4_reader.h"
+#include "importer/core/mp4/mp4_boxes.h"
+#include "importer/core/mp4/mp4_reader.h"
 
 namespace tunegrab {
 

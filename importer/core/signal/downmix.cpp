@@ -1,4 +1,4 @@
-#include "importer/core/downmix.h"
+#include "importer/core/signal/downmix.h"
 
 #include <algorithm>
 

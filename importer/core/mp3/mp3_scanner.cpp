@@ -1,4 +1,4 @@
-#include "importer/core/mp3_scanner.h"
+#include "importer/core/mp3/mp3_scanner.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "importer/core/aac_config.h"
+#include "importer/core/mp4/aac_config.h"
 
 #include "importer/core/audio.h"
 

@@ -1,9 +1,9 @@
-#include "importer/core/mp4_reader.h"
+#include "importer/core/mp4/mp4_reader.h"
 
 #include <string>
 
-#include "importer/core/mp4_boxes.h"
-#include "importer/core/mp4_sample_table.h"
+#include "importer/core/mp4/mp4_boxes.h"
+#include "importer/core/mp4/mp4_sample_table.h"
 
 namespace tunegrab {
 

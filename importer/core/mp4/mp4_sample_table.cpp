@@ -1,4 +1,4 @@
-#include "importer/core/mp4_sample_table.h"
+#include "importer/core/mp4/mp4_sample_table.h"
 
 #include <string>
 

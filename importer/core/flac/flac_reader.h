@@ -14,7 +14,7 @@
 
 #include "importer/core/audio.h"
 #include "importer/core/byte_source.h"
-#include "importer/core/flac_frame.h"
+#include "importer/core/flac/flac_frame.h"
 
 namespace tunegrab {
 

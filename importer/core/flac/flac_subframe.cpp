@@ -1,4 +1,4 @@
-#include "importer/core/flac_subframe.h"
+#include "importer/core/flac/flac_subframe.h"
 
 #include <array>
 #include <utility>

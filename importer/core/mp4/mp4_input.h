@@ -5,7 +5,7 @@
 // failure before the first decoded frame) goes to the fallback decoder.
 #pragma once
 
-#include "importer/core/aac_decoder.h"
+#include "importer/core/mp4/aac_decoder.h"
 #include "importer/core/media_decoder.h"
 
 namespace tunegrab {

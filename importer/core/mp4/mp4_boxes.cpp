@@ -1,4 +1,4 @@
-#include "importer/core/mp4_boxes.h"
+#include "importer/core/mp4/mp4_boxes.h"
 
 namespace tunegrab {
 

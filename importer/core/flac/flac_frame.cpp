@@ -1,7 +1,7 @@
-#include "importer/core/flac_frame.h"
+#include "importer/core/flac/flac_frame.h"
 
-#include "importer/core/flac_bits.h"
-#include "importer/core/flac_subframe.h"
+#include "importer/core/flac/flac_bits.h"
+#include "importer/core/flac/flac_subframe.h"
 
 namespace tunegrab {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "importer/core/aac_config.h"
+#include "importer/core/mp4/aac_config.h"
 #include "importer/core/media_decoder.h"
 
 namespace tunegrab {

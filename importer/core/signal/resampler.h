@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "importer/core/audio.h"
-#include "importer/core/resampler_dot.h"
+#include "importer/core/signal/resampler_dot.h"
 
 namespace tunegrab {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "importer/core/flac_bits.h"
+#include "importer/core/flac/flac_bits.h"
 
 namespace tunegrab {
 

@@ -1,4 +1,4 @@
-#include "importer/core/flac_bits.h"
+#include "importer/core/flac/flac_bits.h"
 
 #include <array>
 

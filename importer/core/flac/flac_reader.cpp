@@ -1,4 +1,4 @@
-#include "importer/core/flac_reader.h"
+#include "importer/core/flac/flac_reader.h"
 
 #include <algorithm>
 #include <cstring>

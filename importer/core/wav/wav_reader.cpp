@@ -1,4 +1,4 @@
-#include "importer/core/wav_reader.h"
+#include "importer/core/wav/wav_reader.h"
 
 #include <algorithm>
 #include <cstring>

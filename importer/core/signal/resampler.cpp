@@ -1,10 +1,10 @@
-#include "importer/core/resampler.h"
+#include "importer/core/signal/resampler.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 
-#include "importer/core/resampler_dot.h"
+#include "importer/core/signal/resampler_dot.h"
 
 #if defined(__SSE__) || defined(_M_X64)
 #include <xmmintrin.h>

@@ -1,7 +1,7 @@
-#include "importer/core/mp4_input.h"
+#include "importer/core/mp4/mp4_input.h"
 
 #include "importer/core/byte_source.h"
-#include "importer/core/mp4_reader.h"
+#include "importer/core/mp4/mp4_reader.h"
 
 namespace tunegrab {
 
