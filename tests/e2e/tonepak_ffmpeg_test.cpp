@@ -111,12 +111,7 @@ double CompareWithFfmpeg(const Bytes& stream, size_t expectedSamplesPerChannel) 
 
 class FfmpegComparison : public testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "ffmpeg is a Linux program here";
-#endif
-    ASSERT_TRUE(FfmpegAvailable()) << "ffmpeg is needed (apt-get install ffmpeg)";
-  }
+  void SetUp() override { RequireFfmpeg(); }
 };
 
 }  // namespace

@@ -142,12 +142,7 @@ TEST(TonepakImportProgram, FailuresExitWithStatusOneAndKeepTheDestination) {
 
 class ImportFfmpegCheck : public testing::TestWithParam<bool> {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "ffmpeg is a Linux program here";
-#endif
-    ASSERT_TRUE(FfmpegAvailable()) << "ffmpeg is needed (apt-get install ffmpeg)";
-  }
+  void SetUp() override { RequireFfmpeg(); }
 };
 
 TEST_P(ImportFfmpegCheck, FfmpegDecodesTheImportedStreamToTheWaveThatWentIn) {

@@ -1,5 +1,7 @@
 #include "run_program.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 
 #ifdef _WIN32
@@ -86,4 +88,17 @@ bool FfmpegAvailable() {
 #else
   return RunProgram("ffmpeg", {"-version"}).status == 0;
 #endif
+}
+
+void RequireFfmpeg() {
+#ifdef _WIN32
+  GTEST_SKIP() << "ffmpeg is a Linux program here";
+#endif
+  ASSERT_TRUE(FfmpegAvailable()) << "ffmpeg is needed (apt-get install ffmpeg)";
+}
+
+void RunFfmpeg(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), {"-v", "error", "-y"});
+  ProgramResult result = RunProgram("ffmpeg", arguments);
+  ASSERT_EQ(result.status, 0) << result.output;
 }

@@ -19,3 +19,11 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 // True when ffmpeg can be run here. The outside checks with ffmpeg run in
 // the native build only; there ffmpeg must be installed.
 bool FfmpegAvailable();
+
+// For a fixture's SetUp: skips the test on Windows, where ffmpeg is not at
+// hand, and fails it where ffmpeg is missing.
+void RequireFfmpeg();
+
+// Runs ffmpeg quietly, overwriting its outputs; fails the test when it
+// fails.
+void RunFfmpeg(std::vector<std::string> arguments);

@@ -20,23 +20,17 @@ using namespace tunegrab;
 
 namespace {
 
-void Ffmpeg(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"-v", "error", "-y"});
-  ProgramResult result = RunProgram("ffmpeg", arguments);
-  ASSERT_EQ(result.status, 0) << result.output;
-}
-
 // A source WAV of the given channel expressions (separated by '|'); the
 // filter goes through a file, out of the shell's way.
 void MakeSource(const std::string& name, const std::string& channels, int rate, double seconds, const char* codec) {
   const std::string graph = "aevalsrc=" + channels + ":s=" + std::to_string(rate) + ":d=" + std::to_string(seconds);
   WriteFileBytes(name + ".graph", Bytes(graph.begin(), graph.end()));
-  Ffmpeg({"-filter_complex_script", name + ".graph", "-c:a", codec, name});
+  RunFfmpeg({"-filter_complex_script", name + ".graph", "-c:a", codec, name});
 }
 
 // Any file decoded by ffmpeg as 32-bit samples.
 std::vector<int32_t> FfmpegSamples(const std::string& name) {
-  Ffmpeg({"-i", name, "-f", "s32le", name + ".raw"});
+  RunFfmpeg({"-i", name, "-f", "s32le", name + ".raw"});
   const Bytes raw = ReadFileBytes(name + ".raw");
   std::vector<int32_t> samples(raw.size() / 4);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int32_t>(U32At(raw, 4 * i));
@@ -117,12 +111,7 @@ void AppendAsVariable(const Bytes& file, uint64_t& first, Bytes& out) {
 
 class FlacReader : public testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "ffmpeg is a Linux program here";
-#endif
-    ASSERT_TRUE(FfmpegAvailable()) << "ffmpeg is needed (apt-get install ffmpeg)";
-  }
+  void SetUp() override { RequireFfmpeg(); }
   ScopedWorkDir dir_;
 };
 
@@ -163,7 +152,7 @@ TEST_F(FlacReader, DecodesEveryEncodingLikeFfmpeg) {
     std::vector<std::string> encode = {"-i", name + ".wav"};
     encode.insert(encode.end(), c.encoder.begin(), c.encoder.end());
     encode.push_back(name + ".flac");
-    Ffmpeg(encode);
+    RunFfmpeg(encode);
     Outcome outcome;
     const Audio ours = Ours(ReadFileBytes(name + ".flac"), outcome);
     ASSERT_TRUE(outcome.ok) << name << ": " << outcome.text;
@@ -178,8 +167,8 @@ TEST_F(FlacReader, DecodesVariableBlockSizes) {
   // stream whose frames are numbered by sample.
   MakeSource("source.wav", kStereo, 44100, 2.0, "pcm_s16le");
   const int split = 40000;
-  Ffmpeg({"-i", "source.wav", "-af", "atrim=end_sample=" + std::to_string(split), "-frame_size", "4608", "a.flac"});
-  Ffmpeg({"-i", "source.wav", "-af", "atrim=start_sample=" + std::to_string(split), "-frame_size", "1152", "b.flac"});
+  RunFfmpeg({"-i", "source.wav", "-af", "atrim=end_sample=" + std::to_string(split), "-frame_size", "4608", "a.flac"});
+  RunFfmpeg({"-i", "source.wav", "-af", "atrim=start_sample=" + std::to_string(split), "-frame_size", "1152", "b.flac"});
   const Bytes a = ReadFileBytes("a.flac");
   FlacLayout layout;
   const size_t audioOffset = FrameStarts(a, layout).front();
@@ -205,7 +194,7 @@ TEST_F(FlacReader, DecodesVariableBlockSizes) {
 
 TEST_F(FlacReader, PassesOverDamage) {
   MakeSource("source.wav", kStereo, 44100, 2.0, "pcm_s16le");
-  Ffmpeg({"-i", "source.wav", "source.flac"});
+  RunFfmpeg({"-i", "source.wav", "source.flac"});
   const Bytes file = ReadFileBytes("source.flac");
   const std::vector<int32_t> source = FfmpegSamples("source.wav");
   FlacLayout layout;

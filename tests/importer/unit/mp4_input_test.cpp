@@ -20,12 +20,6 @@ using namespace tunegrab;
 
 namespace {
 
-void Ffmpeg(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"-v", "error", "-y"});
-  ProgramResult result = RunProgram("ffmpeg", arguments);
-  ASSERT_EQ(result.status, 0) << result.output;
-}
-
 // One second of stereo at 44,100 Hz as AAC in an M4A (with extra ffmpeg
 // options); the filter goes through a file, out of the shell's way.
 void MakeM4a(const std::string& name, std::vector<std::string> options = {}) {
@@ -34,12 +28,12 @@ void MakeM4a(const std::string& name, std::vector<std::string> options = {}) {
   std::vector<std::string> arguments = {"-filter_complex_script", name + ".graph", "-c:a", "aac", "-b:a", "128k"};
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(name);
-  Ffmpeg(arguments);
+  RunFfmpeg(arguments);
 }
 
 // The raw packets of ffmpeg's ADTS copy of a file's AAC stream.
 std::vector<Bytes> AdtsPayloads(const std::string& name) {
-  Ffmpeg({"-i", name, "-c", "copy", "-f", "adts", name + ".aac"});
+  RunFfmpeg({"-i", name, "-c", "copy", "-f", "adts", name + ".aac"});
   const Bytes adts = ReadFileBytes(name + ".aac");
   std::vector<Bytes> packets;
   for (size_t at = 0; at + 7 <= adts.size();) {
@@ -59,12 +53,7 @@ Outcome Read(const Bytes& file, Mp4AudioTrack& track) {
 
 class Mp4Test : public testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "ffmpeg is a Linux program here";
-#endif
-    ASSERT_TRUE(FfmpegAvailable()) << "ffmpeg is needed (apt-get install ffmpeg)";
-  }
+  void SetUp() override { RequireFfmpeg(); }
   ScopedWorkDir dir_;
 };
 
